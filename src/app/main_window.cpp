@@ -1,0 +1,655 @@
+#include "app/main_window.h"
+
+#include "app/main_window_rules.h"
+#include "app/program_state.h"
+#include "platform/desktop.h"
+#include "platform/guarded.h"
+#include "settings/display_colors.h"
+#include "settings/settings_store.h"
+#include "tray/on_tray.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+const QString settings_section = QStringLiteral("Settings");
+
+const QColor teal(0x00, 0x80, 0x80);
+const QColor lime(0x00, 0xFF, 0x00);
+const QColor yellow(0xFF, 0xFF, 0x00);
+const QColor green(0x00, 0x80, 0x00);
+
+struct MenuRow {
+    const char* name;
+    const char* caption;
+};
+
+// Radar, satellite and camera entries of the Images menu.
+constexpr MenuRow radar_rows[] = {
+    {"mnuUSRadarPurdue", "&1 - US Radar Image - Purdue"},
+    {"mnuUSRadarAM", "&2 - US Radar Image - Texas A&&M"},
+    {"mnuUSRadarYahoo", "&3 - US Radar Image - Yahoo"},
+    {"mnuUSRadarwithTopAM", "&4 - US Radar with Topography - Texas A&&M"},
+    {"mnuUSRadarWeatherBank1", "&5 - US Radar Image - WeatherBank"},
+};
+
+constexpr MenuRow satellite_rows[] = {
+    {"mnuEuropeSat1", "Europe Satellite Image"},
+    {"mnuEuropeSatMeteo", "Europe Satellite Image - Meteo"},
+    {"mnuGlobalUWM", "Global Temp/Weather Image - UW-M"},
+    {"mnuUSInfraredPurdue", "US Infrared Satellite Image - Purdue"},
+    {"mnuUSSatInfRadarPurdue", "US Satellite/Infrared/Radar Image - Purdue"},
+};
+
+constexpr MenuRow camera_rows[] = {
+    {"mnuCamAlaskaAnchorage1", "Alaska - Anchorage"},
+    {"mnuCamArizonaPhoenix1", "Arizona - Phoenix"},
+    {"mnuCamArkansasLittleRock1", "Arkansas - Little Rock"},
+    {"mnuCamCaliforniaHollywood1", "California - Hollywood"},
+    {"mnuCamCaliforniaLakeTahoeSugar1", "California - Lake Tahoe (SugarPine)"},
+    {"mnuCamCaliforniaSanFranciscoABC1", "California - San Francisco - ABC"},
+    {"mnuCamCaliforniaSanFranciscoCT1", "California - San Francisco - Clock Tower"},
+    {"mnuCamCaliforniaYosemiteNatlParkHD1", "California - Yosemite Natl. Park, Half Dome"},
+    {"mnuCamCanadaAlbertaBanff1", "Canada - Alberta, Banff - Sulphur Mtn."},
+    {"mnuCamCanadaAlbertaBanffBanffCtrArts1", "Canada - Alberta, Banff - Banff Ctr. Arts"},
+    {"mnuCamCanadaOntarioNiagraFallsSheraton1", "Canada - Ontario, Niagra Falls - Sheraton"},
+    {"mnuCamColoradoAspenCopperMtn1", "Colorado - Aspen (Copper Mtn)"},
+    {"mnuCamColoradoAspenEldoraMtn1", "Colorado - Aspen (Eldora Mtn.)"},
+    {"mnuCamColoradoAspenMJResort1", "Colorado - Aspen (MJ Resort)"},
+    {"mnuCamColoradoPikesPeak1", "Colorado - Pikes Peak"},
+    {"mnuCamFloridaNASA39B1", "Florida - NASA Launch Complex 39-B"},
+    {"mnuCamHawaiiIslandofOahu1", "Hawaii - Island of O'ahu"},
+    {"mnuCamHawaiiMaui1", "Hawaii - Maui"},
+    {"mnuCamMissouriStLouis1", "Missouri - St. Louis"},
+    {"mnuCamTexasAustin1", "Texas - Austin"},
+    {"mnuCamTexasCollegeStationAM1", "Texas - College Station, A&&M"},
+    {"mnuCamTexasDallas1", "Texas - Dallas"},
+    {"mnuCamUtahAlta1", "Utah - Alta"},
+};
+
+struct OutlookRow {
+    const char* caption;
+    const char* temperature_item;
+    const char* precipitation_item;
+};
+
+constexpr OutlookRow outlook_rows[] = {
+    {"&1 - Africa", "mnu10Africa1", "mnu10PrecAfrica"},
+    {"&2 - Australia", "mnu10Australia1", "mnu10PrecAustralia1"},
+    {"&3 - Canada && Alaska", "mnu10CanadaAlaska1", "mnu10PrecCanadaAlaska1"},
+    {"&4 - Continental US", "mnu10ContUS1", "mnu10PrecContinentalUS1"},
+    {"&5 - East Asia", "mnu10EastAsia1", "mnu10PrecEastAsia1"},
+    {"&6 - Europe", "mnu10Europe1", "mnu10PrecEurope1"},
+    {"&7 - Mexico && Carribean", "mnu10MexicoCarribean1", "mnu10PrecMexicoCarribean1"},
+    {"&8 - MidEast", "mnu10MidEast1", "mnu10PrecMidEast1"},
+    {"&9 - South America", "mnu10SouthAmerica1", "mnu10PrecSouthAmerica1"},
+    {"&a - South Asia", "mnu10SouthAsia1", "mnu10PrecSouthAsia1"},
+};
+
+QAction* add_item(QMenu* menu, const QString& name, const QString& caption, bool enabled = false) {
+    auto* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setEnabled(enabled);
+    return action;
+}
+
+QAction* add_separator(QMenu* menu, const QString& name) {
+    auto* action = menu->addSeparator();
+    action->setObjectName(name);
+    return action;
+}
+
+QMenu* add_submenu(QWidget* owner, QMenu* parent, const QString& name, const QString& caption) {
+    auto* menu = new QMenu(caption, owner);
+    menu->setObjectName(name);
+    parent->addMenu(menu);
+    return menu;
+}
+
+QFont window_font(int pixel_size, bool bold = false) {
+    // The design font where the system has it; elsewhere a condensed sans serif, which takes
+    // about the same room.
+    static const bool design_font = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"));
+    QFont font(design_font ? QStringLiteral("MS Sans Serif") : QStringLiteral("Sans Serif"));
+    if (!design_font)
+        font.setStretch(QFont::Condensed);
+    font.setPixelSize(pixel_size);
+    font.setBold(bold);
+    return font;
+}
+
+void set_colors(QLabel* label, const QColor& background, const QColor& text) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+} // namespace
+
+TForm1::TForm1(ProgramState& state, Desktop& desktop, QWidget* parent)
+    : QMainWindow(parent), state_(state), desktop_(desktop) {
+    setObjectName(QStringLiteral("Form1"));
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // FormDestroy: the icon leaves the tray with the tray object.
+    delete tray;
+    tray = nullptr;
+}
+
+void TForm1::run(void (TForm1::*handler)()) {
+    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+}
+
+void TForm1::FormCreate() {
+    setWindowTitle(QStringLiteral("Nimbrix"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(window_font(11));
+
+    // The window's black background is the client area's; menus and status bar keep the
+    // desktop's colours.
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    client->setPalette(palette);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+    client->installEventFilter(this);
+
+    for (int i = 0; i <= 12; ++i)
+        IconList << QIcon(QStringLiteral(":/tray/sky%1.png").arg(i, 2, 10, QLatin1Char('0')));
+
+    create_labels();
+    create_pictures();
+    create_menus();
+    create_status_bar();
+
+    setMinimumSize(325, 355);
+    setMaximumSize(370, 390);
+    resize(325, 355);
+
+    timer_startup = new QTimer(this);
+    timer_startup->setObjectName(QStringLiteral("timer_startup"));
+    timer_startup->setInterval(4000);
+    connect(timer_startup, &QTimer::timeout, this, [this] { run(&TForm1::timer_startupTimer); });
+    timer_startup->start();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { run(&TForm1::Timer1Timer); });
+    Timer1->start();
+
+    tray = new TOnTray(this);
+    tray->SetHint(QApplication::applicationName().isEmpty() ? QStringLiteral("Nimbrix")
+                                                            : QApplication::applicationName());
+    tray->Icon = QIcon(QStringLiteral(":/icons/nimbrix.png"));
+    tray->PopupLeft = pmnLeft;
+    tray->PopupRight = pmnRight;
+    tray->SetAppVisible(true);
+    tray->SetIconVisible(true);
+}
+
+void TForm1::create_labels() {
+    QWidget* client = centralWidget();
+    auto caption_label = [&](QLabel*& label, const char* name, const char* text, int x, int y) {
+        label = new QLabel(QString::fromLatin1(text), client);
+        label->setObjectName(QLatin1String(name));
+        label->setFont(window_font(13));
+        set_colors(label, teal, Qt::black);
+        label->move(x, y);
+        label->adjustSize();
+        return label;
+    };
+    auto value_label = [&](QLabel*& label, const char* name, int x, int y, int width) {
+        label = new QLabel(client);
+        label->setObjectName(QLatin1String(name));
+        label->setFont(window_font(13));
+        set_colors(label, Qt::black, lime);
+        label->setGeometry(x, y, width, 16);
+        return label;
+    };
+
+    lblConditions = new QLabel(client);
+    lblConditions->setObjectName(QStringLiteral("lblConditions"));
+    lblConditions->setFont(window_font(13, true));
+    lblConditions->setAlignment(Qt::AlignCenter);
+    set_colors(lblConditions, teal, yellow);
+    lblConditions->setGeometry(0, 0, width(), 18);
+
+    caption_label(lblSky1, "lblSky1", "Sky Conditions:", 8, 32);
+    caption_label(lblTemperature, "lblTemperature", "Temperature:", 8, 52);
+    caption_label(lblHumidity, "lblHumidity", "Humidity:", 8, 72);
+    caption_label(lblPressure, "lblPressure", "Pressure:", 8, 92);
+    caption_label(lblWind, "lblWind", "Wind:", 8, 112);
+    caption_label(lblVisible, "lblVisible", "Visibility:", 8, 132);
+    caption_label(lblSunrise, "lblSunrise", "Sunrise:", 8, 160);
+    caption_label(lblSunset, "lblSunset", "Sunset:", 8, 180);
+    caption_label(lblMoonrise, "lblMoonrise", "Moonrise:", 8, 200);
+    caption_label(lblMoonset, "lblMoonset", "Moonset:", 8, 220);
+
+    value_label(lblsky2, "lblsky2", 112, 32, 185);
+    value_label(lblTemp2, "lblTemp2", 112, 52, 185);
+    value_label(lblHumid2, "lblHumid2", 80, 72, 137);
+    value_label(lblPress2, "lblPress2", 80, 92, 137);
+    value_label(lblWind2, "lblWind2", 80, 112, 137);
+    value_label(lblVisible2, "lblVisible2", 80, 132, 125);
+    value_label(lblSunrise2, "lblSunrise2", 80, 160, 97);
+    value_label(lblSunset2, "lblSunset2", 80, 180, 97);
+    value_label(lblMoonRise2, "lblMoonRise2", 80, 200, 97);
+    value_label(lblMoonSet2, "lblMoonSet2", 80, 220, 97);
+
+    // The three boxes on the right: caption and value centred in an 81-pixel column.
+    auto centred = [&](QLabel* label) {
+        label->setAlignment(Qt::AlignCenter);
+        label->setFixedWidth(81);
+    };
+    centred(caption_label(lblWindChill1, "lblWindChill1", "Wind Chill:", 224, 72));
+    centred(caption_label(lblHeatIndex1, "lblHeatIndex1", "Heat Index:", 224, 112));
+    centred(caption_label(lblMoonPhase, "lblMoonPhase", "Moon Phase:", 224, 152));
+    for (QLabel* label : {lblWindChill1, lblHeatIndex1, lblMoonPhase}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, to_qcolor(text_to_color(QStringLiteral("clWindowText")).value()));
+        label->setPalette(palette);
+    }
+    centred(value_label(lblWindChill2, "lblWindChill2", 224, 92, 81));
+    centred(value_label(lblHeatIndex2, "lblHeatIndex2", 224, 132, 81));
+    lblWindChill2->setText(QStringLiteral("n/a"));
+    lblHeatIndex2->setText(QStringLiteral("n/a"));
+
+    Label1 = new QLabel(QStringLiteral("Conditions provided by Weather Underground."), client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(window_font(10));
+    QPalette credit = Label1->palette();
+    credit.setColor(QPalette::WindowText, green);
+    Label1->setPalette(credit);
+    Label1->move(11, 268);
+    Label1->adjustSize();
+
+    btnMinimize = new QPushButton(QStringLiteral("&Minimize"), client);
+    btnMinimize->setObjectName(QStringLiteral("btnMinimize"));
+    btnMinimize->setGeometry(232, 245, 73, 23);
+    btnMinimize->setToolTip(QStringLiteral("Pressing the Enter key also works..."));
+    btnMinimize->setCursor(Qt::PointingHandCursor);
+    btnMinimize->setDefault(true);
+    btnMinimize->setAutoDefault(true);
+    connect(btnMinimize, &QPushButton::clicked, this, [this] { run(&TForm1::btnMinimizeClick); });
+}
+
+void TForm1::create_pictures() {
+    QWidget* client = centralWidget();
+    auto picture = [&](const QString& name) {
+        auto* label = new QLabel(client);
+        label->setObjectName(name);
+        label->setScaledContents(true);
+        label->setGeometry(400, 400, 25, 17); // parked outside the visible area
+        label->setPixmap(QPixmap(QStringLiteral(":/moon/%1.png").arg(name)));
+        label->hide();
+        return label;
+    };
+    GIFImageFull = picture(QStringLiteral("GIFImageFull"));
+    for (int i = 0; i < 9; ++i)
+        GIFImage[i] = picture(QStringLiteral("GIFImage%10x").arg(i + 1));
+    for (int i = 0; i < 9; ++i)
+        GIFImagel[i] = picture(QStringLiteral("GIFImagel%10x").arg(i + 1));
+    GIFImagenew = picture(QStringLiteral("GIFImagenew"));
+}
+
+void TForm1::create_menus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Six menus fit the window's width in one row with a compact font.
+    bar->setFont(window_font(11));
+    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 4px; }"));
+    auto top = [&](const char* name, const char* caption) {
+        auto* menu = bar->addMenu(QString::fromLatin1(caption));
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto item = [](QMenu* menu, const char* name, const char* caption, bool enabled = false) {
+        return add_item(menu, QLatin1String(name), QString::fromLatin1(caption), enabled);
+    };
+    auto sub = [this](QMenu* parent, const char* name, const char* caption) {
+        return add_submenu(this, parent, QLatin1String(name), QString::fromLatin1(caption));
+    };
+
+    mnuOptions = top("mnuOptions", "&Options");
+    mnuPreferences = sub(mnuOptions, "mnuPreferences", "&Preferences");
+    mnuGeneralPreferences1 = item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...");
+    mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color");
+    mnuMainLabelFontColor1 = item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color");
+    mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color");
+    mnuMinimize = item(mnuOptions, "mnuMinimize", "&Minimize to tray", true);
+    mnuExit1 = item(mnuOptions, "mnuExit1", "E&xit", true);
+    connect(mnuMinimize, &QAction::triggered, this, [this] { run(&TForm1::mnuMinimizeClick); });
+    connect(mnuExit1, &QAction::triggered, this, [this] { run(&TForm1::mnuExit1Click); });
+
+    mnuGetStats = top("mnuGetStats", "&Get Stats");
+    mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...");
+    N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
+    for (int i = 0; i < 20; ++i) {
+        // The first four items are spelled with a small "s"; their design captions differ.
+        const QString name = (i < 4 ? QStringLiteral("mnuViewstats%1") : QStringLiteral("mnuViewStats%1")).arg(i);
+        const QString caption = (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
+        mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
+        mnuViewStats[i]->setVisible(false);
+    }
+    N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
+    mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection");
+    mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations");
+    mnuRemoveaspecificlocation1 = item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location");
+    mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations");
+
+    mnuImages = top("mnuImages", "&Images");
+    mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
+    for (const auto& row : radar_rows)
+        item(mnuRadarImages, row.name, row.caption);
+    mnuLocalTVStationRadar1 = item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
+    mnuSatelliteImages = sub(mnuImages, "mnuSatelliteImages", "&Satellite Images");
+    for (const auto& row : satellite_rows)
+        item(mnuSatelliteImages, row.name, row.caption);
+    mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
+    for (const auto& row : camera_rows)
+        item(mnuWeatherCams, row.name, row.caption);
+    mnuUSStormWatch1 = item(mnuImages, "mnuUSStormWatch1", "U.S. StormWatch");
+
+    mnuForecasts = top("mnuForecasts", "&Forecasts");
+    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast");
+    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version");
+    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version");
+    mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
+    mnu10dayPrecOutlook = sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
+    for (const auto& row : outlook_rows) {
+        item(mnu10dayOutlook, row.temperature_item, row.caption);
+        item(mnu10dayPrecOutlook, row.precipitation_item, row.caption);
+    }
+    mnu1and3monthUSPrecipitation1 = item(mnuForecasts, "mnu1and3monthUSPrecipitation1",
+                                         "&3 - 1 and 3-month US Temper. && Precip. Outlook");
+    mnu12monthUSTemperatureOutlook1 = item(mnuForecasts, "mnu12monthUSTemperatureOutlook1",
+                                           "&4 - 12-month US Temperature Outlook");
+    mnu12monthUSPrecipitationOutlook1 = item(mnuForecasts, "mnu12monthUSPrecipitationOutlook1",
+                                             "&5 - 12-month US Precipitation Outlook");
+
+    mnuWarnings = top("mnuWarnings", "I&nformation");
+    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)");
+    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)");
+    mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
+                                           "&Special Weather Statements (NWS)");
+    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)");
+    N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
+    mnuCurrWorldPop1 = item(mnuWarnings, "mnuCurrWorldPop1", "Current World Population...");
+    mnuCurrentUSPopulation1 = item(mnuWarnings, "mnuCurrentUSPopulation1", "Current US Population...");
+    mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
+    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...");
+    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...");
+    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...");
+    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...");
+
+    mnuHelp = top("mnuHelp", "&Help");
+    mnuHelpContents = item(mnuHelp, "mnuHelpContents", "Help &Contents (F1)", true);
+    mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
+    connect(mnuHelpContents, &QAction::triggered, this, [this] { run(&TForm1::mnuHelpContentsClick); });
+    N1 = add_separator(mnuHelp, QStringLiteral("N1"));
+    mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...");
+    CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...");
+
+    // The tray popups.
+    pmnLeft = new QMenu(this);
+    pmnLeft->setObjectName(QStringLiteral("pmnLeft"));
+    pmnLeft_show = item(pmnLeft, "pmnLeft_show", "Restore window...", true);
+    pmnRight = new QMenu(this);
+    pmnRight->setObjectName(QStringLiteral("pmnRight"));
+    pitshow = item(pmnRight, "pitshow", "Restore window...", true);
+    pithide = item(pmnRight, "pithide", "Hide window...", true);
+    pmnRight->addSeparator();
+    pitExit = item(pmnRight, "pitExit", "Exit", true);
+    connect(pmnLeft_show, &QAction::triggered, this, [this] { run(&TForm1::pitshowClick); });
+    connect(pitshow, &QAction::triggered, this, [this] { run(&TForm1::pitshowClick); });
+    connect(pithide, &QAction::triggered, this, [this] { run(&TForm1::pithideClick); });
+    connect(pitExit, &QAction::triggered, this, [this] { run(&TForm1::pitExitClick); });
+}
+
+void TForm1::create_status_bar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    StatusPanel0 = new QLabel(QStringLiteral("Thank you for using Nimbrix..."), bar);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setFixedWidth(190);
+    StatusPanel0->setFrameShape(QFrame::Panel);
+    StatusPanel0->setFrameShadow(QFrame::Sunken);
+    StatusPanel1 = new QLabel(QStringLiteral("Corvalen"), bar);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setFixedWidth(60);
+    StatusPanel1->setToolTip(QStringLiteral("Nimbrix by Corvalen"));
+    StatusPanel1->setFrameShape(QFrame::Panel);
+    StatusPanel1->setFrameShadow(QFrame::Sunken);
+    bar->addWidget(StatusPanel0);
+    bar->addWidget(StatusPanel1, 1);
+}
+
+void TForm1::set_status(const QString& text) { StatusPanel0->setText(text); }
+
+QString TForm1::status_text() const { return StatusPanel0->text(); }
+
+void TForm1::repaint_now() {
+    if (isVisible())
+        repaint();
+}
+
+// Form events.
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        run(&TForm1::FormShow);
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    FormPaint();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The client area covers the window, so its paints are the window's paints.
+    if (event->type() == QEvent::Paint && watched == centralWidget())
+        FormPaint();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        // Deferred: hiding a window inside its own state change confuses some window managers.
+        QTimer::singleShot(0, this, [this] {
+            if (windowState() & Qt::WindowMinimized)
+                minimize_logic();
+        });
+}
+
+void TForm1::FormShow() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+    }
+    apply_stored_colors();
+    repaint_now();
+}
+
+void TForm1::apply_stored_colors() {
+    const struct {
+        const char* name;
+        void (TForm1::*apply)();
+    } stored[] = {
+        {"labelcolor", &TForm1::set_label_colors},
+        {"labelfcolor", &TForm1::set_label_font_colors},
+        {"statsfcolor", &TForm1::set_stats_font_color},
+    };
+    for (const auto& row : stored) {
+        const QString value = read_setting(settings_section, QLatin1String(row.name));
+        if (value != setting_absent) {
+            state_.chosen_color = value;
+            (this->*row.apply)();
+        }
+    }
+}
+
+void TForm1::FormPaint() {
+    if (splash_)
+        splash_->hide();
+    if (!first_paint_done_) {
+        first_paint_done_ = true;
+        // Start-up benchmark: the time to the first paint is what is measured.
+        if (qEnvironmentVariableIsSet("NIMBRIX_EXIT_AT_FIRST_PAINT")) {
+            fflush(nullptr);
+            std::_Exit(0);
+        }
+    }
+}
+
+void TForm1::FormResize() {
+    const QSize limited = limit_main_window_size(size());
+    if (limited != size())
+        resize(limited);
+    lblConditions->setFixedWidth(width());
+}
+
+void TForm1::FormClose() {
+    closing_ = true;
+    tray->SetAppVisible(false);
+    hide();
+    // Closing the main window ends the program, also when other windows are open.
+    QCoreApplication::exit(0);
+}
+
+// Colours.
+
+namespace {
+
+template <typename Apply> void apply_color(const QString& text, const QList<QLabel*>& labels, Apply apply) {
+    const auto value = text_to_color(text);
+    if (!value)
+        return;
+    const QColor color = to_qcolor(*value);
+    for (QLabel* label : labels) {
+        QPalette palette = label->palette();
+        apply(palette, color);
+        label->setPalette(palette);
+    }
+}
+
+} // namespace
+
+void TForm1::set_label_colors() {
+    apply_color(state_.chosen_color,
+                {lblSky1, lblTemperature, lblHumidity, lblPressure, lblWind, lblVisible, lblSunrise,
+                 lblSunset, lblMoonrise, lblMoonset, lblWindChill1, lblHeatIndex1, lblMoonPhase},
+                [](QPalette& p, const QColor& c) { p.setColor(QPalette::Window, c); });
+}
+
+void TForm1::set_label_font_colors() {
+    apply_color(state_.chosen_color,
+                {lblSky1, lblTemperature, lblHumidity, lblPressure, lblWind, lblVisible, lblSunrise,
+                 lblSunset, lblMoonrise, lblMoonset, lblWindChill1, lblHeatIndex1, lblMoonPhase},
+                [](QPalette& p, const QColor& c) { p.setColor(QPalette::WindowText, c); });
+}
+
+void TForm1::set_stats_font_color() {
+    apply_color(state_.chosen_color,
+                {lblsky2, lblTemp2, lblHumid2, lblPress2, lblWind2, lblVisible2, lblSunrise2,
+                 lblSunset2, lblMoonRise2, lblMoonSet2, lblWindChill2, lblHeatIndex2},
+                [](QPalette& p, const QColor& c) { p.setColor(QPalette::WindowText, c); });
+}
+
+// Timers and the conditions request.
+
+void TForm1::Get_the_Stats() { Q_EMIT stats_requested(state_.current_location.location_text); }
+
+void TForm1::timer_startupTimer() {
+    timer_startup->stop();
+    get_startup_wstats();
+}
+
+namespace {
+
+// Clears auto_request however the unattended request ends, so that a failed start-up or
+// refresh does not leave every later request looking unattended.
+struct AutoRequest {
+    explicit AutoRequest(ProgramState& s) : state(s) { state.auto_request = QStringLiteral("y"); }
+    ~AutoRequest() { state.auto_request.clear(); }
+    AutoRequest(const AutoRequest&) = delete;
+    AutoRequest& operator=(const AutoRequest&) = delete;
+    ProgramState& state;
+};
+
+} // namespace
+
+void TForm1::get_startup_wstats() {
+    const QString location = read_setting(settings_section, QStringLiteral("StartupLoc"));
+    if (location == setting_absent || location == QLatin1String("None"))
+        return;
+    state_.current_location.location_text = location;
+    AutoRequest unattended(state_);
+    Get_the_Stats();
+}
+
+void TForm1::Timer1Timer() {
+    if (read_setting(settings_section, QStringLiteral("AutoUpdate")) != QLatin1String("y"))
+        return;
+    Timer1->setInterval(2400000); // restarts the running timer
+    const auto location = auto_update_location(windowTitle());
+    if (!location)
+        return;
+    state_.current_location.location_text = *location;
+    AutoRequest unattended(state_);
+    Get_the_Stats();
+}
+
+// Commands.
+
+void TForm1::mnuExit1Click() { close(); }
+
+void TForm1::mnuHelpContentsClick() { launch_help(); }
+
+void TForm1::launch_help() { desktop_.show_help_contents(); }
+
+void TForm1::btnMinimizeClick() { tray->SetAppVisible(false); }
+
+void TForm1::mnuMinimizeClick() { tray->SetAppVisible(false); }
+
+void TForm1::pitshowClick() { tray->SetAppVisible(true); }
+
+void TForm1::pithideClick() { tray->SetAppVisible(false); }
+
+void TForm1::pitExitClick() { close(); }
+
+void TForm1::minimize_logic() {
+    if (!closing_)
+        tray->minimize_logic();
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class Desktop;
+class TOnTray;
+struct ProgramState;
+
+// The main window: the labelled conditions readout, the status bar, the menu tree, the
+// start-up and automatic update timers, and the tray icon. Its handlers keep the names of
+// the commands they serve.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(ProgramState& state, Desktop& desktop, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ProgramState& state() { return state_; }
+    Desktop& desktop() { return desktop_; }
+
+    // Panel 0 of the status bar, where every progress text of the program goes.
+    void set_status(const QString& text);
+    QString status_text() const;
+    // Repaints the window at once (progress texts stay readable during a blocking request).
+    void repaint_now();
+
+    // The splash that the first paint hides.
+    void set_splash(QWidget* splash) { splash_ = splash; }
+
+    // The conditions request for current_location.location_text. Every caller (start-up
+    // timer, automatic update, presets, chooser) comes through here.
+    void Get_the_Stats();
+
+    void get_startup_wstats();
+    void launch_help();
+
+    // Colour appliers: the colour text in state().chosen_color applied to the 13 caption
+    // labels' background, their font, or the 12 value labels' font; a text that is not a
+    // colour changes nothing.
+    void set_label_colors();
+    void set_label_font_colors();
+    void set_stats_font_color();
+
+    // Handlers.
+    void timer_startupTimer();
+    void Timer1Timer();
+    void mnuExit1Click();
+    void mnuHelpContentsClick();
+    void btnMinimizeClick();
+    void mnuMinimizeClick();
+    void pitshowClick();
+    void pithideClick();
+    void pitExitClick();
+    void minimize_logic();
+
+    // Controls, named as the window's design names them.
+    QLabel* lblConditions;
+    QLabel *lblSky1, *lblTemperature, *lblHumidity, *lblPressure, *lblWind, *lblVisible;
+    QLabel *lblSunrise, *lblSunset, *lblMoonrise, *lblMoonset;
+    QLabel *lblWindChill1, *lblHeatIndex1, *lblMoonPhase;
+    QLabel *lblsky2, *lblTemp2, *lblHumid2, *lblPress2, *lblWind2, *lblVisible2;
+    QLabel *lblSunrise2, *lblSunset2, *lblMoonRise2, *lblMoonSet2;
+    QLabel *lblWindChill2, *lblHeatIndex2;
+    QLabel* Label1;
+    QPushButton* btnMinimize;
+    QLabel* StatusPanel0;
+    QLabel* StatusPanel1;
+    QTimer* timer_startup;
+    QTimer* Timer1;
+    TOnTray* tray = nullptr;
+
+    // The 13 tray pictures, indexes 0 to 12.
+    QList<QIcon> IconList;
+    // The moon-phase pictures: GIFImageFull, GIFImagenew, GIFImage10x ... GIFImage90x,
+    // GIFImagel10x ... GIFImagel90x.
+    QLabel* GIFImageFull;
+    QLabel* GIFImagenew;
+    std::array<QLabel*, 9> GIFImage{};  // GIFImage10x ... GIFImage90x
+    std::array<QLabel*, 9> GIFImagel{}; // GIFImagel10x ... GIFImagel90x
+
+    // Menus and commands.
+    QMenu *mnuOptions, *mnuPreferences, *mnuGetStats, *mnuImages, *mnuRadarImages,
+        *mnuSatelliteImages, *mnuWeatherCams, *mnuForecasts, *mnu10dayOutlook,
+        *mnu10dayPrecOutlook, *mnuWarnings, *mnuGetCountyInfo1, *mnuHelp;
+    QAction *mnuGeneralPreferences1, *mnuMainLabelColor1, *mnuMainLabelFontColor1,
+        *mnuStatsFontColor1, *mnuMinimize, *mnuExit1;
+    QAction *mnuChooseLocation, *N2, *N4, *mnuAbortconnection, *mnuClearlocations,
+        *mnuRemoveaspecificlocation1, *mnuSortlocations1;
+    std::array<QAction*, 20> mnuViewStats{}; // mnuViewstats0 ... mnuViewStats19
+    QAction *mnuNowcast, *mnuForecastHTML, *ForecastTEXTversion1, *mnu1and3monthUSPrecipitation1,
+        *mnu12monthUSTemperatureOutlook1, *mnu12monthUSPrecipitationOutlook1;
+    QAction *mnuHydrologicalDataNWS1, *PublicInformation1, *mnuSpecialWeatherStatementsNWS1,
+        *mnuWarningsAdvisories, *N5, *mnuCurrWorldPop1, *mnuCurrentUSPopulation1,
+        *mnuDetailbyUSState1, *mnuDetailbyUSZip1, *mnuUSMHHIncomebyState1, *mnuCensusStateSal;
+    QAction *mnuUSStormWatch1, *mnuLocalTVStationRadar1;
+    QAction *mnuHelpContents, *N1, *mnuAbout, *CheckforUpdate1;
+    QMenu *pmnLeft, *pmnRight;
+    QAction *pmnLeft_show, *pitshow, *pithide, *pitExit;
+
+Q_SIGNALS:
+    // Raised at the start of every conditions request with the location string it serves.
+    void stats_requested(const QString& location_text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormPaint();
+    void FormResize();
+    void FormClose();
+    void create_labels();
+    void create_menus();
+    void create_status_bar();
+    void create_pictures();
+    void apply_stored_colors();
+    void run(void (TForm1::*handler)());
+
+    ProgramState& state_;
+    Desktop& desktop_;
+    QWidget* splash_ = nullptr;
+    bool first_paint_done_ = false;
+    bool closing_ = false;
+};

@@ -1,0 +1,23 @@
+#include "app/main_window_rules.h"
+
+#include <algorithm>
+
+QSize limit_main_window_size(QSize size) {
+    return QSize(std::clamp(size.width(), 325, 370), std::clamp(size.height(), 355, 390));
+}
+
+QString trim_control(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].unicode() <= 32)
+        ++first;
+    while (last > first && text[last - 1].unicode() <= 32)
+        --last;
+    return text.mid(first, last - first);
+}
+
+std::optional<QString> auto_update_location(const QString& caption) {
+    if (caption.size() <= caption_prefix.size() + 4)
+        return std::nullopt;
+    return trim_control(caption.mid(caption_prefix.size(), 30));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <optional>
+
+// The main window's caption starts with this prefix once a location is shown.
+inline const QString caption_prefix = QStringLiteral("Nimbrix - ");
+
+// The size the main window snaps back to: width 325 to 370, height 355 to 390.
+QSize limit_main_window_size(QSize size);
+
+// The location the automatic update refreshes, taken back from the caption: present only when
+// the caption is more than four characters longer than the prefix; then at most the 30
+// characters after the prefix, without characters of code 32 or below at either end.
+std::optional<QString> auto_update_location(const QString& caption);
+
+// Removes every character of code 32 or below from both ends.
+QString trim_control(const QString& text);

@@ -1,0 +1,41 @@
+#include "app/startup.h"
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/splash.h"
+#include "platform/qt_desktop.h"
+
+#include <QApplication>
+#include <QIcon>
+
+ProgramWindows::~ProgramWindows() {
+    // The splash refers to nothing; the main window goes last, taking the tray icon with it.
+    frmPleaseWait.reset();
+    Form1.reset();
+}
+
+std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desktop& desktop) {
+    auto windows = std::make_unique<ProgramWindows>();
+    windows->Form1 = std::make_unique<TForm1>(state, desktop);
+    windows->Form1->show();
+    windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
+    windows->Form1->set_splash(windows->frmPleaseWait.get());
+    windows->frmPleaseWait->set_progress(100);
+    return windows;
+}
+
+int run_program(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Nimbrix"));
+    QApplication::setApplicationVersion(QStringLiteral(NIMBRIX_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/nimbrix.png")));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ProgramState state;
+    QtDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    desktop.set_dialog_parent(windows->Form1.get());
+    const int code = QApplication::exec();
+    windows.reset();
+    return code;
+}

@@ -1,0 +1,1 @@
+#include "net/sock_errors.h"

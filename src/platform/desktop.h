@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+class QImage;
+
+// Everything modal or external goes through this interface: message boxes, Yes/No
+// confirmations, the beep, the colour and print dialogs, opening a URL in the browser or mail
+// program, the help contents and the desktop wallpaper. The program uses the Qt implementation
+// (QtDesktop); tests use a recording one that scripts the answers, so nothing waits for a person.
+class Desktop {
+public:
+    enum class Box { Information, Warning, Error };
+    enum class WallpaperStyle { Centered, Tiled, Stretched };
+
+    virtual ~Desktop() = default;
+
+    // A modal box with an OK button.
+    virtual void message(const QString& text, Box kind = Box::Information) = 0;
+    // A modal Yes/No box; true for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    virtual void beep() = 0;
+    // The colour dialog, starting at 0xRRGGBB; nothing when the user cancels.
+    virtual std::optional<quint32> choose_color(quint32 initial_rgb) = 0;
+    // The print dialog, then one print job; false when the user cancels or printing fails.
+    virtual bool print_text(const QString& title, const QString& text, int point_size) = 0;
+    virtual bool print_image(const QString& title, const QImage& image) = 0;
+    // Hands a URL (web page or mailto:) to the desktop; false when nothing could open it.
+    virtual bool open_url(const QString& url) = 0;
+    // The help window at its contents page.
+    virtual void show_help_contents() = 0;
+    // Makes the bitmap file the desktop wallpaper; false when the desktop could not be told.
+    virtual bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) = 0;
+};

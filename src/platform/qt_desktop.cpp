@@ -1,0 +1,90 @@
+#include "platform/qt_desktop.h"
+
+#include "platform/help_window.h"
+#include "platform/wallpaper.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QImage>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QUrl>
+
+QtDesktop::QtDesktop() = default;
+
+QtDesktop::~QtDesktop() { delete help_.data(); }
+
+QWidget* QtDesktop::visible_parent() const {
+    return parent_ && parent_->isVisible() ? parent_.data() : nullptr;
+}
+
+void QtDesktop::message(const QString& text, Box kind) {
+    const QString title = QApplication::applicationName();
+    switch (kind) {
+    case Box::Information: QMessageBox::information(visible_parent(), title, text); break;
+    case Box::Warning: QMessageBox::warning(visible_parent(), title, text); break;
+    case Box::Error: QMessageBox::critical(visible_parent(), title, text); break;
+    }
+}
+
+bool QtDesktop::confirm(const QString& text) {
+    return QMessageBox::question(visible_parent(), QApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDesktop::beep() { QApplication::beep(); }
+
+std::optional<quint32> QtDesktop::choose_color(quint32 initial_rgb) {
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial_rgb), visible_parent());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen.rgb() & 0xFFFFFFu;
+}
+
+bool QtDesktop::print_text(const QString& title, const QString& text, int point_size) {
+    QPrinter printer;
+    printer.setDocName(title);
+    QPrintDialog dialog(&printer, visible_parent());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QTextDocument doc;
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(point_size > 0 ? point_size : 10);
+    doc.setDefaultFont(font);
+    doc.setPlainText(text);
+    doc.print(&printer);
+    return printer.printerState() != QPrinter::Error;
+}
+
+bool QtDesktop::print_image(const QString& title, const QImage& image) {
+    QPrinter printer;
+    printer.setDocName(title);
+    QPrintDialog dialog(&printer, visible_parent());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const QRect page = painter.viewport();
+    QSize size = image.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(page.topLeft(), size), image);
+    return painter.end();
+}
+
+bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+
+void QtDesktop::show_help_contents() {
+    if (!help_)
+        help_ = new HelpWindow();
+    help_->show_contents();
+}
+
+bool QtDesktop::set_wallpaper(const QString& bitmap_path, WallpaperStyle style) {
+    return set_desktop_wallpaper(bitmap_path, style);
+}
