@@ -86,8 +86,8 @@ template <typename Change> bool modify(Change change) {
     QFile::setPermissions(config_dir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ExeOwner);
     QLockFile lock(file_path() + QStringLiteral(".lock"));
-    lock.setStaleLockTime(5000);
-    if (!lock.tryLock(5000))
+    lock.setStaleLockTime(5000); // a writer that died leaves its lock behind
+    if (!lock.tryLock(1000)) // another writer holds it for milliseconds only
         return false;
 
     IniDocument doc;

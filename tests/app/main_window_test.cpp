@@ -1,0 +1,323 @@
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "settings/settings_store.h"
+#include "support/recording_desktop.h"
+#include "support/temp_settings.h"
+#include "tray/on_tray.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString S = QStringLiteral("Settings");
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TForm1>(state, desktop);
+        QObject::connect(form.get(), &TForm1::stats_requested, [this](const QString& location) {
+            requests << location;
+            auto_request_during << state.auto_request;
+        });
+    }
+
+    QLabel* label(const char* name) { return form->findChild<QLabel*>(QLatin1String(name)); }
+    QAction* action(const char* name) { return form->findChild<QAction*>(QLatin1String(name)); }
+
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    std::unique_ptr<TForm1> form;
+    QStringList requests;
+    QStringList auto_request_during;
+};
+
+} // namespace
+
+TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
+    const struct {
+        const char* name;
+        const char* caption; // nullptr for value labels, which start empty
+        int x, y, width;     // width 0: sized to the caption
+    } rows[] = {
+        {"lblSky1", "Sky Conditions:", 8, 32, 0},      {"lblsky2", "", 112, 32, 185},
+        {"lblTemperature", "Temperature:", 8, 52, 0},  {"lblTemp2", "", 112, 52, 185},
+        {"lblHumidity", "Humidity:", 8, 72, 0},        {"lblHumid2", "", 80, 72, 137},
+        {"lblPressure", "Pressure:", 8, 92, 0},        {"lblPress2", "", 80, 92, 137},
+        {"lblWind", "Wind:", 8, 112, 0},               {"lblWind2", "", 80, 112, 137},
+        {"lblVisible", "Visibility:", 8, 132, 0},      {"lblVisible2", "", 80, 132, 125},
+        {"lblSunrise", "Sunrise:", 8, 160, 0},         {"lblSunrise2", "", 80, 160, 97},
+        {"lblSunset", "Sunset:", 8, 180, 0},           {"lblSunset2", "", 80, 180, 97},
+        {"lblMoonrise", "Moonrise:", 8, 200, 0},       {"lblMoonRise2", "", 80, 200, 97},
+        {"lblMoonset", "Moonset:", 8, 220, 0},         {"lblMoonSet2", "", 80, 220, 97},
+        {"lblWindChill1", "Wind Chill:", 224, 72, 81}, {"lblWindChill2", "n/a", 224, 92, 81},
+        {"lblHeatIndex1", "Heat Index:", 224, 112, 81}, {"lblHeatIndex2", "n/a", 224, 132, 81},
+        {"lblMoonPhase", "Moon Phase:", 224, 152, 81},
+        {"Label1", "Conditions provided by Weather Underground.", 11, 268, 0},
+        {"lblConditions", "", 0, 0, 325},
+    };
+    for (const auto& row : rows) {
+        QLabel* l = label(row.name);
+        ASSERT_NE(l, nullptr) << row.name;
+        EXPECT_EQ(l->text(), QString::fromLatin1(row.caption)) << row.name;
+        EXPECT_EQ(l->pos(), QPoint(row.x, row.y)) << row.name;
+        if (row.width)
+            EXPECT_EQ(l->width(), row.width) << row.name;
+        else
+            EXPECT_GE(l->width(), l->sizeHint().width()) << row.name;
+    }
+    auto* minimize = form->findChild<QPushButton*>(QStringLiteral("btnMinimize"));
+    ASSERT_NE(minimize, nullptr);
+    EXPECT_EQ(minimize->geometry(), QRect(232, 245, 73, 23));
+    EXPECT_EQ(minimize->text(), QStringLiteral("&Minimize"));
+    EXPECT_EQ(minimize->toolTip(), QStringLiteral("Pressing the Enter key also works..."));
+    EXPECT_EQ(form->status_text(), QStringLiteral("Thank you for using Nimbrix..."));
+    EXPECT_EQ(form->StatusPanel0->width(), 190);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix"));
+    EXPECT_EQ(form->size(), QSize(325, 355));
+    EXPECT_EQ(form->IconList.size(), 13);
+    for (const QIcon& icon : form->IconList)
+        EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+}
+
+TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
+    QStringList top;
+    for (QAction* a : form->menuBar()->actions())
+        top << a->text();
+    EXPECT_EQ(top, (QStringList{QStringLiteral("&Options"), QStringLiteral("&Get Stats"),
+                                QStringLiteral("&Images"), QStringLiteral("&Forecasts"),
+                                QStringLiteral("I&nformation"), QStringLiteral("&Help")}));
+
+    const struct {
+        const char* name;
+        const char* caption;
+        bool enabled;
+    } rows[] = {
+        {"mnuGeneralPreferences1", "&General Preferences...", false},
+        {"mnuMainLabelColor1", "&Label Color", false},
+        {"mnuMainLabelFontColor1", "Label &Font Color", false},
+        {"mnuStatsFontColor1", "Stats &Font Color", false},
+        {"mnuMinimize", "&Minimize to tray", true},
+        {"mnuExit1", "E&xit", true},
+        {"mnuChooseLocation", "&Choose Location...", false},
+        {"mnuAbortconnection", "Abort GetStats connection", false},
+        {"mnuClearlocations", "Clear all locations", false},
+        {"mnuRemoveaspecificlocation1", "Remove a specific location", false},
+        {"mnuSortlocations1", "Sort locations", false},
+        {"mnuUSRadarAM", "&2 - US Radar Image - Texas A&&M", false},
+        {"mnuLocalTVStationRadar1", "Local TV Station Radars...", false},
+        {"mnuUSSatInfRadarPurdue", "US Satellite/Infrared/Radar Image - Purdue", false},
+        {"mnuCamAlaskaAnchorage1", "Alaska - Anchorage", false},
+        {"mnuCamUtahAlta1", "Utah - Alta", false},
+        {"mnuUSStormWatch1", "U.S. StormWatch", false},
+        {"mnuNowcast", "&Nowcast - Short term forecast", false},
+        {"mnuForecastHTML", "Forecast - &HTML Version", false},
+        {"ForecastTEXTversion1", "Forecast - &TEXT version", false},
+        {"mnu10Africa1", "&1 - Africa", false},
+        {"mnu10PrecSouthAsia1", "&a - South Asia", false},
+        {"mnu10MexicoCarribean1", "&7 - Mexico && Carribean", false},
+        {"mnu1and3monthUSPrecipitation1", "&3 - 1 and 3-month US Temper. && Precip. Outlook", false},
+        {"mnu12monthUSTemperatureOutlook1", "&4 - 12-month US Temperature Outlook", false},
+        {"mnu12monthUSPrecipitationOutlook1", "&5 - 12-month US Precipitation Outlook", false},
+        {"mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", false},
+        {"PublicInformation1", "&Public Information (NWS)", false},
+        {"mnuSpecialWeatherStatementsNWS1", "&Special Weather Statements (NWS)", false},
+        {"mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", false},
+        {"mnuCurrWorldPop1", "Current World Population...", false},
+        {"mnuCurrentUSPopulation1", "Current US Population...", false},
+        {"mnuDetailbyUSState1", "Detail by US State...", false},
+        {"mnuDetailbyUSZip1", "Detail by US Zip...", false},
+        {"mnuUSMHHIncomebyState1", "US Median HH Income by State...", false},
+        {"mnuCensusStateSal", "US State Salary Rankings...", false},
+        {"mnuHelpContents", "Help &Contents (F1)", true},
+        {"mnuAbout", "&About Nimbrix...", false},
+        {"CheckforUpdate1", "Check Version #...", false},
+        {"pmnLeft_show", "Restore window...", true},
+        {"pitshow", "Restore window...", true},
+        {"pithide", "Hide window...", true},
+        {"pitExit", "Exit", true},
+    };
+    for (const auto& row : rows) {
+        QAction* a = action(row.name);
+        ASSERT_NE(a, nullptr) << row.name;
+        EXPECT_EQ(a->text(), QString::fromLatin1(row.caption)) << row.name;
+        EXPECT_EQ(a->isEnabled(), row.enabled) << row.name;
+    }
+    for (const char* name : {"mnuRadarImages", "mnuSatelliteImages", "mnuWeatherCams", "mnu10dayOutlook",
+                             "mnu10dayPrecOutlook", "mnuGetCountyInfo1", "mnuPreferences"})
+        EXPECT_NE(form->findChild<QMenu*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(form->mnuWeatherCams->actions().size(), 23);
+    EXPECT_EQ(form->mnu10dayOutlook->actions().size(), 10);
+    EXPECT_EQ(form->mnu10dayPrecOutlook->actions().size(), 10);
+
+    // Twenty hidden preset items; the first four names are spelled with a small "s".
+    const char* names[] = {"mnuViewstats0", "mnuViewstats1", "mnuViewstats2", "mnuViewstats3",
+                           "mnuViewStats4", "mnuViewStats19"};
+    const char* captions[] = {"mnuViewstats0", "mnuViewStats1", "mnuViewstats2", "mnuViewstats3",
+                              "mnuViewStats4", "mnuViewStats19"};
+    for (int i = 0; i < 6; ++i) {
+        QAction* a = action(names[i]);
+        ASSERT_NE(a, nullptr) << names[i];
+        EXPECT_EQ(a->text(), QLatin1String(captions[i]));
+        EXPECT_FALSE(a->isVisible());
+    }
+}
+
+TEST_F(MainWindow, ShowCentresTheWindowOnTheScreen) {
+    form->move(0, 0);
+    form->hide();
+    form->show();
+    const QRect screen = form->screen()->geometry();
+    EXPECT_EQ(form->x(), screen.x() + screen.width() / 2 - form->width() / 2);
+    EXPECT_EQ(form->y(), screen.y() + screen.height() / 2 - form->height() / 2);
+}
+
+TEST_F(MainWindow, StoredColoursAreAppliedWhenShownAndBadOnesIgnored) {
+    write_setting(S, QStringLiteral("labelcolor"), QStringLiteral("clRed"));
+    write_setting(S, QStringLiteral("Labelfcolor"), QStringLiteral("$000080FF"));
+    write_setting(S, QStringLiteral("statsfcolor"), QStringLiteral("purple-ish"));
+    form = std::make_unique<TForm1>(state, desktop); // shown as it is created
+    EXPECT_TRUE(form->isVisible());
+    for (QLabel* l : {form->lblSky1, form->lblMoonset, form->lblWindChill1, form->lblMoonPhase}) {
+        EXPECT_EQ(l->palette().color(QPalette::Window), QColor(Qt::red)) << l->objectName().toStdString();
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 128, 0)) << l->objectName().toStdString();
+    }
+    for (QLabel* l : {form->lblsky2, form->lblHeatIndex2})
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 255, 0)) << l->objectName().toStdString();
+    EXPECT_TRUE(desktop.events.isEmpty()); // a bad colour text says nothing
+}
+
+TEST_F(MainWindow, WithoutStoredColoursTheDesignColoursStay) {
+    form->show();
+    EXPECT_EQ(form->lblTemperature->palette().color(QPalette::Window), QColor(0, 128, 128));
+    EXPECT_EQ(form->lblTemp2->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(form->lblTemp2->palette().color(QPalette::Window), QColor(Qt::black));
+}
+
+TEST_F(MainWindow, ResizingSnapsToTheLimitsAndTheHeadingSpansTheWidth) {
+    form->show();
+    const struct {
+        QSize asked, got;
+    } rows[] = {{{500, 500}, {370, 390}}, {{300, 300}, {325, 355}}, {{350, 370}, {350, 370}}};
+    for (const auto& row : rows) {
+        form->resize(row.asked);
+        QApplication::processEvents();
+        EXPECT_EQ(form->size(), row.got);
+        EXPECT_EQ(form->lblConditions->width(), form->width());
+    }
+}
+
+TEST_F(MainWindow, StartupLocationNoneOrMissingFetchesNothing) {
+    for (const char* stored : {static_cast<const char*>(nullptr), "None"}) {
+        if (stored)
+            write_setting(S, QStringLiteral("StartupLoc"), QLatin1String(stored));
+        form->timer_startupTimer();
+        EXPECT_TRUE(requests.isEmpty()) << (stored ? stored : "missing");
+        EXPECT_FALSE(form->timer_startup->isActive());
+    }
+    EXPECT_EQ(form->lblTemp2->text(), QString());
+    EXPECT_EQ(form->lblHeatIndex2->text(), QStringLiteral("n/a"));
+    EXPECT_EQ(form->lblWindChill2->text(), QStringLiteral("n/a"));
+}
+
+TEST_F(MainWindow, StartupLocationIsFetchedUnattended) {
+    write_setting(S, QStringLiteral("StartupLoc"), QStringLiteral("Cairo, Egypt (O)"));
+    EXPECT_TRUE(form->timer_startup->isActive());
+    EXPECT_EQ(form->timer_startup->interval(), 4000);
+    form->timer_startupTimer();
+    EXPECT_EQ(requests, QStringList{QStringLiteral("Cairo, Egypt (O)")});
+    EXPECT_EQ(auto_request_during, QStringList{QStringLiteral("y")});
+    EXPECT_TRUE(state.auto_request.isEmpty());
+    EXPECT_FALSE(form->timer_startup->isActive());
+}
+
+TEST_F(MainWindow, AutomaticUpdateFollowsTheSettingAndTheCaption) {
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    form->Timer1Timer(); // setting missing
+    write_setting(S, QStringLiteral("AutoUpdate"), QStringLiteral("n"));
+    form->Timer1Timer();
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_TRUE(requests.isEmpty());
+
+    write_setting(S, QStringLiteral("AutoUpdate"), QStringLiteral("y"));
+    form->Timer1Timer(); // nothing shown yet
+    EXPECT_EQ(form->Timer1->interval(), 2400000);
+    EXPECT_TRUE(requests.isEmpty());
+
+    form->setWindowTitle(QStringLiteral("Nimbrix - Rome"));
+    form->Timer1Timer();
+    EXPECT_TRUE(requests.isEmpty());
+
+    form->setWindowTitle(QStringLiteral("Nimbrix - Austin, TX "));
+    form->Timer1Timer();
+    EXPECT_EQ(requests, QStringList{QStringLiteral("Austin, TX")});
+    EXPECT_EQ(auto_request_during, QStringList{QStringLiteral("y")});
+    EXPECT_TRUE(state.auto_request.isEmpty());
+
+    // Switched off again: the interval stays at 40 minutes and nothing more is fetched.
+    write_setting(S, QStringLiteral("AutoUpdate"), QStringLiteral("n"));
+    form->Timer1Timer();
+    EXPECT_EQ(form->Timer1->interval(), 2400000);
+    EXPECT_EQ(requests.size(), 1);
+}
+
+TEST_F(MainWindow, HelpContentsOpensFromTheMenuAndF1) {
+    form->show();
+    form->mnuHelpContents->trigger();
+    EXPECT_EQ(desktop.count(QStringLiteral("help")), 1);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    EXPECT_EQ(desktop.count(QStringLiteral("help")), 2);
+}
+
+TEST_F(MainWindow, ExitClosesTheWindowAndTheIconLeavesTheTray) {
+    form->tray->set_tray_available(true);
+    form->show();
+    QPointer<QSystemTrayIcon> icon = form->tray->tray_icon();
+    EXPECT_TRUE(form->tray->in_tray());
+    form->mnuExit1->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->tray->AppVisible);
+    form.reset();
+    EXPECT_TRUE(icon.isNull());
+}
+
+TEST_F(MainWindow, TheFirstPaintHidesTheSplashAndAScreenshotShowsTheLayout) {
+    QWidget splash;
+    splash.show();
+    form->set_splash(&splash);
+    form->lblsky2->setText(QStringLiteral("Partly Cloudy"));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->repaint();
+    EXPECT_FALSE(splash.isVisible());
+
+    const QImage shot = form->grab().toImage();
+    const QString dir = qEnvironmentVariable("NIMBRIX_TEST_TMP", QDir::tempPath());
+    EXPECT_TRUE(shot.save(dir + QStringLiteral("/main_window.png")));
+    // Caption labels teal, value text lime, the background black.
+    const QPoint client = form->centralWidget()->mapTo(form.get(), QPoint(0, 0));
+    EXPECT_EQ(shot.pixelColor(client + form->lblSky1->geometry().topLeft() + QPoint(1, 1)), QColor(0, 128, 128));
+    EXPECT_EQ(shot.pixelColor(client + form->lblMoonPhase->geometry().topLeft() + QPoint(1, 1)), QColor(0, 128, 128));
+    EXPECT_EQ(shot.pixelColor(client + QPoint(150, 200)), QColor(Qt::black));
+    bool lime = false;
+    for (int x = 112; x < 200 && !lime; ++x)
+        for (int y = 32; y < 48 && !lime; ++y)
+            lime = shot.pixelColor(client + QPoint(x, y)) == QColor(0, 255, 0);
+    EXPECT_TRUE(lime);
+}

@@ -1,0 +1,148 @@
+#include "settings/settings_store.h"
+#include "support/temp_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString S = QStringLiteral("Settings");
+const QString L = QStringLiteral("Locations");
+
+QString run_tool(const QStringList& args, int* exit_code = nullptr) {
+    QProcess tool;
+    tool.start(QStringLiteral(SETTINGS_TOOL), args);
+    EXPECT_TRUE(tool.waitForFinished(10000));
+    if (exit_code)
+        *exit_code = tool.exitCode();
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+class SettingsStore : public ::testing::Test {
+protected:
+    TempSettings store;
+};
+
+} // namespace
+
+TEST_F(SettingsStore, FirstRunReadsAbsentAndCreatesNothing) {
+    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), QStringLiteral("n/a"));
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), QStringLiteral("n/a"));
+    EXPECT_FALSE(QFile::exists(store.file_path()));
+}
+
+TEST_F(SettingsStore, WrittenValuesReadBackUnderAnyCaseOfTheirName) {
+    const struct {
+        const char* written;
+        const char* read;
+        const char* value;
+    } rows[] = {
+        {"Labelfcolor", "labelfcolor", "clRed"},
+        {"Ffontsiz", "FfontSiz", "12"},
+        {"StartupLoc", "STARTUPLOC", "Paris, France (O)"},
+        {"Proxy", "proxy", "  blanks at both ends  "},
+        {"ProxyPass", "PROXYPASS", "p@ss=wo\\rd;#\"quoted\""},
+    };
+    for (const auto& row : rows) {
+        write_setting(S, QLatin1String(row.written), QString::fromUtf8(row.value));
+        EXPECT_EQ(read_setting(S, QLatin1String(row.read)), QString::fromUtf8(row.value)) << row.read;
+    }
+}
+
+TEST_F(SettingsStore, WriteUnderAnotherCaseReplacesTheValueInsteadOfAddingOne) {
+    write_setting(S, QStringLiteral("Labelfcolor"), QStringLiteral("clRed"));
+    write_setting(S, QStringLiteral("labelfcolor"), QStringLiteral("clBlue"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("LABELFCOLOR")), QStringLiteral("clBlue"));
+    EXPECT_EQ(store.file_contents().count("abelfcolor="), 1) << store.file_contents().toStdString();
+}
+
+TEST_F(SettingsStore, StoredNaReadsLikeAMissingValue) {
+    store.write_file("[Settings]\nStartupLoc=n/a\n");
+    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), setting_absent);
+}
+
+TEST_F(SettingsStore, SectionsAreSeparateAndDeletionRemovesOnlyOne) {
+    write_setting(L, QStringLiteral("loc0"), QStringLiteral("Austin, TX"));
+    write_setting(L, QStringLiteral("loc1"), QStringLiteral("Cairo, Egypt (O)"));
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("loc0")), setting_absent);
+
+    delete_setting_section(L);
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), setting_absent);
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc1")), setting_absent);
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("y"));
+
+    EXPECT_NO_THROW(delete_setting_section(L)); // missing section
+    EXPECT_NO_THROW(delete_setting_section(QStringLiteral("Never")));
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("y"));
+}
+
+TEST_F(SettingsStore, FileIsReadableByItsOwnerOnlyAfterEveryWrite) {
+    write_setting(S, QStringLiteral("ProxyPass"), QStringLiteral("secret"));
+    const auto owner_only = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                        QFileDevice::WriteOther | QFileDevice::ExeOther | QFileDevice::ExeGroup;
+    EXPECT_EQ(QFile::permissions(store.file_path()) & (owner_only | others), owner_only);
+
+    // A file widened by other means is narrowed again by the next write.
+    QFile::setPermissions(store.file_path(), owner_only | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("n"));
+    EXPECT_EQ(QFile::permissions(store.file_path()) & (owner_only | others), owner_only);
+}
+
+TEST_F(SettingsStore, CorruptFileReadsAsEmptyAndIsKeptAsideAtTheNextWrite) {
+    const QByteArray corrupt("[Settings\n\x01garbage\xff\xfe\nStartupLoc=Austin, TX\n");
+    store.write_file(corrupt);
+    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), setting_absent);
+
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("y"));
+    const QStringList aside = QDir(store.config_home() + QStringLiteral("/Nimbrix"))
+                                  .entryList({QStringLiteral("Nimbrix.conf.corrupt-*")});
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(store.config_home() + QStringLiteral("/Nimbrix/") + aside.front());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), corrupt);
+}
+
+TEST_F(SettingsStore, RefusedWriteRaisesTheStoreErrorAndLosesNothing) {
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
+    write_setting(L, QStringLiteral("loc0"), QStringLiteral("Austin, TX"));
+    const QByteArray before = store.file_contents();
+
+    // Another writer's lock that cannot be taken over: a folder where the lock file goes.
+    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    try {
+        write_setting(S, QStringLiteral("labelcolor"), QStringLiteral("clRed"));
+        FAIL() << "the write should have been refused";
+    } catch (const SettingsError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Failed to set data for 'labelcolor'"));
+    }
+    EXPECT_EQ(store.file_contents(), before);
+    EXPECT_EQ(read_setting(S, QStringLiteral("labelcolor")), setting_absent);
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), QStringLiteral("Austin, TX"));
+}
+
+TEST_F(SettingsStore, UnreadableStoreReadsAbsentAndRefusesWrites) {
+    ASSERT_TRUE(QDir().mkpath(store.file_path())); // a folder where the file should be
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), setting_absent);
+    EXPECT_THROW(write_setting(S, QStringLiteral("Metric"), QStringLiteral("y")), SettingsError);
+    EXPECT_THROW(delete_setting_section(L), SettingsError);
+}
+
+TEST_F(SettingsStore, ASecondProcessSeesEveryWriteAtOnce) {
+    for (int round = 0; round < 5; ++round) {
+        const QString mine = QStringLiteral("from this process %1").arg(round);
+        write_setting(S, QStringLiteral("StartupLoc"), mine);
+        EXPECT_EQ(run_tool({QStringLiteral("read"), S, QStringLiteral("startuploc")}), mine);
+
+        const QString theirs = QStringLiteral("from the other process %1").arg(round);
+        int code = -1;
+        run_tool({QStringLiteral("write"), S, QStringLiteral("STARTUPLOC"), theirs}, &code);
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), theirs);
+    }
+    EXPECT_EQ(store.file_contents().count("tartup"), 1);
+}
