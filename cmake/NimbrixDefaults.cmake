@@ -5,8 +5,10 @@ if(NIMBRIX_SANITIZE)
 endif()
 
 function(nimbrix_defaults target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
-                                           -Wcast-qual -Wformat=2)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Wcast-qual
+                                           -Wformat=2
+                                           $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
+                                           $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>)
   target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS
                                                QT_USE_QSTRINGBUILDER)
   if(NIMBRIX_WERROR)
