@@ -137,6 +137,14 @@ void set_colors(QLabel* label, const QColor& background, const QColor& text) {
 
 } // namespace
 
+QIcon program_icon() {
+    QIcon icon;
+    for (const char* file : {":/icons/nimbrix-16.png", ":/icons/nimbrix-32.png", ":/icons/nimbrix-48.png",
+                             ":/icons/nimbrix.png", ":/icons/nimbrix-256.png"})
+        icon.addFile(QLatin1String(file));
+    return icon;
+}
+
 TForm1::TForm1(ProgramState& state, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent), state_(state), desktop_(desktop) {
     setObjectName(QStringLiteral("Form1"));
@@ -198,7 +206,7 @@ void TForm1::FormCreate() {
     tray = new TOnTray(this);
     tray->SetHint(QApplication::applicationName().isEmpty() ? QStringLiteral("Nimbrix")
                                                             : QApplication::applicationName());
-    tray->Icon = QIcon(QStringLiteral(":/icons/nimbrix.png"));
+    tray->Icon = program_icon();
     tray->PopupLeft = pmnLeft;
     tray->PopupRight = pmnRight;
     tray->SetAppVisible(true);
@@ -304,9 +312,9 @@ void TForm1::create_pictures() {
     };
     GIFImageFull = picture(QStringLiteral("GIFImageFull"));
     for (int i = 0; i < 9; ++i)
-        GIFImage[i] = picture(QStringLiteral("GIFImage%10x").arg(i + 1));
+        GIFImage[i] = picture(QStringLiteral("GIFImage%1x").arg((i + 1) * 10));
     for (int i = 0; i < 9; ++i)
-        GIFImagel[i] = picture(QStringLiteral("GIFImagel%10x").arg(i + 1));
+        GIFImagel[i] = picture(QStringLiteral("GIFImagel%1x").arg((i + 1) * 10));
     GIFImagenew = picture(QStringLiteral("GIFImagenew"));
 }
 

@@ -15,6 +15,9 @@ class Desktop;
 class TOnTray;
 struct ProgramState;
 
+// The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
+QIcon program_icon();
+
 // The main window: the labelled conditions readout, the status bar, the menu tree, the
 // start-up and automatic update timers, and the tray icon. Its handlers keep the names of
 // the commands they serve.

@@ -28,7 +28,7 @@ int run_program(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbrix"));
     QApplication::setApplicationVersion(QStringLiteral(NIMBRIX_VERSION));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/nimbrix.png")));
+    QApplication::setWindowIcon(program_icon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     ProgramState state;

@@ -1,0 +1,57 @@
+#include "app/main_window.h"
+#include "app/needle_gauge.h"
+#include "app/program_state.h"
+#include "app/splash.h"
+#include "app/startup.h"
+#include "support/recording_desktop.h"
+#include "support/temp_settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    TForm1& form = *windows->Form1;
+    TfrmPleaseWait& splash = *windows->frmPleaseWait;
+
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(splash.Gauge1->Progress(), 100);
+    EXPECT_EQ(splash.lblPleaseWait->text(), QStringLiteral("Please wait...           loading information..."));
+    EXPECT_EQ(splash.size(), QSize(277, 253));
+    EXPECT_EQ(splash.pos(), form.pos() + QPoint(35, 70));
+    EXPECT_EQ(splash.Gauge1->geometry(), QRect(48, 80, 150, 100));
+
+    // The program stays up until Exit; the first paint has hidden the splash by then.
+    bool still_up_after_a_second = false;
+    QTimer::singleShot(1000, &form, [&] {
+        still_up_after_a_second = form.isVisible();
+        EXPECT_FALSE(splash.isVisible());
+        form.mnuExit1->trigger();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(99); });
+    watchdog.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(still_up_after_a_second);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(desktop.events.isEmpty());
+}
+
+TEST(NeedleGauge, ProgressStaysBetween0And100) {
+    NeedleGauge gauge;
+    const struct {
+        int set, got;
+    } rows[] = {{50, 50}, {-5, 0}, {140, 100}, {100, 100}, {0, 0}};
+    for (const auto& row : rows) {
+        gauge.SetProgress(row.set);
+        EXPECT_EQ(gauge.Progress(), row.got);
+    }
+}
