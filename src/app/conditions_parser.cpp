@@ -4,13 +4,16 @@
 #include "app/units.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 const QString not_available = QStringLiteral("n/a");
 
 // Positions below count from 1, as the page's rules are written; 0 means "not found".
-qsizetype pos(QStringView text, QStringView marker) { return text.indexOf(marker) + 1; }
+qsizetype pos(QStringView text, QStringView marker) {
+    return text.indexOf(marker) + 1;
+}
 
 // `count` characters from position `from`; a count running past the end stops there.
 QStringView take(QStringView text, qsizetype from, qsizetype count) {
@@ -40,6 +43,15 @@ bool starts_with_at(const char16_t* s, const char16_t* word) {
             return false;
     return true;
 }
+
+// The characters the markup removal looks at; every other one is copied as it is.
+constexpr auto markup_special = [] {
+    std::array<bool, 128> special{};
+    for (const char16_t c :
+         {u'<', u'n', u'#', u'&', u'_', u'\0', u'\b', u'\t', u'\n', u'\v', u'\f', u'\r'})
+        special[c] = true;
+    return special;
+}();
 
 // The value behind a label up to the position of the next label, "n/a" without the label.
 QString field_between(QStringView text, qsizetype label, qsizetype offset, qsizetype end) {
@@ -96,8 +108,7 @@ void read_fields(QStringView text, bool metric, ConditionsResult& result) {
         labels.lblHeatIndex2 = value;
     }
 
-    labels.lblHumid2 =
-        humidity != 0 ? take(text, humidity + 9, 4).toString() : not_available;
+    labels.lblHumid2 = humidity != 0 ? take(text, humidity + 9, 4).toString() : not_available;
     labels.lblWind2 = field_between(text, wind, 5, pressure);
     labels.lblPress2 = field_between(text, pressure, 9, conditions);
 
@@ -118,29 +129,37 @@ void read_fields(QStringView text, bool metric, ConditionsResult& result) {
 } // namespace
 
 QString remove_markup(QStringView text) {
-    const char16_t* s = text.utf16();
+    const char16_t* const s = text.utf16();
     const qsizetype n = text.size();
     QString cleaned(n, Qt::Uninitialized);
-    QChar* const begin = cleaned.data();
-    QChar* out = begin;
+    char16_t* const begin = reinterpret_cast<char16_t*>(cleaned.data());
+    char16_t* out = begin;
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = s[i];
+        if (c >= 128 || !markup_special[c]) {
+            *out++ = c;
+            ++i;
+            continue;
+        }
         if (c == u'<') {
-            const qsizetype close = text.indexOf(u'>', i + 1);
-            i = close < 0 ? n : close + 1;
+            // Everything up to the next ">" goes; without one, the rest of the text.
+            ++i;
+            while (i < n && s[i] != u'>')
+                ++i;
+            ++i;
             continue;
         }
         // "#176;" gives the degree sign and skips four characters, exactly what clean_char
         // does with any other "#".
         if (c == u'n' && n - i >= 5 && starts_with_at(s + i, u"nbsp;")) {
-            *out++ = QChar(u' ');
+            *out++ = u' ';
             i += 5;
             continue;
         }
         const CleanedChar cleaned_char = clean_char(QChar(c));
         if (cleaned_char.appended)
-            *out++ = *cleaned_char.appended;
+            *out++ = cleaned_char.appended->unicode();
         i += 1 + cleaned_char.skip;
     }
     cleaned.truncate(out - begin);
@@ -180,8 +199,8 @@ ConditionsResult parse_conditions(const QString& page, const QString& metric_set
             working = working.sliced(u - 1);
             const qsizetype o = pos(working, u" on");
             const qsizetype n = o >= 1 ? o - 14 : 13;
-            result.heading = QStringLiteral("Conditions at ") +
-                             trimmed_view(take(working, 14, n)).toString();
+            result.heading =
+                QStringLiteral("Conditions at ") + trimmed_view(take(working, 14, n)).toString();
         }
     }
 

@@ -42,9 +42,8 @@ MoonPhase moon_picture(const QString& today, bool rising) {
     if (dot < 0)
         return {{},
                 false,
-                QStringLiteral("Error - no dot found in Moon Phase logic...  ") +
-                    contact_sentence + QStringLiteral("  (moonp error=") + today +
-                    QStringLiteral(")")};
+                QStringLiteral("Error - no dot found in Moon Phase logic...  ") + contact_sentence +
+                    QStringLiteral("  (moonp error=") + today + QStringLiteral(")")};
     const QString tenth = today.mid(dot + 1, 1);
     QString name = (rising ? QStringLiteral("GifImageL") : QStringLiteral("GifImage")) + tenth +
                    QStringLiteral("0x");

@@ -9,7 +9,9 @@ namespace {
 
 const QString not_available = QStringLiteral("n/a");
 
-bool is_digit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool is_digit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Rounds a count of ten-thousandths to a whole number, halves to the even neighbour.
 qint64 round_units_half_even(qint64 units) {
@@ -45,7 +47,9 @@ QString digits_among(const QString& text, qsizetype count) {
 
 } // namespace
 
-bool metric_display(const QString& metric_setting) { return metric_setting == u"y"; }
+bool metric_display(const QString& metric_setting) {
+    return metric_setting == u"y";
+}
 
 ConvertedTemperature convert_temperature(const QString& field_text, TemperatureCode code) {
     bool negative = false;
@@ -62,9 +66,8 @@ ConvertedTemperature convert_temperature(const QString& field_text, TemperatureC
     }
     // A heat-index or wind-chill text without digits must not wipe the parsed temperature.
     if (digit_count == 0)
-        return {not_available, code == TemperatureCode::Empty
-                                   ? std::nullopt
-                                   : std::optional<int>(no_temperature)};
+        return {not_available,
+                code == TemperatureCode::Empty ? std::nullopt : std::optional<int>(no_temperature)};
     const int t = negative ? -value : value;
     if (code == TemperatureCode::FX)
         return {field_text, t};
@@ -126,7 +129,8 @@ QString compute_wind_chill(int temperature_f, const QString& lblWind2, const QSt
         return lblTemp2;
 
     const qint64 s = std::llround(std::sqrt(static_cast<double>(v)));
-    const double bracket = 0.474677 - 0.020425 * static_cast<double>(v) + 0.303107 * static_cast<double>(s);
+    const double bracket =
+        0.474677 - 0.020425 * static_cast<double>(v) + 0.303107 * static_cast<double>(s);
     const qint64 difference_units = 914000 - static_cast<qint64>(temperature_f) * 10000; // 91.4 - T
     const double product_units = bracket * static_cast<double>(difference_units);
 

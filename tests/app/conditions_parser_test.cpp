@@ -10,7 +10,9 @@
 namespace {
 
 // Texts in these tests write the degree sign as "~" for readability.
-QString t(const char* text) { return QString::fromLatin1(text).replace(u'~', QChar(0xB0)); }
+QString t(const char* text) {
+    return QString::fromLatin1(text).replace(u'~', QChar(0xB0));
+}
 
 // A conditions page as the conditions host writes it, as raw Windows-1252 bytes.
 const QByteArray base_page =
@@ -41,7 +43,9 @@ QByteArray edited(std::vector<std::pair<QByteArray, QByteArray>> edits) {
     return page;
 }
 
-QString page_text(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+QString page_text(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes);
+}
 
 ConditionsLabels base_labels() {
     ConditionsLabels l;
@@ -62,11 +66,16 @@ ConditionsLabels base_labels() {
 using Label = QString ConditionsLabels::*;
 
 const std::pair<Label, const char*> all_labels[] = {
-    {&ConditionsLabels::lblsky2, "lblsky2"},           {&ConditionsLabels::lblTemp2, "lblTemp2"},
-    {&ConditionsLabels::lblHumid2, "lblHumid2"},       {&ConditionsLabels::lblPress2, "lblPress2"},
-    {&ConditionsLabels::lblWind2, "lblWind2"},         {&ConditionsLabels::lblVisible2, "lblVisible2"},
-    {&ConditionsLabels::lblSunrise2, "lblSunrise2"},   {&ConditionsLabels::lblSunset2, "lblSunset2"},
-    {&ConditionsLabels::lblMoonRise2, "lblMoonRise2"}, {&ConditionsLabels::lblMoonSet2, "lblMoonSet2"},
+    {&ConditionsLabels::lblsky2, "lblsky2"},
+    {&ConditionsLabels::lblTemp2, "lblTemp2"},
+    {&ConditionsLabels::lblHumid2, "lblHumid2"},
+    {&ConditionsLabels::lblPress2, "lblPress2"},
+    {&ConditionsLabels::lblWind2, "lblWind2"},
+    {&ConditionsLabels::lblVisible2, "lblVisible2"},
+    {&ConditionsLabels::lblSunrise2, "lblSunrise2"},
+    {&ConditionsLabels::lblSunset2, "lblSunset2"},
+    {&ConditionsLabels::lblMoonRise2, "lblMoonRise2"},
+    {&ConditionsLabels::lblMoonSet2, "lblMoonSet2"},
     {&ConditionsLabels::lblHeatIndex2, "lblHeatIndex2"},
     {&ConditionsLabels::lblWindChill2, "lblWindChill2"},
 };
@@ -78,7 +87,8 @@ void expect_labels(const ConditionsLabels& actual, const ConditionsLabels& expec
 
 TEST(ParseConditions, ReadsEveryFieldOfACompletePage) {
     const ConditionsResult r = parse_conditions(page_text(base_page), "n");
-    EXPECT_EQ(r.status_texts, QStringList({"...parsing data...", "Thank you for using Nimbrix..."}));
+    EXPECT_EQ(r.status_texts,
+              QStringList({"...parsing data...", "Thank you for using Nimbrix..."}));
     EXPECT_TRUE(r.messages.isEmpty());
     EXPECT_EQ(r.place_name, QString("Chicago, Illinois"));
     EXPECT_EQ(r.heading, QString("Conditions at 3:51 PM CST"));
@@ -108,8 +118,7 @@ TEST(ParseConditions, FieldEdgeCases) {
     const FieldCase cases[] = {
         {"without HeatIndex the temperature runs to Humidity",
          edited({{"<tr><td>HeatIndex</td>\n<td><b>75</b>&#176;F</td></tr>\n", ""}}),
-         {{&ConditionsLabels::lblTemp2, t("72~F ")},
-          {&ConditionsLabels::lblHeatIndex2, "n/a"}}},
+         {{&ConditionsLabels::lblTemp2, t("72~F ")}, {&ConditionsLabels::lblHeatIndex2, "n/a"}}},
         {"without Humidity the temperature and heat index have no end",
          edited({{"<tr><td>Humidity</td>\n<td>65%</td></tr>\n", ""}}),
          {{&ConditionsLabels::lblTemp2, "n/a"},
@@ -166,7 +175,9 @@ TEST(ParseConditions, FieldEdgeCases) {
          {{&ConditionsLabels::lblTemp2, t("72~F  ").prepend(u' ')},
           {&ConditionsLabels::lblHumid2, " 65%"}}},
         {"Windows-1252 bytes are one character each",
-         edited({{"<b>72</b>&#176;F", "72\xB0" "F"}, {"Partly Cloudy", "Rain \x96 Heavy"}}),
+         edited({{"<b>72</b>&#176;F", "72\xB0"
+                                      "F"},
+                 {"Partly Cloudy", "Rain \x96 Heavy"}}),
          {{&ConditionsLabels::lblTemp2, t("72~F ")},
           {&ConditionsLabels::lblsky2, QString::fromLatin1("Rain \x96 Heavy")}},
          72,
@@ -202,21 +213,37 @@ struct StopCase {
 
 TEST(ParseConditions, PagesWithoutMarkersStopWithTheirMessages) {
     const StopCase cases[] = {
-        {"no title marker: P1, then P2", edited({{"Underground:", "Underground"}}),
-         {parse_message_p1, parse_message_p2}, std::nullopt, std::nullopt},
-        {"an empty page: P1, then P2", "", {parse_message_p1, parse_message_p2},
-         std::nullopt, std::nullopt},
-        {"no Updated line: P2", edited({{"Updated:", "Updated"}}), {parse_message_p2},
-         QString("Chicago, Illinois"), std::nullopt},
+        {"no title marker: P1, then P2",
+         edited({{"Underground:", "Underground"}}),
+         {parse_message_p1, parse_message_p2},
+         std::nullopt,
+         std::nullopt},
+        {"an empty page: P1, then P2",
+         "",
+         {parse_message_p1, parse_message_p2},
+         std::nullopt,
+         std::nullopt},
+        {"no Updated line: P2",
+         edited({{"Updated:", "Updated"}}),
+         {parse_message_p2},
+         QString("Chicago, Illinois"),
+         std::nullopt},
         {"Updated right behind the eight dropped characters: P2",
          "<title>Weather Underground:12345678Updated: <b>3:51 PM on Monday</b>"
          "Temperature 72",
-         {parse_message_p2}, QString(""), std::nullopt},
-        {"no Temperature: P3", edited({{"Temperature", "Temp"}}), {parse_message_p3},
-         QString("Chicago, Illinois"), QString("Conditions at 3:51 PM CST")},
+         {parse_message_p2},
+         QString(""),
+         std::nullopt},
+        {"no Temperature: P3",
+         edited({{"Temperature", "Temp"}}),
+         {parse_message_p3},
+         QString("Chicago, Illinois"),
+         QString("Conditions at 3:51 PM CST")},
         {"a tag left open before the fields: P3",
          base_page.left(base_page.indexOf("<table")) + "<table Temperature 72 Humidity 65%",
-         {parse_message_p3}, QString(""), QString("Conditions at 3:51 PM CST")},
+         {parse_message_p3},
+         QString(""),
+         QString("Conditions at 3:51 PM CST")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,8 +269,8 @@ struct TitleCase {
 TEST(ParseConditions, TitleAndHeading) {
     const TitleCase cases[] = {
         {"no Forecast</title: empty place name",
-         edited({{"Chicago, Illinois Forecast</title>", "Chicago, Illinois</title>"}}),
-         QString(""), QString("Conditions at 3:51 PM CST")},
+         edited({{"Chicago, Illinois Forecast</title>", "Chicago, Illinois</title>"}}), QString(""),
+         QString("Conditions at 3:51 PM CST")},
         {"no Weather behind the title: empty place name",
          edited({{"Data: Weather Underground", "Data: Underground"}}), QString(""),
          QString("Conditions at 3:51 PM CST")},
@@ -251,14 +278,17 @@ TEST(ParseConditions, TitleAndHeading) {
          edited({{"Chicago, Illinois Forecast</title>", "Chicago Weather Forecast</title>"}}),
          QString("Chicago"), QString("Conditions at 3:51 PM CST")},
         {"Windows-1252 letters in the place name",
-         edited({{"Chicago, Illinois Forecast", "Montr\xE9" "al, Quebec Forecast"}}),
-         QString::fromLatin1("Montr\xE9" "al, Quebec"), QString("Conditions at 3:51 PM CST")},
+         edited({{"Chicago, Illinois Forecast", "Montr\xE9"
+                                                "al, Quebec Forecast"}}),
+         QString::fromLatin1("Montr\xE9"
+                             "al, Quebec"),
+         QString("Conditions at 3:51 PM CST")},
         {"a page saying Conditions at keeps the heading",
          edited({{"Updated: <b>3:51 PM CST on January 5, 1998</b>", "Conditions at 3:51 PM CST"}}),
          QString("Chicago, Illinois"), std::nullopt},
         {"without \" on\" the heading takes 13 characters",
-         edited({{"3:51 PM CST on January 5, 1998", "3:51 PM CST"}}),
-         QString("Chicago, Illinois"), QString("Conditions at 3:51 PM CST</")},
+         edited({{"3:51 PM CST on January 5, 1998", "3:51 PM CST"}}), QString("Chicago, Illinois"),
+         QString("Conditions at 3:51 PM CST</")},
         {"\" on\" right after the colon gives an empty time",
          edited({{"Updated: <b>3:51 PM CST on January", "Updated: on <b>3:51 PM CST January"}}),
          QString("Chicago, Illinois"), QString("Conditions at ")},
@@ -275,10 +305,10 @@ TEST(ParseConditions, TitleAndHeading) {
 
 TEST(ParseConditions, PageSayingConditionsAtIsNotCut) {
     // The working text keeps the title, so the first "Conditions" is the heading's own.
-    const ConditionsResult r = parse_conditions(
-        page_text(edited({{"Updated: <b>3:51 PM CST on January 5, 1998</b>",
-                           "Conditions at 3:51 PM CST"}})),
-        "n");
+    const ConditionsResult r =
+        parse_conditions(page_text(edited({{"Updated: <b>3:51 PM CST on January 5, 1998</b>",
+                                            "Conditions at 3:51 PM CST"}})),
+                         "n");
     EXPECT_EQ(r.labels.lblTemp2, t("72~F "));
     EXPECT_EQ(r.labels.lblPress2, "");
     EXPECT_TRUE(r.labels.lblsky2.startsWith("at 3:51 PM CST"));
@@ -298,7 +328,12 @@ TEST(RemoveMarkup, CleansOneLine) {
         {"ab#", "ab~"},
         {"a_b", "a b"},
         {QByteArray("a\0b\bc\td\ne\vf\fg\rh", 15), "a b c d e f g h"},
-        {"a\x0E" "b\x1F" "c\x7F", "a\x0E" "b\x1F" "c\x7F"},
+        {"a\x0E"
+         "b\x1F"
+         "c\x7F",
+         "a\x0E"
+         "b\x1F"
+         "c\x7F"},
         {"a<b", "a"},
         {"a<b>c<d", "ac"},
         {"<>x", "x"},

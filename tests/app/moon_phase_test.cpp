@@ -3,14 +3,14 @@
 #include "print_qstring.h"
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
 
-const QString year_warning =
-    QStringLiteral("Warning - invalid year1 in moon phase logic.  Please contact Corvalen support.");
+const QString year_warning = QStringLiteral(
+    "Warning - invalid year1 in moon phase logic.  Please contact Corvalen support.");
 
 QString cell(int year, int month, int day) {
     return moon_cell(moon_table(year), month, day);
@@ -59,18 +59,18 @@ struct DateCase {
 
 TEST(MoonPhaseForDate, PicksThePictureOfTheDay) {
     const DateCase cases[] = {
-        {{1998, 1, 13}, "GIFImageFull"},  // 1.00
-        {{1998, 1, 28}, "GIFImagenew"},   // 0.00
-        {{1998, 1, 29}, "GIFImagenew"},   // 0.01, rising
-        {{1998, 1, 20}, "GIFImage50x"},   // 0.58, next 0.48
-        {{1998, 1, 5}, "GIFImagel40x"},   // 0.43, next 0.55
-        {{1998, 1, 31}, "GIFImagel10x"},  // 0.10, next 1 February 0.19
+        {{1998, 1, 13}, "GIFImageFull"}, // 1.00
+        {{1998, 1, 28}, "GIFImagenew"},  // 0.00
+        {{1998, 1, 29}, "GIFImagenew"},  // 0.01, rising
+        {{1998, 1, 20}, "GIFImage50x"},  // 0.58, next 0.48
+        {{1998, 1, 5}, "GIFImagel40x"},  // 0.43, next 0.55
+        {{1998, 1, 31}, "GIFImagel10x"}, // 0.10, next 1 February 0.19
         // Month and year ends compare with the next calendar day.
-        {{2001, 4, 30}, "GIFImagel40x"},  // 0.42, next 1 May 0.53
-        {{2004, 2, 29}, "GIFImagel50x"},  // 0.58, next 1 March 0.67
-        {{1998, 4, 30}, "GIFImagel10x"},  // 0.17, next 1 May 0.26
-        {{1999, 12, 31}, "GIFImage30x"},  // 0.36, next 1 January 2000 0.27
-        {{2004, 12, 31}, "GIFImage80x"},  // 0.84, next 1 January 2005 0.76
+        {{2001, 4, 30}, "GIFImagel40x"}, // 0.42, next 1 May 0.53
+        {{2004, 2, 29}, "GIFImagel50x"}, // 0.58, next 1 March 0.67
+        {{1998, 4, 30}, "GIFImagel10x"}, // 0.17, next 1 May 0.26
+        {{1999, 12, 31}, "GIFImage30x"}, // 0.36, next 1 January 2000 0.27
+        {{2004, 12, 31}, "GIFImage80x"}, // 0.84, next 1 January 2005 0.76
         {{2001, 12, 31}, "GIFImageFull"},
         // The last date in the tables follows the trend from the day before (0.93, 0.86).
         {{2099, 12, 31}, "GIFImage80x"},

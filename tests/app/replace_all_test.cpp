@@ -18,13 +18,13 @@ TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesLeftToRightWithoutRescanning) 
         {"New York", " ", "_", "New_York"},
         {"Rio de Janeiro", " ", "_", "Rio_de_Janeiro"},
         {"Buenos_Aires", "_", " ", "Buenos Aires"},
-        {"aaa", "aa", "b", "ba"},          // left to right, no overlap
-        {"a_b", "_", "__", "a__b"},        // the inserted text is not searched again
+        {"aaa", "aa", "b", "ba"},   // left to right, no overlap
+        {"a_b", "_", "__", "a__b"}, // the inserted text is not searched again
         {"xx", "x", "xx", "xxxx"},
         {"_lead and trail_", "_", "", "lead and trail"},
         {"Chicago", " ", "_", "Chicago"},
         {"", " ", "_", ""},
-        {"abc", "", "x", "abc"},           // an empty find changes nothing
+        {"abc", "", "x", "abc"}, // an empty find changes nothing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
