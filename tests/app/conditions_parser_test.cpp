@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <gtest/gtest.h>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -312,6 +313,65 @@ TEST(ParseConditions, PageSayingConditionsAtIsNotCut) {
     EXPECT_EQ(r.labels.lblTemp2, t("72~F "));
     EXPECT_EQ(r.labels.lblPress2, "");
     EXPECT_TRUE(r.labels.lblsky2.startsWith("at 3:51 PM CST"));
+}
+
+TEST(ParseConditions, ScrambledPagesKeepTheResultConsistent) {
+    // Pieces of real pages in random order and lengths, with stray markup and control bytes.
+    const QByteArray pieces[] = {"Underground:",
+                                 "Weather",
+                                 "Forecast</title",
+                                 "Updated:",
+                                 " on",
+                                 "Conditions at",
+                                 "Temperature",
+                                 "HeatIndex",
+                                 "Humidity",
+                                 "Wind",
+                                 "Pressure",
+                                 "Conditions",
+                                 "Visibility",
+                                 "Sunrise",
+                                 "Sunset",
+                                 "Moon Rise",
+                                 "Moon Set",
+                                 "Moon Phase",
+                                 " Up",
+                                 "Add",
+                                 "<",
+                                 ">",
+                                 "<b>",
+                                 "#",
+                                 "#176;",
+                                 "&",
+                                 "nbsp;",
+                                 "_",
+                                 QByteArray(1, '\0'),
+                                 "\r\n",
+                                 "\xB0",
+                                 "\x96",
+                                 " ",
+                                 "72",
+                                 "-5",
+                                 "65%",
+                                 "NW at 15 mph",
+                                 "Partly Cloudy"};
+    std::mt19937 random(20260105);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray page;
+        for (int n = length(random); n > 0; --n)
+            page += pieces[pick(random)];
+        SCOPED_TRACE(page.toStdString());
+        const ConditionsResult r = parse_conditions(page_text(page), round % 2 ? "y" : "n");
+        ASSERT_EQ(r.status_texts.size(), 2);
+        // Fields are read exactly when no message was shown.
+        ASSERT_EQ(r.messages.isEmpty(), r.temperature_f.has_value());
+        if (!r.messages.isEmpty()) {
+            ASSERT_FALSE(r.sky.has_value());
+        }
+        ASSERT_EQ(r.place_name.has_value(), !r.messages.startsWith(parse_message_p1));
+    }
 }
 
 TEST(RemoveMarkup, CleansOneLine) {
