@@ -1,7 +1,11 @@
 target_sources(nimbrix_core PRIVATE
   app/app_error.h
+  app/conditions_parser.h app/conditions_parser.cpp
   app/main_window_rules.h app/main_window_rules.cpp
+  app/moon_phase.h app/moon_phase.cpp app/data/moon_tables.inc
   app/program_state.h
+  app/replace_all.h app/replace_all.cpp
+  app/units.h app/units.cpp
 )
 target_sources(nimbrix_forms PRIVATE
   app/main_window.h app/main_window.cpp
