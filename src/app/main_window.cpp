@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/main_window_rules.h"
+#include "app/moon_phase.h"
 #include "app/program_state.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
@@ -508,6 +509,8 @@ void TForm1::FormShow() {
     }
     apply_stored_colors();
     repaint_now();
+    show_moon_phase(); // the moon is shown before any conditions request
+    repaint_now();
 }
 
 void TForm1::apply_stored_colors() {
@@ -637,6 +640,26 @@ void TForm1::Timer1Timer() {
     state_.current_location.location_text = *location;
     AutoRequest unattended(state_);
     Get_the_Stats();
+}
+
+void TForm1::show_moon_phase() {
+    const MoonPhase phase = moon_phase_for_date(today());
+    if (phase.beep)
+        desktop_.beep();
+    if (!phase.message.isEmpty())
+        desktop_.message(phase.message, Desktop::Box::Warning);
+    if (phase.picture.isEmpty())
+        return;
+    auto* picture = centralWidget()->findChild<QLabel*>(phase.picture, Qt::FindDirectChildrenOnly);
+    if (!picture)
+        return; // every name the lookup gives has its picture
+    // Only today's picture stands at the place; an earlier day's is put away.
+    for (QLabel* other : centralWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (other != picture && other->objectName().startsWith(QLatin1String("GIFImage")))
+            other->hide();
+    picture->setGeometry(moon_picture_rect);
+    picture->show();
+    picture->raise();
 }
 
 // Commands.

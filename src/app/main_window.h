@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -45,6 +47,12 @@ public:
 
     void get_startup_wstats();
     void launch_help();
+
+    // Shows the picture of the Moon's phase for today at its place under "Moon Phase:"
+    // (a year outside the tables beeps and warns instead).
+    void show_moon_phase();
+    // The date the moon phase is shown for; tests set another clock.
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
 
     // Colour appliers: the colour text in state().chosen_color applied to the 13 caption
     // labels' background, their font, or the 12 value labels' font; a text that is not a

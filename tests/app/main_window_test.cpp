@@ -321,3 +321,47 @@ TEST_F(MainWindow, TheFirstPaintHidesTheSplashAndAScreenshotShowsTheLayout) {
             lime = shot.pixelColor(client + QPoint(x, y)) == QColor(0, 255, 0);
     EXPECT_TRUE(lime);
 }
+
+TEST_F(MainWindow, MoonPictureFollowsTheDateAndOnlyTodaysStands) {
+    const struct {
+        QDate date;
+        const char* picture;
+    } rows[] = {
+        {QDate(1998, 1, 13), "GIFImageFull"}, {QDate(1998, 1, 28), "GIFImagenew"},
+        {QDate(1998, 1, 20), "GIFImage50x"},  {QDate(1998, 1, 5), "GIFImagel40x"},
+        {QDate(1998, 1, 31), "GIFImagel10x"},
+    };
+    for (const auto& row : rows) {
+        form->today = [&] { return row.date; };
+        form->show_moon_phase();
+        QLabel* picture = label(row.picture);
+        ASSERT_NE(picture, nullptr) << row.picture;
+        EXPECT_TRUE(picture->isVisible()) << row.picture;
+        EXPECT_EQ(picture->geometry(), QRect(237, 177, 81, 65));
+        EXPECT_FALSE(picture->pixmap().isNull()) << row.picture;
+        int visible = 0;
+        for (QLabel* l : form->findChildren<QLabel*>())
+            visible += l->objectName().startsWith(QLatin1String("GIFImage")) && l->isVisible();
+        EXPECT_EQ(visible, 1) << row.picture;
+    }
+    EXPECT_TRUE(desktop.events.isEmpty());
+
+    // Past the last table the program beeps and warns, and the picture stays.
+    form->today = [] { return QDate(2100, 1, 1); };
+    form->show_moon_phase();
+    ASSERT_EQ(desktop.log().size(), 2);
+    EXPECT_EQ(desktop.log()[0], QStringLiteral("beep"));
+    EXPECT_TRUE(desktop.messages().value(0).startsWith(QStringLiteral("Warning - invalid year1 in moon phase logic.")));
+    EXPECT_TRUE(label("GIFImagel10x")->isVisible());
+}
+
+TEST_F(MainWindow, AllTwentyMoonPicturesHaveTheirNamesAndPictures) {
+    QStringList names{QStringLiteral("GIFImageFull"), QStringLiteral("GIFImagenew")};
+    for (int t = 1; t <= 9; ++t)
+        names << QStringLiteral("GIFImage%1x").arg(t * 10) << QStringLiteral("GIFImagel%1x").arg(t * 10);
+    for (const QString& name : names) {
+        auto* picture = form->findChild<QLabel*>(name);
+        ASSERT_NE(picture, nullptr) << name.toStdString();
+        EXPECT_FALSE(picture->pixmap().isNull()) << name.toStdString();
+    }
+}
