@@ -1,0 +1,20 @@
+target_sources(nimbrix_core PRIVATE
+  locations/catalogue.h locations/catalogue.cpp
+  locations/catalogue_lookups.h locations/catalogue_lookups.cpp
+  locations/location_string.h locations/location_string.cpp
+  locations/tree_choice.h locations/tree_choice.cpp
+  locations/zip_codes.h locations/zip_codes.cpp
+)
+
+# The catalogue's data files, read at first use from ":/locations/<file>".
+qt_add_resources(nimbrix_core "nimbrix_catalogue"
+  PREFIX "/locations"
+  BASE ${CMAKE_CURRENT_LIST_DIR}/data
+  FILES
+    ${CMAKE_CURRENT_LIST_DIR}/data/tree.tsv
+    ${CMAKE_CURRENT_LIST_DIR}/data/states.tsv
+    ${CMAKE_CURRENT_LIST_DIR}/data/regions.tsv
+    ${CMAKE_CURRENT_LIST_DIR}/data/stations.tsv
+    ${CMAKE_CURRENT_LIST_DIR}/data/us_places.tsv
+    ${CMAKE_CURRENT_LIST_DIR}/data/zips.tsv
+)
