@@ -2,6 +2,7 @@ target_sources(nimbrix_core PRIVATE
   locations/catalogue.h locations/catalogue.cpp
   locations/catalogue_lookups.h locations/catalogue_lookups.cpp
   locations/location_string.h locations/location_string.cpp
+  locations/presets.h locations/presets.cpp
   locations/tree_choice.h locations/tree_choice.cpp
   locations/zip_codes.h locations/zip_codes.cpp
 )

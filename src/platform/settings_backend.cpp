@@ -47,6 +47,15 @@ bool remove_section(const QString& section) {
     return registry.status() == QSettings::NoError;
 }
 
+bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
+    QSettings registry(key_path, QSettings::NativeFormat);
+    registry.remove(section);
+    for (const auto& [name, value] : values)
+        registry.setValue(section + QLatin1Char('/') + name, value);
+    registry.sync();
+    return registry.status() == QSettings::NoError;
+}
+
 #else
 
 namespace {
@@ -143,6 +152,15 @@ bool write_value(const QString& section, const QString& name, const QString& val
 
 bool remove_section(const QString& section) {
     return modify([&](IniDocument& doc) { return doc.remove_group(section); });
+}
+
+bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
+    return modify([&](IniDocument& doc) {
+        doc.remove_group(section);
+        for (const auto& [name, value] : values)
+            doc.set_value(section, name, value);
+        return true;
+    });
 }
 
 #endif

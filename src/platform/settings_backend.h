@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <optional>
 
@@ -23,5 +25,8 @@ bool write_value(const QString& section, const QString& name, const QString& val
 
 // Removes a section with all its values; a missing section is no error. False on a failed write.
 bool remove_section(const QString& section);
+
+// Replaces a section's values in one write. False on a failed write; then nothing changed.
+bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values);
 
 } // namespace settings_backend

@@ -15,3 +15,9 @@ void delete_setting_section(const QString& section) {
     if (!settings_backend::remove_section(section))
         throw SettingsError(QStringLiteral("Failed to delete section '%1'").arg(section));
 }
+
+void replace_setting_section(const QString& section, const QList<QPair<QString, QString>>& values) {
+    if (!settings_backend::replace_section(section, values))
+        throw SettingsError(QStringLiteral("Failed to set data for '%1'")
+                                .arg(values.isEmpty() ? section : values.front().first));
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/app_error.h"
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // The only access to stored settings. Sections are "Settings", "Locations" and "Hosts"; every
@@ -22,6 +24,11 @@ QString read_setting(const QString& section, const QString& name);
 
 // Stores the text at once; throws SettingsError when the store cannot be written.
 void write_setting(const QString& section, const QString& name, const QString& value);
+
+// Replaces the section's values by these (name, value) pairs in one write: the store holds
+// either the old section or the new one, never a part of each. Throws SettingsError when the
+// store cannot be written.
+void replace_setting_section(const QString& section, const QList<QPair<QString, QString>>& values);
 
 // Removes the section with all its values; a missing section is no error. Throws
 // SettingsError when the store cannot be written.
