@@ -15,10 +15,11 @@ struct TreeChoice {
         NoContinent, // only "Continent"
         NoCountry,   // only a continent
         NoState,     // a country, Canada or United States without its next level
+        NoCity,      // a US state or Canadian province without a city
         Complete,
     };
     Outcome outcome = Outcome::NoSelection;
-    QString message; // the box of the three incomplete outcomes (a beep follows it)
+    QString message; // the box of the incomplete outcomes (a beep follows it)
     QString continent;
     QString region; // "United States" or "Canada" for a city four levels down; otherwise the
                     // continent

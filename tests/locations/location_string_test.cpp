@@ -110,8 +110,11 @@ TEST(TreeChoice, AppliesTheChoosersFieldRule) {
         {"Continent\\North America\\Canada\\Alberta\\Calgary Int'L\\", O::Complete, "",
          "North America", "Canada", "Alberta", "Calgary Int'L"},
         {"Continent\\Africa\\Egypt\\Cairo\\", O::Complete, "", "Africa", "Africa", "Egypt", "Cairo"},
-        {"Continent\\North America\\United States\\Texas\\", O::Complete, "", "North America",
-         "North America", "United States", "Texas"},
+        // A state or province without a city is refused (it would be looked up as a city).
+        {"Continent\\North America\\United States\\Texas\\", O::NoCity,
+         "Error - please select a City.", "", "", "", ""},
+        {"Continent\\North America\\Canada\\Yukon Territory\\", O::NoCity,
+         "Error - please select a City.", "", "", "", ""},
         {"Continent\\Africa\\Egypt\\", O::NoState, "Error - please select a State.", "", "", "", ""},
         {"Continent\\Africa\\", O::NoCountry, "Error - please select a Country.", "", "", "", ""},
         {"Continent\\", O::NoContinent, "Error - please select a Continent.", "", "", "", ""},
