@@ -715,6 +715,9 @@ void TPowersock::CaptureString(QByteArray& text, int count) {
     }
     if (count >= 0 && text.size() < count)
         throw ESockError(QStringLiteral("Connection closed by host"));
+    // A host that announced far more than it sent leaves no large reservation behind.
+    if (text.capacity() - text.size() > (1 << 20))
+        text.squeeze();
 }
 
 void TPowersock::CaptureFile(const QString& file_name) {
