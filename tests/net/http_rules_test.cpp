@@ -16,6 +16,8 @@ struct SplitRow {
     int port;
     QString path;
 };
+void PrintTo(const SplitRow& row, std::ostream* out) { *out << row.name; }
+
 
 class UrlSplitTest : public ::testing::TestWithParam<SplitRow> {};
 

@@ -76,6 +76,8 @@ struct RequestRow {
     THeaderInfo info;
     QByteArray expected; // %URL% stands for the full URL
 };
+void PrintTo(const RequestRow& row, std::ostream* out) { *out << row.name; }
+
 
 class RequestBytes : public NMHTTPTest, public ::testing::WithParamInterface<RequestRow> {};
 
@@ -291,6 +293,8 @@ struct BrokenStatusRow {
     const char* name;
     QByteArray reply;
 };
+void PrintTo(const BrokenStatusRow& row, std::ostream* out) { *out << row.name; }
+
 class BrokenStatus : public NMHTTPTest, public ::testing::WithParamInterface<BrokenStatusRow> {};
 
 TEST_P(BrokenStatus, IsAFailureWithCodeZero) {
@@ -533,6 +537,8 @@ struct CancelRow {
     bool body_started;
     const char* message;
 };
+void PrintTo(const CancelRow& row, std::ostream* out) { *out << row.name; }
+
 class CancelDuringReply : public NMHTTPTest, public ::testing::WithParamInterface<CancelRow> {};
 
 TEST_P(CancelDuringReply, EndsWithTheAbortError) {
@@ -607,6 +613,8 @@ struct BusyRow {
     int stage;             // 0 lookup, 1 connect, 2 send, 3 head, 4 body
     const char* abort_end; // how the abort ends the first request at that stage
 };
+void PrintTo(const BusyRow& row, std::ostream* out) { *out << row.name; }
+
 class SecondRequest : public NMHTTPTest, public ::testing::WithParamInterface<BusyRow> {};
 
 TEST_P(SecondRequest, IsRefusedAndLeavesTheFirstUntouched) {
@@ -614,7 +622,7 @@ TEST_P(SecondRequest, IsRefusedAndLeavesTheFirstUntouched) {
     UnansweredListener listener;
     S::Script script{S::read_request(), S::hold()};
     if (stage == 2)
-        script = {S::delay(10000)}; // never reads, so a large request cannot be sent
+        script = {S::delay(10000)}; // never reads, so large request data cannot be sent
     if (stage == 4)
         script = {S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {}, "part")), S::hold()};
     S server({script});
@@ -649,7 +657,7 @@ TEST_P(SecondRequest, IsRefusedAndLeavesTheFirstUntouched) {
     });
     const Raised first = raised([&] {
         if (stage == 2)
-            http->Post(url, QByteArray(16 << 20, 'x'));
+            http->Put(url, QByteArray(16 << 20, 'x'));
         else
             http->Get(url);
     });
@@ -687,6 +695,8 @@ struct SizeRow {
     QByteArray reply;
     const char* error; // "" when accepted
 };
+void PrintTo(const SizeRow& row, std::ostream* out) { *out << row.name; }
+
 class HostileSize : public NMHTTPTest, public ::testing::WithParamInterface<SizeRow> {};
 
 TEST_P(HostileSize, LimitBesideItsViolation) {
