@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                           static_cast<qsizetype>(size - 1));
     const UrlSplit split = split_url(url, QStringLiteral("previous.example"), port_before);
     if (!split.error.isEmpty()) {
-        check(split.error == QLatin1String("Empty URL") || split.error == QLatin1String("Invalid URL"));
+        check(split.error == QLatin1String("Empty URL") ||
+              split.error == QLatin1String("Invalid URL"));
         return 0;
     }
     check(split.path.startsWith(QLatin1Char('/')));

@@ -127,13 +127,16 @@ void check_get(TNMHTTP& http, const QString& url) {
 void run_curl(const QString& url, const QString& file) {
     const QByteArray url_bytes = url.toLocal8Bit();
     const QByteArray file_bytes = QFile::encodeName(file);
-    char* argv[] = {const_cast<char*>("curl"), const_cast<char*>("-s"), const_cast<char*>("-o"),
-                    const_cast<char*>(file_bytes.constData()), const_cast<char*>(url_bytes.constData()),
+    char* argv[] = {const_cast<char*>("curl"),
+                    const_cast<char*>("-s"),
+                    const_cast<char*>("-o"),
+                    const_cast<char*>(file_bytes.constData()),
+                    const_cast<char*>(url_bytes.constData()),
                     nullptr};
     pid_t pid = 0;
     int status = 0;
-    if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) < 0 ||
-        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0 ||
+        waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "net_bench: curl failed\n");
         std::exit(1);
     }
@@ -166,7 +169,8 @@ int main(int argc, char** argv) {
         http.InputFileMode = true;
         http.Body = QFile::encodeName(ours_file);
         ours_best = std::min(ours_best, seconds_of([&] { check_get(http, server.url("/big")); }));
-        curl_best = std::min(curl_best, seconds_of([&] { run_curl(server.url("/big"), curl_file); }));
+        curl_best =
+            std::min(curl_best, seconds_of([&] { run_curl(server.url("/big"), curl_file); }));
         if (QFile(ours_file).size() != body_size || QFile(curl_file).size() != body_size) {
             std::fprintf(stderr, "net_bench: short file\n");
             return 1;
@@ -223,8 +227,8 @@ int main(int argc, char** argv) {
     }
 
     if (qEnvironmentVariableIsSet("NIMBRIX_BENCH_VERBOSE"))
-        std::fprintf(stderr, "file: ours %.3f s, curl %.3f s; memory: get %.3f s, touch %.3f s\n", ours_best,
-                     curl_best, get_best, touch_best);
+        std::fprintf(stderr, "file: ours %.3f s, curl %.3f s; memory: get %.3f s, touch %.3f s\n",
+                     ours_best, curl_best, get_best, touch_best);
     std::printf("net.get_file_ratio_vs_curl: %.2f\n", curl_best / ours_best);
     std::printf("net.get_memory_ratio_vs_touch: %.2f\n", touch_best / get_best);
     std::printf("net.stalled_wait_cpu_ms: %.1f\n", thread_cpu_ms(after) - thread_cpu_ms(before));

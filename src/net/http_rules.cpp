@@ -5,10 +5,9 @@
 #include <limits>
 
 QString method_of(CmdType cmd) {
-    static const std::array<const char*, 13> methods{"GET ",    "OPTIONS ", "HEAD ",   "POST ",
-                                                     "PUT ",    "PATCH ",   "COPY ",   "MOVE ",
-                                                     "DELETE ", "LINK ",    "UNLINK ", "TRACE ",
-                                                     ""};
+    static const std::array<const char*, 13> methods{
+        "GET ",  "OPTIONS ", "HEAD ", "POST ",   "PUT ",   "PATCH ", "COPY ",
+        "MOVE ", "DELETE ",  "LINK ", "UNLINK ", "TRACE ", ""};
     return cmd < methods.size() ? QString::fromLatin1(methods[cmd]) : QString();
 }
 
@@ -152,7 +151,8 @@ TExStringList build_request_header(const RequestSpec& spec) {
         list.append(QStringLiteral("Host: ") + spec.host);
     }
     list.set_header(QStringLiteral("Host"), spec.host);
-    list.append(QStringLiteral("Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff"));
+    list.append(
+        QStringLiteral("Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff"));
     list.append(
         QStringLiteral("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript"));
     list.set_header(QStringLiteral("User-Agent"), spec.info.LocalProgram);
@@ -162,8 +162,10 @@ TExStringList build_request_header(const RequestSpec& spec) {
     if (!spec.info.UserId.isEmpty() && !spec.info.Password.isEmpty()) {
         // With a proxy the credentials are the proxy's: a proxy passes "Authorization" on to
         // every host it reaches.
-        const QByteArray credentials = (spec.info.UserId + QLatin1Char(':') + spec.info.Password).toLatin1();
-        list.set_header(spec.proxy ? QStringLiteral("Proxy-Authorization") : QStringLiteral("Authorization"),
+        const QByteArray credentials =
+            (spec.info.UserId + QLatin1Char(':') + spec.info.Password).toLatin1();
+        list.set_header(spec.proxy ? QStringLiteral("Proxy-Authorization")
+                                   : QStringLiteral("Authorization"),
                         QStringLiteral("Basic ") +
                             QString::fromLatin1(TNMUUProcessor::mime_one_line(credentials)));
     }

@@ -63,8 +63,8 @@ struct RequestSpec {
     QString host;
     bool proxy = false;
     THeaderInfo info;
-    QString extra;           // the destination of Copy/Move, the link of Link/Unlink
-    qint64 data_length = 0;  // length of the request data of data-carrying operations
+    QString extra;          // the destination of Copy/Move, the link of Link/Unlink
+    qint64 data_length = 0; // length of the request data of data-carrying operations
 };
 
 // The header lines of a request, in order, ending with the empty line.
@@ -87,7 +87,7 @@ QByteArray without_terminator(const QByteArray& line);
 // the empty line. Keeps what the client takes from it.
 class ResponseHeadReader {
 public:
-    static constexpr int max_lines = 200;             // status line and field lines
+    static constexpr int max_lines = 200;               // status line and field lines
     static constexpr qsizetype max_line_length = 16384; // bytes before the terminator
     static constexpr qsizetype max_value_length = 256;
 

@@ -14,14 +14,30 @@ void TNMHTTP::Abort() {
     Cancel();
 }
 
-void TNMHTTP::Options(const QString& url) { start_request(cmd_options, url, {}); }
-void TNMHTTP::Get(const QString& url) { start_request(cmd_get, url, {}); }
-void TNMHTTP::Post(const QString& url, const QByteArray& data) { start_request(cmd_post, url, data); }
-void TNMHTTP::Put(const QString& url, const QByteArray& data) { start_request(cmd_put, url, data); }
-void TNMHTTP::Head(const QString& url) { start_request(cmd_head, url, {}); }
-void TNMHTTP::Patch(const QString& url, const QByteArray& data) { start_request(cmd_patch, url, data); }
-void TNMHTTP::Delete(const QString& url) { start_request(cmd_delete, url, {}); }
-void TNMHTTP::Trace(const QString& url, const QByteArray& data) { start_request(cmd_trace, url, data); }
+void TNMHTTP::Options(const QString& url) {
+    start_request(cmd_options, url, {});
+}
+void TNMHTTP::Get(const QString& url) {
+    start_request(cmd_get, url, {});
+}
+void TNMHTTP::Post(const QString& url, const QByteArray& data) {
+    start_request(cmd_post, url, data);
+}
+void TNMHTTP::Put(const QString& url, const QByteArray& data) {
+    start_request(cmd_put, url, data);
+}
+void TNMHTTP::Head(const QString& url) {
+    start_request(cmd_head, url, {});
+}
+void TNMHTTP::Patch(const QString& url, const QByteArray& data) {
+    start_request(cmd_patch, url, data);
+}
+void TNMHTTP::Delete(const QString& url) {
+    start_request(cmd_delete, url, {});
+}
+void TNMHTTP::Trace(const QString& url, const QByteArray& data) {
+    start_request(cmd_trace, url, data);
+}
 void TNMHTTP::Copy(const QString& url, const QString& destination) {
     start_request(cmd_copy, url, {}, destination);
 }
@@ -53,7 +69,8 @@ void TNMHTTP::start_request(CmdType cmd, const QString& url, const QByteArray& d
     url_ = url;
     cmd_ = cmd;
     extra_ = extra;
-    data_ = cmd == cmd_post && decode_form_data && !OutputFileMode ? form_decoder.Decode(data) : data;
+    data_ =
+        cmd == cmd_post && decode_form_data && !OutputFileMode ? form_decoder.Decode(data) : data;
     run_exchange();
 }
 
@@ -103,7 +120,8 @@ void TNMHTTP::run_exchange() {
                 return;
             if (!url_.contains(QLatin1Char('/'))) {
                 // Resolved against the current host, on the port it was reached on.
-                const QString port = Port == 80 ? QString() : QLatin1Char(':') + QString::number(Port);
+                const QString port =
+                    Port == 80 ? QString() : QLatin1Char(':') + QString::number(Port);
                 url_ = QStringLiteral("http://") + Host + port + QLatin1Char('/') + url_;
             }
         }

@@ -28,17 +28,27 @@ std::atomic<int> library_users{0};
 
 #ifdef _WIN32
 using Native = SOCKET;
-Native native(Handle handle) { return static_cast<Native>(handle); }
-int last_error() { return WSAGetLastError(); }
+Native native(Handle handle) {
+    return static_cast<Native>(handle);
+}
+int last_error() {
+    return WSAGetLastError();
+}
 constexpr int send_flags = 0;
 #else
 using Native = int;
-Native native(Handle handle) { return static_cast<Native>(handle); }
-int last_error() { return map_error(errno); }
+Native native(Handle handle) {
+    return static_cast<Native>(handle);
+}
+int last_error() {
+    return map_error(errno);
+}
 constexpr int send_flags = MSG_NOSIGNAL; // a peer that went away must not kill the program
 #endif
 
-bool is_valid(Handle handle) { return handle != invalid_handle; }
+bool is_valid(Handle handle) {
+    return handle != invalid_handle;
+}
 
 } // namespace
 
@@ -47,54 +57,102 @@ int map_error(int platform_error) {
     return platform_error;
 #else
     switch (platform_error) {
-    case 0: return 0;
-    case EINTR: return 10004;
-    case EBADF: return 10009;
-    case EACCES: return 10013;
-    case EPERM: return 10013;
-    case EFAULT: return 10014;
-    case EINVAL: return 10022;
-    case EMFILE: return 10024;
-    case ENFILE: return 10024;
-    case EWOULDBLOCK: return 10035;
-    case EINPROGRESS: return 10036;
-    case EALREADY: return 10037;
-    case ENOTSOCK: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return 10040;
-    case EPROTOTYPE: return 10041;
-    case ENOPROTOOPT: return 10042;
-    case EPROTONOSUPPORT: return 10043;
-    case ESOCKTNOSUPPORT: return 10044;
-    case EOPNOTSUPP: return 10045;
-    case EPFNOSUPPORT: return 10046;
-    case EAFNOSUPPORT: return 10047;
-    case EADDRINUSE: return 10048;
-    case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
-    case ENETUNREACH: return 10051;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return 10053;
-    case ECONNRESET: return 10054;
-    case ENOBUFS: return 10055;
-    case ENOMEM: return 10055;
-    case EISCONN: return 10056;
-    case ENOTCONN: return 10057;
-    case ESHUTDOWN: return 10058;
-    case EPIPE: return 10058;
-    case ETOOMANYREFS: return 10059;
-    case ETIMEDOUT: return 10060;
-    case ECONNREFUSED: return 10061;
-    case ELOOP: return 10062;
-    case ENAMETOOLONG: return 10063;
-    case EHOSTDOWN: return 10064;
-    case EHOSTUNREACH: return 10065;
-    case ENOTEMPTY: return 10066;
-    case EUSERS: return 10068;
-    case EDQUOT: return 10069;
-    case ESTALE: return 10070;
-    case EREMOTE: return 10071;
-    default: return platform_error;
+    case 0:
+        return 0;
+    case EINTR:
+        return 10004;
+    case EBADF:
+        return 10009;
+    case EACCES:
+        return 10013;
+    case EPERM:
+        return 10013;
+    case EFAULT:
+        return 10014;
+    case EINVAL:
+        return 10022;
+    case EMFILE:
+        return 10024;
+    case ENFILE:
+        return 10024;
+    case EWOULDBLOCK:
+        return 10035;
+    case EINPROGRESS:
+        return 10036;
+    case EALREADY:
+        return 10037;
+    case ENOTSOCK:
+        return 10038;
+    case EDESTADDRREQ:
+        return 10039;
+    case EMSGSIZE:
+        return 10040;
+    case EPROTOTYPE:
+        return 10041;
+    case ENOPROTOOPT:
+        return 10042;
+    case EPROTONOSUPPORT:
+        return 10043;
+    case ESOCKTNOSUPPORT:
+        return 10044;
+    case EOPNOTSUPP:
+        return 10045;
+    case EPFNOSUPPORT:
+        return 10046;
+    case EAFNOSUPPORT:
+        return 10047;
+    case EADDRINUSE:
+        return 10048;
+    case EADDRNOTAVAIL:
+        return 10049;
+    case ENETDOWN:
+        return 10050;
+    case ENETUNREACH:
+        return 10051;
+    case ENETRESET:
+        return 10052;
+    case ECONNABORTED:
+        return 10053;
+    case ECONNRESET:
+        return 10054;
+    case ENOBUFS:
+        return 10055;
+    case ENOMEM:
+        return 10055;
+    case EISCONN:
+        return 10056;
+    case ENOTCONN:
+        return 10057;
+    case ESHUTDOWN:
+        return 10058;
+    case EPIPE:
+        return 10058;
+    case ETOOMANYREFS:
+        return 10059;
+    case ETIMEDOUT:
+        return 10060;
+    case ECONNREFUSED:
+        return 10061;
+    case ELOOP:
+        return 10062;
+    case ENAMETOOLONG:
+        return 10063;
+    case EHOSTDOWN:
+        return 10064;
+    case EHOSTUNREACH:
+        return 10065;
+    case ENOTEMPTY:
+        return 10066;
+    case EUSERS:
+        return 10068;
+    case EDQUOT:
+        return 10069;
+    case ESTALE:
+        return 10070;
+    case EREMOTE:
+        return 10071;
+    default:
+        return platform_error;
     }
 #endif
 }
@@ -145,7 +203,8 @@ QStringList library_info() {
             QStringLiteral("High Version= 2.2"),
             QStringLiteral("Description= BSD sockets"),
             QStringLiteral("System= Running"),
-            QStringLiteral("Max Sockets= ") + QString::number(static_cast<qulonglong>(files.rlim_cur)),
+            QStringLiteral("Max Sockets= ") +
+                QString::number(static_cast<qulonglong>(files.rlim_cur)),
             QStringLiteral("Max Udp pack size= 65507")};
 #endif
 }
@@ -164,7 +223,8 @@ Handle open_stream(bool reset_on_close) {
     if (s < 0)
         return invalid_handle;
     const int flags = fcntl(s, F_GETFL, 0);
-    if (flags < 0 || fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0 || fcntl(s, F_SETFD, FD_CLOEXEC) < 0) {
+    if (flags < 0 || fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0 ||
+        fcntl(s, F_SETFD, FD_CLOEXEC) < 0) {
         ::close(s);
         return invalid_handle;
     }
@@ -211,7 +271,8 @@ int connect_result(Handle handle) {
 #else
     socklen_t length = sizeof error;
 #endif
-    if (getsockopt(native(handle), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
+    if (getsockopt(native(handle), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
+                   &length) != 0)
         return last_error();
     return map_error(error);
 }

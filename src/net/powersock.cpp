@@ -127,7 +127,8 @@ bool TPowersock::send_pending() const {
 
 void TPowersock::update_notifiers() {
     const bool have_socket = socket_ != platform_socket::invalid_handle;
-    const bool buffer_full = !text_sink_ && !file_sink_ && receive_buffer_.size() >= receive_buffer_cap;
+    const bool buffer_full =
+        !text_sink_ && !file_sink_ && receive_buffer_.size() >= receive_buffer_cap;
     const bool read = have_socket && !read_deferred_ && !read_off_ && !buffer_full &&
                       ((connected_ && !listening_) || (listening_ && !accept_ready_));
     const bool write =
@@ -206,7 +207,8 @@ qint64 TPowersock::receive_chunk() {
     if (target.capacity() - old_size < chunk_size)
         target.reserve(std::max(old_size + chunk_size, target.capacity() * 2));
     target.resize(old_size + chunk_size);
-    const qint64 count = platform_socket::receive_some(socket_, target.data() + old_size, chunk_size);
+    const qint64 count =
+        platform_socket::receive_some(socket_, target.data() + old_size, chunk_size);
     target.resize(old_size + std::max<qint64>(count, 0));
     if (text_sink_ && target.size() > max_capture_in_memory)
         capture_overflow_ = true;
@@ -255,8 +257,10 @@ void TPowersock::write_from_stream() {
                 if (length <= 0 || (sent >= 0 && SentBytes + sent >= TotalBytes))
                     send_done_ = true;
             } else {
-                const qint64 length = std::min<qint64>(chunk_size, send_buffer_.size() - send_position_);
-                sent = platform_socket::send_some(socket_, send_buffer_.constData() + send_position_, length);
+                const qint64 length =
+                    std::min<qint64>(chunk_size, send_buffer_.size() - send_position_);
+                sent = platform_socket::send_some(
+                    socket_, send_buffer_.constData() + send_position_, length);
                 if (sent > 0)
                     send_position_ += sent;
                 if (send_position_ >= send_buffer_.size()) {
@@ -463,7 +467,8 @@ void TPowersock::Connect() {
     const int port = Proxy.isEmpty() ? Port : ProxyPort;
     no_error_ = true;
     lookup_done_ = false;
-    const int error = platform_socket::start_connect(socket_, peer_address_, static_cast<quint16>(port));
+    const int error =
+        platform_socket::start_connect(socket_, peer_address_, static_cast<quint16>(port));
     if (error != 0) {
         recycle_socket();
         raise_socket_error(error);
@@ -497,7 +502,8 @@ void TPowersock::resolve() {
     timer_on();
     lookup_done_ = false;
     lookup_ok_ = false;
-    lookup_id_ = lookup_->start(name, this, [this](const QHostInfo& info) { on_lookup_done(info); });
+    lookup_id_ =
+        lookup_->start(name, this, [this](const QHostInfo& info) { on_lookup_done(info); });
     wait_for([this] { return lookup_done_ || timed_out_ || canceled_; });
     timer_off();
     if (lookup_id_ >= 0) {
@@ -583,7 +589,8 @@ void TPowersock::SendFile(const QString& file_name) {
     capturing_ = true;
     file_send_mode_ = true;
     SentBytes = 0;
-    TotalBytes = static_cast<qint32>(std::min<qint64>(file.size(), std::numeric_limits<qint32>::max()));
+    TotalBytes =
+        static_cast<qint32>(std::min<qint64>(file.size(), std::numeric_limits<qint32>::max()));
     send_done_ = false;
     update_notifiers();
     wait_for([this] { return send_done_ || canceled_ || TotalBytes <= 0 || !connected_; });
@@ -792,8 +799,8 @@ platform_socket::Handle TPowersock::Accept() {
         throw ESockError(QStringLiteral("Accepting Canceled"));
     }
     int error = 0;
-    const platform_socket::Handle accepted = no_error_ ? platform_socket::accept_one(socket_, error)
-                                                       : platform_socket::invalid_handle;
+    const platform_socket::Handle accepted =
+        no_error_ ? platform_socket::accept_one(socket_, error) : platform_socket::invalid_handle;
     accept_ready_ = false;
     connected_ = false;
     update_notifiers();

@@ -5,8 +5,7 @@
 namespace {
 
 constexpr qsizetype bytes_per_line = 45;
-constexpr char mime_alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char mime_alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Base64 of one group of input bytes, completed with "=" to a multiple of four characters.
 void append_mime(QByteArray& out, const unsigned char* in, qsizetype length) {

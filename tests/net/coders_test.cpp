@@ -8,8 +8,14 @@
 
 TEST(UUProcessor, MimeVectors) {
     const std::vector<std::pair<QByteArray, QByteArray>> rows{
-        {"", ""},          {"f", "Zg=="},         {"fo", "Zm8="},          {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"user:pass", "dXNlcjpwYXNz"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"user:pass", "dXNlcjpwYXNz"},
         {QByteArray("\xff\xfe\x00", 3), "//4A"},
     };
     for (const auto& [input, output] : rows)
@@ -30,7 +36,8 @@ TEST(UUProcessor, FortyFiveBytesPerLine) {
     EXPECT_EQ(begun, 2);
     EXPECT_EQ(ended, 2);
     // The one-line form is the same encoding without the breaks.
-    EXPECT_EQ(TNMUUProcessor::mime_one_line(QByteArray(46, 'a')), QByteArray(one_line).replace("\r\n", "") + "YQ==");
+    EXPECT_EQ(TNMUUProcessor::mime_one_line(QByteArray(46, 'a')),
+              QByteArray(one_line).replace("\r\n", "") + "YQ==");
 }
 
 TEST(UUProcessor, UuencodedLines) {

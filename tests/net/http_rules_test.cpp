@@ -16,8 +16,9 @@ struct SplitRow {
     int port;
     QString path;
 };
-void PrintTo(const SplitRow& row, std::ostream* out) { *out << row.name; }
-
+void PrintTo(const SplitRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class UrlSplitTest : public ::testing::TestWithParam<SplitRow> {};
 
@@ -40,24 +41,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SplitRow{"Full", "http://w.example/US/IL/Chicago.html", "", 0, "",
                  "http://w.example/US/IL/Chicago.html", "w.example", 80, "/US/IL/Chicago.html"},
-        SplitRow{"NoPath", "http://w.example", "", 0, "", "http://w.example/", "w.example", 80, "/"},
-        SplitRow{"RootSlash", "http://w.example/", "", 0, "", "http://w.example/", "w.example", 80, "/"},
-        SplitRow{"PortInHost", "http://w.example:8080/x?q=1", "", 0, "", "http://w.example:8080/x?q=1",
-                 "w.example", 8080, "/x?q=1"},
-        SplitRow{"PortThenNextColon", "http://w.example:81:82/x", "", 0, "", "http://w.example:81:82/x",
-                 "w.example", 81, "/x"},
-        SplitRow{"SchemeResetsPort", "http://w.example/x", "old.example", 8080, "", "http://w.example/x",
-                 "w.example", 80, "/x"},
-        SplitRow{"PathOnlyKeepsHostAndPort", "/second", "prev.example", 8080, "", "/second", "prev.example",
-                 8080, "/second"},
-        SplitRow{"PathOnlyPortZeroBecomes80", "/second", "prev.example", 0, "", "/second", "prev.example", 80,
-                 "/second"},
-        SplitRow{"Gopher", "gopher://g.example/1", "", 0, "", "gopher://g.example/1", "g.example", 70, "/1"},
-        SplitRow{"FtpAnyCase", "FTP://f.example/pub", "", 0, "", "FTP://f.example/pub", "f.example", 21,
-                 "/pub"},
-        SplitRow{"NoScheme", "w.example/page", "", 0, "", "w.example/page", "w.example", 80, "/page"},
-        SplitRow{"HostAndPortOnly", "localhost:8079", "", 0, "", "localhost:8079/", "localhost", 8079, "/"},
-        SplitRow{"BareWordIsAHost", "page.html", "prev.example", 80, "", "page.html/", "page.html", 80, "/"},
+        SplitRow{"NoPath", "http://w.example", "", 0, "", "http://w.example/", "w.example", 80,
+                 "/"},
+        SplitRow{"RootSlash", "http://w.example/", "", 0, "", "http://w.example/", "w.example", 80,
+                 "/"},
+        SplitRow{"PortInHost", "http://w.example:8080/x?q=1", "", 0, "",
+                 "http://w.example:8080/x?q=1", "w.example", 8080, "/x?q=1"},
+        SplitRow{"PortThenNextColon", "http://w.example:81:82/x", "", 0, "",
+                 "http://w.example:81:82/x", "w.example", 81, "/x"},
+        SplitRow{"SchemeResetsPort", "http://w.example/x", "old.example", 8080, "",
+                 "http://w.example/x", "w.example", 80, "/x"},
+        SplitRow{"PathOnlyKeepsHostAndPort", "/second", "prev.example", 8080, "", "/second",
+                 "prev.example", 8080, "/second"},
+        SplitRow{"PathOnlyPortZeroBecomes80", "/second", "prev.example", 0, "", "/second",
+                 "prev.example", 80, "/second"},
+        SplitRow{"Gopher", "gopher://g.example/1", "", 0, "", "gopher://g.example/1", "g.example",
+                 70, "/1"},
+        SplitRow{"FtpAnyCase", "FTP://f.example/pub", "", 0, "", "FTP://f.example/pub", "f.example",
+                 21, "/pub"},
+        SplitRow{"NoScheme", "w.example/page", "", 0, "", "w.example/page", "w.example", 80,
+                 "/page"},
+        SplitRow{"HostAndPortOnly", "localhost:8079", "", 0, "", "localhost:8079/", "localhost",
+                 8079, "/"},
+        SplitRow{"BareWordIsAHost", "page.html", "prev.example", 80, "", "page.html/", "page.html",
+                 80, "/"},
         SplitRow{"LongPathCut", "http://w.example/" + QString(300, 'p'), "", 0, "",
                  "http://w.example/" + QString(300, 'p'), "w.example", 80, "/" + QString(255, 'p')},
         SplitRow{"Empty", "", "", 0, "Empty URL", "", "", 0, ""},
@@ -65,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitRow{"PortTooLarge", "http://w.example:70000/", "", 0, "Invalid URL", "", "", 0, ""},
         SplitRow{"PortEmpty", "http://w.example:/", "", 0, "Invalid URL", "", "", 0, ""},
         SplitRow{"LineBreak", "http://w.example/a\r\nX: 1", "", 0, "Invalid URL", "", "", 0, ""},
-        SplitRow{"Nul", QStringLiteral("http://w.example/a") + QChar(0), "", 0, "Invalid URL", "", "", 0, ""},
+        SplitRow{"Nul", QStringLiteral("http://w.example/a") + QChar(0), "", 0, "Invalid URL", "",
+                 "", 0, ""},
         SplitRow{"Tab", "http://w.example/\ta", "", 0, "Invalid URL", "", "", 0, ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -73,8 +81,8 @@ TEST(DottedAddress, OnlyFourDecimalParts) {
     EXPECT_EQ(parse_dotted_ipv4("127.0.0.1"), 0x7f000001u);
     EXPECT_EQ(parse_dotted_ipv4("255.255.255.255"), 0xffffffffu);
     EXPECT_EQ(parse_dotted_ipv4("0.0.0.0"), 0u);
-    for (const char* text : {"127.1", "256.0.0.1", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ", "", "0x7f.0.0.1",
-                             "1234.1.1.1"})
+    for (const char* text : {"127.1", "256.0.0.1", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ", "",
+                             "0x7f.0.0.1", "1234.1.1.1"})
         EXPECT_FALSE(parse_dotted_ipv4(QString::fromLatin1(text)).has_value()) << text;
 }
 
@@ -91,8 +99,9 @@ RequestSpec spec_for(CmdType cmd) {
     spec.data_length = 5;
     return spec;
 }
-const QStringList accepts{"Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff",
-                          "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript"};
+const QStringList accepts{
+    "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff",
+    "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript"};
 const QString form = QStringLiteral("Content-type: application/x-www-form-urlencoded");
 } // namespace
 
@@ -109,13 +118,16 @@ TEST(RequestHeader, LinesOfEachOperation) {
         {cmd_delete, QStringList{"DELETE /p HTTP/1.0"} + common + QStringList{""}},
         {cmd_post, QStringList{"POST /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
         {cmd_put, QStringList{"PUT /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
-        {cmd_patch, QStringList{"PATCH /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
+        {cmd_patch,
+         QStringList{"PATCH /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
         {cmd_copy, QStringList{"COPY /p HTTP/1.0"} + common + QStringList{"URI-header: /dest", ""}},
         {cmd_move, QStringList{"MOVE /p HTTP/1.0"} + common + QStringList{"URI-header: /dest", ""}},
-        {cmd_link, QStringList{"LINK /p HTTP/1.0"} + common + QStringList{"Link: /dest", "Content-Length: 5", ""}},
-        {cmd_unlink,
-         QStringList{"UNLINK /p HTTP/1.0"} + common + QStringList{"Link: /dest", "Content-Length: 5", ""}},
-        {cmd_trace, QStringList{"TRACE /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
+        {cmd_link, QStringList{"LINK /p HTTP/1.0"} + common +
+                       QStringList{"Link: /dest", "Content-Length: 5", ""}},
+        {cmd_unlink, QStringList{"UNLINK /p HTTP/1.0"} + common +
+                         QStringList{"Link: /dest", "Content-Length: 5", ""}},
+        {cmd_trace,
+         QStringList{"TRACE /p HTTP/1.0"} + common + QStringList{"Content-Length: 5", ""}},
         {cmd_wrapped, common + QStringList{"Content-Length: 5", ""}},
     };
     for (const Row& row : rows)
@@ -126,8 +138,8 @@ TEST(RequestHeader, ProxyRewritesTheHostLineInPlace) {
     RequestSpec spec = spec_for(cmd_get);
     spec.proxy = true;
     const QStringList lines = build_request_header(spec).lines();
-    EXPECT_EQ(lines.mid(0, 3),
-              (QStringList{"GET http://w.example/p HTTP/1.0", "Proxy-Connection: Keep-Alive", "Host: w.example"}));
+    EXPECT_EQ(lines.mid(0, 3), (QStringList{"GET http://w.example/p HTTP/1.0",
+                                            "Proxy-Connection: Keep-Alive", "Host: w.example"}));
     EXPECT_EQ(lines.filter(QStringLiteral("Host:")).size(), 1);
 }
 
@@ -165,10 +177,17 @@ TEST(HeaderList, SetReplacesAppendsAndDeletes) {
 
 TEST(ReplyCode, SecondFieldOfTheStatusLine) {
     const std::vector<std::pair<QByteArray, int>> rows{
-        {"HTTP/1.0 200 OK\r\n", 200},      {"HTTP/1.0 404\r\n", 404},        {"HTTP/1.1  302  Found\n", 302},
-        {"HTTP/1.0 32767 Top\r\n", 32767}, {"HTTP/1.0 32768 Over\r\n", 0},   {"HTTP/1.0 abc\r\n", 0},
-        {"HTTP/1.0 20x OK\r\n", 0},        {"garbage\r\n", 0},               {"", 0},
-        {"HTTP/1.0 +200 OK\r\n", 0},       {"HTTP/1.0 007 Bond\r\n", 7},
+        {"HTTP/1.0 200 OK\r\n", 200},
+        {"HTTP/1.0 404\r\n", 404},
+        {"HTTP/1.1  302  Found\n", 302},
+        {"HTTP/1.0 32767 Top\r\n", 32767},
+        {"HTTP/1.0 32768 Over\r\n", 0},
+        {"HTTP/1.0 abc\r\n", 0},
+        {"HTTP/1.0 20x OK\r\n", 0},
+        {"garbage\r\n", 0},
+        {"", 0},
+        {"HTTP/1.0 +200 OK\r\n", 0},
+        {"HTTP/1.0 007 Bond\r\n", 7},
     };
     for (const auto& [line, code] : rows)
         EXPECT_EQ(parse_reply_code(line), code) << line.toStdString();
@@ -192,8 +211,10 @@ TEST(ResponseHead, FieldsItTakes) {
 
 TEST(ResponseHead, ContentLengthDigits) {
     const std::vector<std::pair<QByteArray, qint32>> rows{
-        {"Content-Length: 42\r\n", 42},      {"content-length:  x42y7\r\n", 42},
-        {"Content-Length: none\r\n", 0},     {"Content-Length:42\r\n", 0}, // no blank: another field
+        {"Content-Length: 42\r\n", 42},
+        {"content-length:  x42y7\r\n", 42},
+        {"Content-Length: none\r\n", 0},
+        {"Content-Length:42\r\n", 0}, // no blank: another field
         {"Content-Length: 99999999999\r\n", 2147483647},
     };
     for (const auto& [line, length] : rows) {

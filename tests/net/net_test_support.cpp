@@ -35,11 +35,13 @@ void ScriptedLookup::abort(int id) {
 void EventLog::attach_socket(TPowersock& client) {
     QObject::connect(&client, &TPowersock::OnConnect, [this] { lines << "Connect"; });
     QObject::connect(&client, &TPowersock::OnDisconnect, [this] { lines << "Disconnect"; });
-    QObject::connect(&client, &TPowersock::OnInvalidHost, [this](bool&) { lines << "InvalidHost"; });
+    QObject::connect(&client, &TPowersock::OnInvalidHost,
+                     [this](bool&) { lines << "InvalidHost"; });
     QObject::connect(&client, &TPowersock::OnHostResolved, [this] { lines << "HostResolved"; });
     QObject::connect(&client, &TPowersock::OnStatus,
                      [this](const QString& text) { lines << QStringLiteral("Status: ") + text; });
-    QObject::connect(&client, &TPowersock::OnConnectionFailed, [this] { lines << "ConnectionFailed"; });
+    QObject::connect(&client, &TPowersock::OnConnectionFailed,
+                     [this] { lines << "ConnectionFailed"; });
     QObject::connect(&client, &TPowersock::OnPacketRecvd, [this] { lines << "PacketRecvd"; });
     QObject::connect(&client, &TPowersock::OnPacketSent, [this] { lines << "PacketSent"; });
 }
@@ -47,10 +49,12 @@ void EventLog::attach_socket(TPowersock& client) {
 void EventLog::attach(TNMHTTP& client) {
     attach_socket(client);
     QObject::connect(&client, &TNMHTTP::OnAboutToSend, [this] { lines << "AboutToSend"; });
-    QObject::connect(&client, &TNMHTTP::OnSuccess,
-                     [this](int cmd) { lines << QStringLiteral("Success ") + QString::number(cmd); });
-    QObject::connect(&client, &TNMHTTP::OnFailure,
-                     [this](int cmd) { lines << QStringLiteral("Failure ") + QString::number(cmd); });
+    QObject::connect(&client, &TNMHTTP::OnSuccess, [this](int cmd) {
+        lines << QStringLiteral("Success ") + QString::number(cmd);
+    });
+    QObject::connect(&client, &TNMHTTP::OnFailure, [this](int cmd) {
+        lines << QStringLiteral("Failure ") + QString::number(cmd);
+    });
     QObject::connect(&client, &TNMHTTP::OnRedirect, [this](bool&) { lines << "Redirect"; });
     QObject::connect(&client, &TNMHTTP::OnAuthenticationNeeded,
                      [this] { lines << "AuthenticationNeeded"; });

@@ -38,8 +38,9 @@ TEST(ClientInTheInterface, TimerAndMenuCommandRunAndTheCommandAborts) {
     window.setCentralWidget(view);
     TNMHTTP* http = new TNMHTTP(&window);
     http->TimeOut = 60000;
-    QAction* abort_command = window.menuBar()->addMenu(QStringLiteral("&Options"))->addAction(
-        QStringLiteral("Abort GetStats connection"));
+    QAction* abort_command = window.menuBar()
+                                 ->addMenu(QStringLiteral("&Options"))
+                                 ->addAction(QStringLiteral("Abort GetStats connection"));
     abort_command->setObjectName(QStringLiteral("mnuAbortconnection"));
     QStringList happened;
     QObject::connect(abort_command, &QAction::triggered, [&] {

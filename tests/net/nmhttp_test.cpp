@@ -14,8 +14,8 @@ using S = ScriptedServer;
 
 namespace {
 
-const QByteArray ok_page = http_reply("HTTP/1.0 200 OK", {"Content-Type: text/html", "Content-Length: 11"},
-                                      "<p>fine</p>");
+const QByteArray ok_page =
+    http_reply("HTTP/1.0 200 OK", {"Content-Type: text/html", "Content-Length: 11"}, "<p>fine</p>");
 
 // The kind and message of the error that body throws.
 struct Raised {
@@ -76,8 +76,9 @@ struct RequestRow {
     THeaderInfo info;
     QByteArray expected; // %URL% stands for the full URL
 };
-void PrintTo(const RequestRow& row, std::ostream* out) { *out << row.name; }
-
+void PrintTo(const RequestRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class RequestBytes : public NMHTTPTest, public ::testing::WithParamInterface<RequestRow> {};
 
@@ -131,12 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
         RequestRow{"UserWithoutPassword", false, info_with("", "user", ""),
                    "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
                        "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
-        RequestRow{"AllOptionalLines", false,
-                   info_with("Nimbrix by Corvalen", "", "", "id=5", "Nimbrix 1.0", "me@example.com"),
-                   "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
-                       "User-Agent: Nimbrix 1.0\r\nFrom: me@example.com\r\nCookie: id=5\r\n"
-                       "Referer: Nimbrix by Corvalen\r\n"
-                       "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
+        RequestRow{
+            "AllOptionalLines", false,
+            info_with("Nimbrix by Corvalen", "", "", "id=5", "Nimbrix 1.0", "me@example.com"),
+            "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
+                "User-Agent: Nimbrix 1.0\r\nFrom: me@example.com\r\nCookie: id=5\r\n"
+                "Referer: Nimbrix by Corvalen\r\n"
+                "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
         RequestRow{"Proxy", true, info_with("Nimbrix by Corvalen"),
                    "GET %URL% HTTP/1.0\r\nProxy-Connection: Keep-Alive\r\nHost: %HOST%\r\n" +
                        accept_lines +
@@ -166,7 +168,8 @@ TEST_F(NMHTTPTest, PostSendsDecodedFormDataWithItsLength) {
     http->Post(server.url("/form"), "city=New+York%2C+NY");
     const QByteArray request = server.requests().at(0);
     EXPECT_TRUE(request.startsWith("POST /form HTTP/1.0\r\n"));
-    EXPECT_TRUE(request.endsWith("Content-Length: 17\r\n\r\ncity=New York, NY")) << request.toStdString();
+    EXPECT_TRUE(request.endsWith("Content-Length: 17\r\n\r\ncity=New York, NY"))
+        << request.toStdString();
     EXPECT_TRUE(log.lines.contains("Success 3"));
 }
 
@@ -234,7 +237,8 @@ TEST_F(NMHTTPTest, AuthenticationNeededFollowsFailureAndDisconnect) {
     http->Get(server.url("/private"));
     const qsizetype failure = log.lines.indexOf("Failure 0");
     ASSERT_GE(failure, 0);
-    EXPECT_EQ(log.lines.mid(failure), (QStringList{"Failure 0", "Disconnect", "AuthenticationNeeded"}));
+    EXPECT_EQ(log.lines.mid(failure),
+              (QStringList{"Failure 0", "Disconnect", "AuthenticationNeeded"}));
 }
 
 TEST_F(NMHTTPTest, ReplyWithoutContentLengthIsReadToTheClose) {
@@ -284,16 +288,23 @@ TEST_F(NMHTTPTest, CrOnlyLineEndsEndWithClosedConnection) {
 }
 
 TEST_F(NMHTTPTest, PeerClosingBeforeTheHeadEndsTheCall) {
-    S server({{S::read_request(), S::send("HTTP/1.0 200 OK\r\nServer: half")}});
-    const Raised error = raised([&] { http->Get(server.url("/")); });
-    EXPECT_EQ(error.message, "Connection closed by host");
+    // Half a head, then nothing at all.
+    S server(
+        {{S::read_request(), S::send("HTTP/1.0 200 OK\r\nServer: half")}, {S::read_request()}});
+    for (int round = 0; round < 2; ++round) {
+        const Raised error = raised([&] { http->Get(server.url("/")); });
+        EXPECT_EQ(error.message, "Connection closed by host") << round;
+    }
+    EXPECT_EQ(count("Success 0") + count("Failure 0"), 0);
 }
 
 struct BrokenStatusRow {
     const char* name;
     QByteArray reply;
 };
-void PrintTo(const BrokenStatusRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BrokenStatusRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class BrokenStatus : public NMHTTPTest, public ::testing::WithParamInterface<BrokenStatusRow> {};
 
@@ -313,7 +324,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenStatusRow{"WordForCode", "HTTP/1.0 OK fine\r\n\r\nbody"},
                       BrokenStatusRow{"CodeTooLarge", "HTTP/1.0 99999 Big\r\n\r\nbody"},
                       BrokenStatusRow{"NegativeCode", "HTTP/1.0 -200 Odd\r\n\r\nbody"},
-                      BrokenStatusRow{"BodyWithoutHead", "<html><body>old style</body></html>\n\n"}),
+                      BrokenStatusRow{"BodyWithoutHead",
+                                      "<html><body>old style</body></html>\n\n"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // ---- URLs ----
@@ -373,7 +385,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ControlCharacter,
 
 TEST_F(NMHTTPTest, RedirectToFullUrlGoesToThatHostAndPath) {
     S target({S::reply(ok_page)});
-    S first({S::reply(http_reply("HTTP/1.0 302 Found", {"Location: " + target.url("/moved/here.html").toLatin1()}))});
+    S first({S::reply(http_reply("HTTP/1.0 302 Found",
+                                 {"Location: " + target.url("/moved/here.html").toLatin1()}))});
     http->Get(first.url("/old.html"));
     ASSERT_EQ(target.requests().size(), 1u);
     EXPECT_TRUE(target.requests().at(0).startsWith("GET /moved/here.html HTTP/1.0\r\n"));
@@ -384,7 +397,8 @@ TEST_F(NMHTTPTest, RedirectToFullUrlGoesToThatHostAndPath) {
 }
 
 TEST_F(NMHTTPTest, RedirectWithoutSlashIsResolvedAgainstTheCurrentHost) {
-    S server({S::reply(http_reply("HTTP/1.0 302 Found", {"Location: next.html"})), S::reply(ok_page)});
+    S server(
+        {S::reply(http_reply("HTTP/1.0 302 Found", {"Location: next.html"})), S::reply(ok_page)});
     http->Get(server.url("/dir/page.html"));
     ASSERT_EQ(server.requests().size(), 2u);
     EXPECT_TRUE(server.requests().at(1).startsWith("GET /next.html HTTP/1.0\r\n"));
@@ -490,8 +504,9 @@ TEST_F(NMHTTPTest, ConnectTimeOut) {
     http->TimeOut = 150;
     QElapsedTimer clock;
     clock.start();
-    const Raised error = raised(
-        [&] { http->Get(QStringLiteral("http://127.0.0.1:") + QString::number(listener.port()) + "/"); });
+    const Raised error = raised([&] {
+        http->Get(QStringLiteral("http://127.0.0.1:") + QString::number(listener.port()) + "/");
+    });
     EXPECT_EQ(error.message, "Connection Timed Out");
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(log.lines, (QStringList{"AboutToSend", "ConnectionFailed"}));
@@ -524,7 +539,8 @@ TEST_F(NMHTTPTest, SilenceBoundCountsFromTheLastChunk) {
 }
 
 TEST_F(NMHTTPTest, BodyThatStallsTimesOut) {
-    S server({{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {}, "partial")), S::hold()}});
+    S server(
+        {{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {}, "partial")), S::hold()}});
     http->TimeOut = 200;
     const Raised error = raised([&] { http->Get(server.url("/")); });
     EXPECT_EQ(error.message, "Connection Timed Out");
@@ -537,7 +553,9 @@ struct CancelRow {
     bool body_started;
     const char* message;
 };
-void PrintTo(const CancelRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const CancelRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class CancelDuringReply : public NMHTTPTest, public ::testing::WithParamInterface<CancelRow> {};
 
@@ -572,7 +590,8 @@ TEST_F(NMHTTPTest, CancelDuringLookup) {
     lookup.delay_ms = -1;
     http->TimeOut = 0;
     after(100, [this] { http->Abort(); });
-    EXPECT_EQ(error_of([&] { http->Get(QStringLiteral("http://never.example/")); }), "Host Lookup Canceled");
+    EXPECT_EQ(error_of([&] { http->Get(QStringLiteral("http://never.example/")); }),
+              "Host Lookup Canceled");
     EXPECT_EQ(lookup.aborted, 1);
 }
 
@@ -581,7 +600,8 @@ TEST_F(NMHTTPTest, CancelDuringConnect) {
     http->TimeOut = 0;
     after(100, [this] { http->Abort(); });
     EXPECT_EQ(error_of([&] {
-                  http->Get(QStringLiteral("http://127.0.0.1:") + QString::number(listener.port()) + "/");
+                  http->Get(QStringLiteral("http://127.0.0.1:") + QString::number(listener.port()) +
+                            "/");
               }),
               "Connection Canceled");
     EXPECT_EQ(log.lines, (QStringList{"AboutToSend", "ConnectionFailed"}));
@@ -613,7 +633,9 @@ struct BusyRow {
     int stage;             // 0 lookup, 1 connect, 2 send, 3 head, 4 body
     const char* abort_end; // how the abort ends the first request at that stage
 };
-void PrintTo(const BusyRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BusyRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SecondRequest : public NMHTTPTest, public ::testing::WithParamInterface<BusyRow> {};
 
@@ -644,7 +666,7 @@ TEST_P(SecondRequest, IsRefusedAndLeavesTheFirstUntouched) {
         bool operator==(const Snapshot&) const = default;
     };
     const auto snapshot = [this] {
-        return Snapshot{http->current_url(), http->Host, http->request_path(), http->Port,
+        return Snapshot{http->current_url(),         http->Host, http->request_path(), http->Port,
                         http->header_list().lines(), http->Body};
     };
     Snapshot before, after_refusal;
@@ -677,14 +699,18 @@ INSTANTIATE_TEST_SUITE_P(Stages, SecondRequest,
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(NMHTTPTest, RefusedSecondRequestDoesNotBendTheFirstOnesRedirection) {
-    S server({{S::read_request(), S::delay(300), S::send(http_reply("HTTP/1.0 302 Found", {"Location: next.html"}))},
+    S server({{S::read_request(), S::delay(300),
+               S::send(http_reply("HTTP/1.0 302 Found", {"Location: next.html"}))},
               S::reply(ok_page)});
     QString refusal;
-    after(100, [&] { refusal = error_of([&] { http->Get(QStringLiteral("http://other.example:81/x")); }); });
+    after(100, [&] {
+        refusal = error_of([&] { http->Get(QStringLiteral("http://other.example:81/x")); });
+    });
     http->Get(server.url("/start"));
     EXPECT_EQ(refusal, "Already connected");
     ASSERT_EQ(server.requests().size(), 2u);
-    EXPECT_TRUE(server.requests().at(1).startsWith("GET /next.html HTTP/1.0\r\nHost: 127.0.0.1\r\n"));
+    EXPECT_TRUE(
+        server.requests().at(1).startsWith("GET /next.html HTTP/1.0\r\nHost: 127.0.0.1\r\n"));
     EXPECT_EQ(count("Success 0"), 1);
 }
 
@@ -695,7 +721,9 @@ struct SizeRow {
     QByteArray reply;
     const char* error; // "" when accepted
 };
-void PrintTo(const SizeRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const SizeRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class HostileSize : public NMHTTPTest, public ::testing::WithParamInterface<SizeRow> {};
 
@@ -725,14 +753,15 @@ QByteArray head_with_lines(int field_lines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, HostileSize,
-    ::testing::Values(SizeRow{"LongestLine", head_with_line(16384, "\r\n"), ""},
-                      SizeRow{"LineTooLong", head_with_line(16385, "\r\n"), "Reply header too large"},
-                      SizeRow{"LongestLfLine", head_with_line(16384, "\n"), ""},
-                      SizeRow{"LfLineTooLong", head_with_line(16385, "\n"), "Reply header too large"},
-                      SizeRow{"EndlessLine", "HTTP/1.0 200 OK\r\nX: " + QByteArray(200000, 'a'),
-                              "Reply header too large"},
-                      SizeRow{"MostLines", head_with_lines(199), ""},
-                      SizeRow{"TooManyLines", head_with_lines(200), "Reply header too large"}),
+    ::testing::Values(
+        SizeRow{"LongestLine", head_with_line(16384, "\r\n"), ""},
+        SizeRow{"LineTooLong", head_with_line(16385, "\r\n"), "Reply header too large"},
+        SizeRow{"LongestLfLine", head_with_line(16384, "\n"), ""},
+        SizeRow{"LfLineTooLong", head_with_line(16385, "\n"), "Reply header too large"},
+        SizeRow{"EndlessLine", "HTTP/1.0 200 OK\r\nX: " + QByteArray(200000, 'a'),
+                "Reply header too large"},
+        SizeRow{"MostLines", head_with_lines(199), ""},
+        SizeRow{"TooManyLines", head_with_lines(200), "Reply header too large"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(NMHTTPTest, BodyInMemoryIsBounded) {
@@ -748,7 +777,8 @@ TEST_F(NMHTTPTest, BodyInMemoryIsBounded) {
 
 TEST_F(NMHTTPTest, BodyInMemoryOverSixtyFourMebibytesIsRefused) {
     const qsizetype size = (64 << 20) + 1;
-    S server({S::reply(http_reply("HTTP/1.0 200 OK", {"Content-Length: 67108865"}, QByteArray(size, 'z')))});
+    S server({S::reply(
+        http_reply("HTTP/1.0 200 OK", {"Content-Length: 67108865"}, QByteArray(size, 'z')))});
     EXPECT_EQ(error_of([&] { http->Get(server.url("/")); }), "Reply too large");
     EXPECT_TRUE(http->Body.isEmpty());
     EXPECT_EQ(http->Body.capacity(), 0);
@@ -773,7 +803,8 @@ TEST_F(NMHTTPTest, HostNamesLongerThan127AreRefused) {
     http->Get(QStringLiteral("http://") + longest + ":" + QString::number(server.port()) + "/");
     EXPECT_EQ(lookup.names, QStringList{longest});
     const QString too_long = QString(124, 'h') + ".com";
-    EXPECT_EQ(error_of([&] { http->Get(QStringLiteral("http://") + too_long + "/"); }), "Host name too long");
+    EXPECT_EQ(error_of([&] { http->Get(QStringLiteral("http://") + too_long + "/"); }),
+              "Host name too long");
     EXPECT_EQ(lookup.names.size(), 1);
 }
 

@@ -236,11 +236,11 @@ TEST_F(PowersockTest, InformationListHoldsSixLines) {
 // Each status text reaches OnStatus exactly when ReportLevel is at least its level.
 TEST_F(PowersockTest, ReportLevelGatesEveryText) {
     const QMap<QString, int> levels{
-        {"250 done\r\n", 1},          {"Sending Buffer", 4}, {"Request Close Socket", 4},
-        {"Connecting", 8},            {"Resolve Host", 8},   {"Timer On", 8},
-        {"Timer Off", 8},             {"Write", 8},          {"Writeln", 8},
-        {"ReadLn", 8},                {"Transaction", 8},    {"ReadToStream", 8},
-        {"WriteFromStream", 8},       {"Disconnecting", 8},  {"Capture String", 8},
+        {"250 done\r\n", 1},    {"Sending Buffer", 4}, {"Request Close Socket", 4},
+        {"Connecting", 8},      {"Resolve Host", 8},   {"Timer On", 8},
+        {"Timer Off", 8},       {"Write", 8},          {"Writeln", 8},
+        {"ReadLn", 8},          {"Transaction", 8},    {"ReadToStream", 8},
+        {"WriteFromStream", 8}, {"Disconnecting", 8},  {"Capture String", 8},
         {"Canceling", 8},
     };
     const auto run = [&](int level) {
@@ -252,7 +252,8 @@ TEST_F(PowersockTest, ReportLevelGatesEveryText) {
         client.Host = QStringLiteral("127.0.0.1");
         client.Port = server.port();
         QStringList texts;
-        QObject::connect(&client, &TPowersock::OnStatus, [&](const QString& text) { texts << text; });
+        QObject::connect(&client, &TPowersock::OnStatus,
+                         [&](const QString& text) { texts << text; });
         client.Connect();
         client.Transaction("HELO\r\n");
         QByteArray rest;

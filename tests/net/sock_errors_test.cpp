@@ -26,7 +26,7 @@ TEST(SocketErrorText, FiftyKnownCodes) {
 #ifndef _WIN32
 TEST(SocketErrorText, PlatformErrorsGiveTheSameTexts) {
     const std::vector<std::pair<int, int>> rows{
-        {ECONNREFUSED, 10061}, {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}, {ECONNRESET, 10054},
+        {ECONNREFUSED, 10061}, {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036},  {ECONNRESET, 10054},
         {EPIPE, 10058},        {ETIMEDOUT, 10060},   {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051},
         {EADDRINUSE, 10048},   {ENOTCONN, 10057},    {EINTR, 10004},        {EMFILE, 10024},
     };
