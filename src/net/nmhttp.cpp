@@ -1,0 +1,226 @@
+#include "net/nmhttp.h"
+
+#include "net/sock_errors.h"
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
+
+TNMHTTP::TNMHTTP(QObject* parent) : TPowersock(parent) {}
+
+TNMHTTP::~TNMHTTP() = default;
+
+void TNMHTTP::Abort() {
+    end_lookup_wait();
+    Cancel();
+}
+
+void TNMHTTP::Options(const QString& url) {
+    start_request(cmd_options, url, {});
+}
+void TNMHTTP::Get(const QString& url) {
+    start_request(cmd_get, url, {});
+}
+void TNMHTTP::Post(const QString& url, const QByteArray& data) {
+    start_request(cmd_post, url, data);
+}
+void TNMHTTP::Put(const QString& url, const QByteArray& data) {
+    start_request(cmd_put, url, data);
+}
+void TNMHTTP::Head(const QString& url) {
+    start_request(cmd_head, url, {});
+}
+void TNMHTTP::Patch(const QString& url, const QByteArray& data) {
+    start_request(cmd_patch, url, data);
+}
+void TNMHTTP::Delete(const QString& url) {
+    start_request(cmd_delete, url, {});
+}
+void TNMHTTP::Trace(const QString& url, const QByteArray& data) {
+    start_request(cmd_trace, url, data);
+}
+void TNMHTTP::Copy(const QString& url, const QString& destination) {
+    start_request(cmd_copy, url, {}, destination);
+}
+void TNMHTTP::Move(const QString& url, const QString& destination) {
+    start_request(cmd_move, url, {}, destination);
+}
+void TNMHTTP::Link(const QString& url, const QString& link) {
+    start_request(cmd_link, url, "Send.dat", link);
+}
+void TNMHTTP::Unlink(const QString& url, const QString& link) {
+    start_request(cmd_unlink, url, "Send.dat", link);
+}
+void TNMHTTP::Wrapped(const QString& url, const QByteArray& data) {
+    start_request(cmd_wrapped, url, data);
+}
+
+void TNMHTTP::start_request(CmdType cmd, const QString& url, const QByteArray& data,
+                            const QString& extra) {
+    // A request started from a command or timer while one waits would overwrite the running
+    // one's URL, host, header and buffers: it is refused before it touches any of them.
+    if (in_request_)
+        throw ESockError(QStringLiteral("Already connected"));
+    in_request_ = true;
+    struct EndRequest {
+        bool& flag;
+        ~EndRequest() { flag = false; }
+    } end_request{in_request_};
+
+    url_ = url;
+    cmd_ = cmd;
+    extra_ = extra;
+    data_ =
+        cmd == cmd_post && decode_form_data && !OutputFileMode ? form_decoder.Decode(data) : data;
+    run_exchange();
+}
+
+void TNMHTTP::run_exchange() {
+    int redirections = 0;
+    for (;;) {
+        // A code left from an earlier request must not stand for this one.
+        ReplyCode = 0;
+        split_request_url();
+        build_request();
+        Q_EMIT OnAboutToSend();
+        Connect();
+
+        bool refused = false;
+        try {
+            send_request();
+            read_head();
+            read_body();
+            if (ReplyCode > 0 && ReplyCode < 299) {
+                Q_EMIT OnSuccess(sent_cmd_);
+                status(QStringLiteral("Transaction Completed"), 2);
+            } else if (ReplyCode > 399 || ReplyCode <= 0) {
+                // A reply without a numeric code comes from a broken host: never a success.
+                Q_EMIT OnFailure(sent_cmd_);
+            } else if (!has_location_ || redirections >= max_redirections) {
+                refused = true;
+                Q_EMIT OnFailure(sent_cmd_);
+            }
+        } catch (...) {
+            try {
+                Disconnect();
+            } catch (...) {
+            }
+            throw;
+        }
+        Disconnect();
+        if (refused)
+            throw ESockError(QStringLiteral("Too many redirections"));
+
+        const int code = ReplyCode;
+        if (code >= 300 && code <= 398) {
+            if (has_cookie_)
+                HeaderInfo.Cookie = QString::fromLatin1(cookie_);
+            bool handled = false;
+            Q_EMIT OnRedirect(handled);
+            if (handled)
+                return;
+            if (!url_.contains(QLatin1Char('/'))) {
+                // Resolved against the current host, on the port it was reached on.
+                const QString port =
+                    Port == 80 ? QString() : QLatin1Char(':') + QString::number(Port);
+                url_ = QStringLiteral("http://") + Host + port + QLatin1Char('/') + url_;
+            }
+        }
+        if (code == 401)
+            Q_EMIT OnAuthenticationNeeded();
+        if (code < 299 || code > 399)
+            return;
+        ++redirections;
+    }
+}
+
+void TNMHTTP::split_request_url() {
+    const UrlSplit split = split_url(url_, Host, Port);
+    if (!split.error.isEmpty())
+        throw AppError(split.error);
+    url_ = split.url;
+    Host = split.host;
+    Port = split.port;
+    path_ = split.path;
+}
+
+void TNMHTTP::build_request() {
+    RequestSpec spec;
+    spec.cmd = cmd_;
+    spec.url = url_;
+    spec.path = path_;
+    spec.host = Host;
+    spec.proxy = !Proxy.isEmpty();
+    spec.info = HeaderInfo;
+    spec.extra = extra_;
+    spec.data_length = OutputFileMode ? QFileInfo(QFile::decodeName(data_)).size() : data_.size();
+    header_ = build_request_header(spec);
+}
+
+void TNMHTTP::send_request() {
+    Write(request_bytes(header_));
+    if (sends_data(cmd_)) {
+        if (OutputFileMode)
+            SendFile(QFile::decodeName(data_));
+        else if (!data_.isEmpty())
+            SendBuffer(data_.constData(), data_.size());
+    }
+    sent_cmd_ = cmd_;
+    // A redirected repetition is a plain GET.
+    cmd_ = cmd_get;
+}
+
+void TNMHTTP::read_head() {
+    TotalBytes = 0;
+    cookie_.clear();
+    has_cookie_ = false;
+    has_location_ = false;
+    std::optional<QFile> head_file;
+    if (OutputFileMode) {
+        head_file.emplace(QFile::decodeName(Header));
+        if (!head_file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw AppError(QStringLiteral("Cannot create file ") + head_file->fileName());
+    } else {
+        Header.clear();
+    }
+    const auto too_large = [this] {
+        if (!OutputFileMode)
+            Header = QByteArray();
+        return ESockError(QStringLiteral("Reply header too large"));
+    };
+
+    ResponseHeadReader reader;
+    for (bool status_line = true;; status_line = false) {
+        QByteArray line;
+        try {
+            line = ReadLn();
+        } catch (const ESockError& error) {
+            if (error.message() == QLatin1String("Reply header too large"))
+                throw too_large();
+            throw;
+        }
+        const ResponseHeadReader::Result result = reader.add_line(line);
+        if (result == ResponseHeadReader::Result::too_large)
+            throw too_large();
+        if (head_file)
+            head_file->write(line);
+        else
+            Header += line;
+        if (status_line)
+            ReplyCode = reader.reply_code();
+        has_cookie_ = reader.has_cookie();
+        cookie_ = reader.cookie();
+        has_location_ = reader.has_location();
+        if (has_location_)
+            url_ = QString::fromLatin1(reader.location());
+        TotalBytes = reader.content_length();
+        if (result == ResponseHeadReader::Result::complete)
+            break;
+    }
+}
+
+void TNMHTTP::read_body() {
+    if (InputFileMode)
+        CaptureFile(QFile::decodeName(Body));
+    else
+        CaptureString(Body, -1);
+}
