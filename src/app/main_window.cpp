@@ -1,6 +1,16 @@
 #include "app/main_window.h"
 
+#include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
+#include "app/page_text.h"
+#include "app/stats_request.h"
+#include "app/units.h"
+#include "locations/catalogue_lookups.h"
+#include "locations/location_chooser.h"
+#include "net/nmhttp.h"
+#include "net/sock_errors.h"
+#include "settings/host_table.h"
+#include "tray/tray_rule.h"
 #include "app/moon_phase.h"
 #include "app/program_state.h"
 #include "platform/desktop.h"
@@ -12,6 +22,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
@@ -153,13 +165,46 @@ TForm1::TForm1(ProgramState& state, Desktop& desktop, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    // FormDestroy: the icon leaves the tray with the tray object.
+    // FormDestroy: the icon leaves the tray with the tray object; the client goes too.
     delete tray;
     tray = nullptr;
+    delete NMHTTP1;
+    NMHTTP1 = nullptr;
+}
+
+void TForm1::create_client() {
+    NMHTTP1 = new TNMHTTP(this);
+    NMHTTP1->setObjectName(QStringLiteral("NMHTTP1"));
+    NMHTTP1->TimeOut = 90000;
+    NMHTTP1->ReportLevel = 2;
+    connect(NMHTTP1, &TNMHTTP::OnConnect, this, &TForm1::NMHTTP1Connect);
+    connect(NMHTTP1, &TNMHTTP::OnAboutToSend, this, &TForm1::NMHTTP1AboutToSend);
+    connect(NMHTTP1, &TNMHTTP::OnAuthenticationNeeded, this, &TForm1::NMHTTP1AuthenticationNeeded);
+    connect(NMHTTP1, &TNMHTTP::OnConnectionFailed, this, &TForm1::NMHTTP1ConnectionFailed);
+    connect(NMHTTP1, &TNMHTTP::OnDisconnect, this, &TForm1::NMHTTP1Disconnect);
+    connect(NMHTTP1, &TNMHTTP::OnFailure, this, &TForm1::NMHTTP1Failure);
+    connect(NMHTTP1, &TNMHTTP::OnHostResolved, this, &TForm1::NMHTTP1HostResolved);
+    connect(NMHTTP1, &TNMHTTP::OnInvalidHost, this, &TForm1::NMHTTP1InvalidHost);
+    connect(NMHTTP1, &TNMHTTP::OnPacketRecvd, this, &TForm1::NMHTTP1PacketRecvd);
+    connect(NMHTTP1, &TNMHTTP::OnPacketSent, this, &TForm1::NMHTTP1PacketSent);
+    connect(NMHTTP1, &TNMHTTP::OnRedirect, this, &TForm1::NMHTTP1Redirect);
+    connect(NMHTTP1, &TNMHTTP::OnStatus, this, &TForm1::NMHTTP1Status);
+    connect(NMHTTP1, &TNMHTTP::OnSuccess, this, &TForm1::NMHTTP1Success);
 }
 
 void TForm1::run(void (TForm1::*handler)()) {
-    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+    run([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::run(const std::function<void()>& handler) {
+    run_guarded(desktop_, [this, &handler] {
+        try {
+            handler();
+        } catch (const AppError&) {
+            if (!closing_) // a request ended by the program's own exit is no error to show
+                throw;
+        }
+    });
 }
 
 void TForm1::FormCreate() {
@@ -203,6 +248,8 @@ void TForm1::FormCreate() {
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { run(&TForm1::Timer1Timer); });
     Timer1->start();
+
+    create_client();
 
     tray = new TOnTray(this);
     tray->SetHint(QApplication::applicationName().isEmpty() ? QStringLiteral("Nimbrix")
@@ -349,7 +396,8 @@ void TForm1::create_menus() {
     connect(mnuExit1, &QAction::triggered, this, [this] { run(&TForm1::mnuExit1Click); });
 
     mnuGetStats = top("mnuGetStats", "&Get Stats");
-    mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...");
+    mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...", true);
+    connect(mnuChooseLocation, &QAction::triggered, this, [this] { run(&TForm1::mnuChooseLocationClick); });
     N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
     for (int i = 0; i < 20; ++i) {
         // The first four items are spelled with a small "s"; their design captions differ.
@@ -357,12 +405,18 @@ void TForm1::create_menus() {
         const QString caption = (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
         mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
         mnuViewStats[i]->setVisible(false);
+        connect(mnuViewStats[i], &QAction::triggered, this, [this, i] { run([this, i] { mnuViewStatsClick(i); }); });
     }
     N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
-    mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection");
-    mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations");
-    mnuRemoveaspecificlocation1 = item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location");
-    mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations");
+    mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection", true);
+    mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations", true);
+    mnuRemoveaspecificlocation1 = item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
+    mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations", true);
+    connect(mnuAbortconnection, &QAction::triggered, this, [this] { run(&TForm1::mnuAbortconnectionClick); });
+    connect(mnuClearlocations, &QAction::triggered, this, [this] { run(&TForm1::mnuClearlocationsClick); });
+    connect(mnuRemoveaspecificlocation1, &QAction::triggered, this,
+            [this] { run(&TForm1::mnuRemoveaspecificlocation1Click); });
+    connect(mnuSortlocations1, &QAction::triggered, this, [this] { run(&TForm1::mnuSortlocations1Click); });
 
     mnuImages = top("mnuImages", "&Images");
     mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
@@ -509,6 +563,8 @@ void TForm1::FormShow() {
     }
     apply_stored_colors();
     repaint_now();
+    load_presets(*this);
+    repaint_now();
     show_moon_phase(); // the moon is shown before any conditions request
     repaint_now();
 }
@@ -600,7 +656,235 @@ void TForm1::set_stats_font_color() {
 
 // Timers and the conditions request.
 
-void TForm1::Get_the_Stats() { Q_EMIT stats_requested(state_.current_location.location_text); }
+void TForm1::report(const QString& text) {
+    if (!state_.xcast_code.isEmpty() && forecast_status)
+        forecast_status(text);
+    else
+        set_status(text);
+}
+
+void TForm1::refuse_when_busy() const {
+    if (NMHTTP1->busy())
+        throw ESockError(QStringLiteral("Already connected"));
+}
+
+bool TForm1::skip_unattended_when_busy() {
+    if (!NMHTTP1->busy())
+        return false;
+    set_status(QStringLiteral("Busy - update skipped..."));
+    return true;
+}
+
+void TForm1::send_usage_ping() {
+    if (state_.counter_sent != QLatin1String("Y") && !NMHTTP1->busy()) {
+        state_.counter_sent = QStringLiteral("Y");
+        NMHTTP1->TimeOut = 12000;
+        NMHTTP1->InputFileMode = false;
+        NMHTTP1->OutputFileMode = false;
+        NMHTTP1->ReportLevel = 0;
+        NMHTTP1->HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
+        try {
+            NMHTTP1->Get(host_root_url(QStringLiteral("Maker")) + QStringLiteral("assets/NimbrixCount.txt"));
+        } catch (const AppError&) {
+            // The counter is the maker's business: the request the user asked for goes on.
+            set_status(QStringLiteral("Usage ping failed..."));
+        }
+        NMHTTP1->Body.clear();
+    }
+    state_.request_ok.clear();
+    NMHTTP1->TimeOut = 90000;
+    NMHTTP1->ReportLevel = 2;
+}
+
+void TForm1::Get_the_Stats() {
+    Q_EMIT stats_requested(state_.current_location.location_text);
+    send_usage_ping();
+    if (state_.remove_mode == QLatin1String("Y")) {
+        sorted_presets = rebuild_presets(state_, desktop_, *this);
+        state_.remove_mode.clear();
+        return;
+    }
+
+    read_request_location(state_);
+    CurrentLocation& location = state_.current_location;
+    NMHTTP1->TimeOut = 60000;
+    NMHTTP1->InputFileMode = false;
+    NMHTTP1->OutputFileMode = false;
+    NMHTTP1->ReportLevel = 4;
+
+    const QString root = host_root_url(QStringLiteral("Conditions"));
+    if (location.zip.size() >= 2) {
+        state_.request_url = conditions_url_by_zip(root, location.zip);
+    } else if (location.region == QLatin1String("US")) {
+        state_.request_url = conditions_url_us(root, location.state, location.city);
+    } else {
+        lookup_station(state_, desktop_);
+        location.city = location.station;
+        if (location.city.size() < 2) {
+            desktop_.message(QStringLiteral("Error in Unit1 - Invalid city:") + location.city);
+            return;
+        }
+        if (location.city == QLatin1String("n/a")) {
+            desktop_.message(QStringLiteral("Error - Invalid city:") + location.city);
+            return;
+        }
+        state_.request_url = conditions_url_station(root, location.city);
+    }
+
+    NMHTTP1->HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
+    NMHTTP1->Get(state_.request_url);
+
+    const QByteArray page = NMHTTP1->Body;
+    set_status(QStringLiteral("Connection process complete..."));
+    repaint_now();
+    if (state_.request_ok == QLatin1String("Y")) {
+        parse_conditions_page(page);
+        compute_derived_values();
+    } else {
+        set_status(QStringLiteral("Error retrieving data..."));
+    }
+    state_.request_ok.clear();
+    location.location_text.clear();
+
+    set_status(QStringLiteral("Processing moon phase image..."));
+    show_moon_phase();
+    set_status(status_idle);
+}
+
+void TForm1::parse_conditions_page(const QByteArray& page) {
+    const ConditionsResult result =
+        parse_conditions(decode_windows_1252(page), read_setting(settings_section, QStringLiteral("Metric")));
+
+    set_status(result.status_texts.value(0));
+    repaint_now();
+    for (QLabel* label : {lblsky2, lblTemp2, lblHumid2, lblPress2, lblWind2, lblVisible2, lblSunrise2,
+                          lblSunset2, lblMoonRise2, lblMoonSet2, lblHeatIndex2, lblWindChill2})
+        label->clear();
+    if (result.place_name)
+        state_.current_location.place_name = *result.place_name;
+    if (result.heading)
+        lblConditions->setText(*result.heading);
+    for (const QString& message : result.messages)
+        desktop_.message(message, Desktop::Box::Error);
+
+    const ConditionsLabels& values = result.labels;
+    lblTemp2->setText(values.lblTemp2);
+    lblHeatIndex2->setText(values.lblHeatIndex2);
+    lblHumid2->setText(values.lblHumid2);
+    lblWind2->setText(values.lblWind2);
+    lblPress2->setText(values.lblPress2);
+    lblsky2->setText(values.lblsky2);
+    lblVisible2->setText(values.lblVisible2);
+    lblSunrise2->setText(values.lblSunrise2);
+    lblSunset2->setText(values.lblSunset2);
+    lblMoonRise2->setText(values.lblMoonRise2);
+    lblMoonSet2->setText(values.lblMoonSet2);
+    lblWindChill2->setText(values.lblWindChill2);
+    if (result.temperature_f)
+        state_.temperature_f = *result.temperature_f;
+    if (result.sky) {
+        const TrayDisplay display = tray_display(*result.sky, lblTemp2->text());
+        tray->SetHint(display.hint);
+        tray->SetIconVisible(true);
+        tray->Icon = IconList.value(display.icon_index);
+        tray->SetIconVisible(true);
+    }
+
+    set_status(result.status_texts.value(1, status_idle));
+    add_preset(state_, desktop_, *this);
+    setWindowTitle(conditions_caption(state_.current_location.location_text, state_.preset_entry));
+}
+
+void TForm1::compute_derived_values() {
+    lblHeatIndex2->setText(compute_heat_index(state_.temperature_f, lblHumid2->text(), lblHeatIndex2->text(),
+                                              read_setting(settings_section, QStringLiteral("Metric"))));
+    lblWindChill2->setText(compute_wind_chill(state_.temperature_f, lblWind2->text(), lblTemp2->text(),
+                                              read_setting(settings_section, QStringLiteral("Metric"))));
+}
+
+// The client's events.
+
+void TForm1::NMHTTP1Connect() { report(QStringLiteral("Connected...")); }
+void TForm1::NMHTTP1AboutToSend() { report(QStringLiteral("Sending request...")); }
+void TForm1::NMHTTP1AuthenticationNeeded() { report(QStringLiteral("Authentication needed...")); }
+void TForm1::NMHTTP1ConnectionFailed() { report(QStringLiteral("Connection Failed...")); }
+void TForm1::NMHTTP1Disconnect() { report(QStringLiteral("Disconnected...")); }
+void TForm1::NMHTTP1HostResolved() { report(QStringLiteral("Host resolved...")); }
+void TForm1::NMHTTP1InvalidHost(bool&) { report(QStringLiteral("Invalid host...")); }
+void TForm1::NMHTTP1Redirect(bool&) { report(QStringLiteral("Redirected...")); }
+
+void TForm1::NMHTTP1PacketRecvd() {
+    report(packet_received_text(NMHTTP1->ReceivedBytes, NMHTTP1->TotalBytes));
+}
+
+void TForm1::NMHTTP1Status(const QString& Status) {
+    report(QStringLiteral("Status = ") + Status);
+    if (NMHTTP1->ReplyCode == 404)
+        set_status(QStringLiteral("Error 404 - Object Not Found"));
+}
+
+void TForm1::NMHTTP1PacketSent() { set_status(QStringLiteral("Packet sent...")); }
+
+void TForm1::NMHTTP1Failure(int Cmd) {
+    const QString text = command_failure_text(Cmd);
+    if (!text.isEmpty())
+        set_status(text);
+}
+
+void TForm1::NMHTTP1Success(int Cmd) {
+    report(command_success_text(Cmd));
+    state_.request_ok = QStringLiteral("Y");
+}
+
+// Presets.
+
+void TForm1::set_preset_item(int n, const QString& text) {
+    if (n < 0 || n >= preset_slots)
+        return;
+    mnuViewStats[size_t(n)]->setText(text);
+    mnuViewStats[size_t(n)]->setVisible(true);
+}
+
+void TForm1::clear_preset_items() {
+    for (QAction* item : mnuViewStats) {
+        item->setText(QString());
+        item->setVisible(false);
+    }
+}
+
+void TForm1::mnuViewStatsClick(int n) {
+    refuse_when_busy();
+    state_.current_location.location_text = mnuViewStats[size_t(n)]->text();
+    Get_the_Stats();
+}
+
+void TForm1::mnuAbortconnectionClick() {
+    NMHTTP1->Abort();
+    set_status(QStringLiteral("Connection Aborted..."));
+    repaint_now();
+    // The text stays readable for a moment; the window paints but takes no commands meanwhile.
+    QElapsedTimer pause;
+    pause.start();
+    QEventLoop loop;
+    while (pause.elapsed() < 1200) {
+        QTimer::singleShot(int(1200 - pause.elapsed()), &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void TForm1::mnuChooseLocationClick() {
+    if (!frmLocation)
+        return;
+    frmLocation->show();
+    frmLocation->raise();
+    frmLocation->activateWindow();
+}
+
+void TForm1::mnuClearlocationsClick() { clear_presets(desktop_, *this); }
+
+void TForm1::mnuRemoveaspecificlocation1Click() { remove_specific_location(state_, desktop_); }
+
+void TForm1::mnuSortlocations1Click() { sorted_presets = rebuild_presets(state_, desktop_, *this); }
 
 void TForm1::timer_startupTimer() {
     timer_startup->stop();
@@ -625,6 +909,8 @@ void TForm1::get_startup_wstats() {
     const QString location = read_setting(settings_section, QStringLiteral("StartupLoc"));
     if (location == setting_absent || location == QLatin1String("None"))
         return;
+    if (skip_unattended_when_busy())
+        return;
     state_.current_location.location_text = location;
     AutoRequest unattended(state_);
     Get_the_Stats();
@@ -635,7 +921,7 @@ void TForm1::Timer1Timer() {
         return;
     Timer1->setInterval(2400000); // restarts the running timer
     const auto location = auto_update_location(windowTitle());
-    if (!location)
+    if (!location || skip_unattended_when_busy())
         return;
     state_.current_location.location_text = *location;
     AutoRequest unattended(state_);

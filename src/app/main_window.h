@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDate>
+#include "locations/presets.h"
+
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -14,7 +16,9 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class Desktop;
+class TNMHTTP;
 class TOnTray;
+class TfrmLocation;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -23,7 +27,7 @@ QIcon program_icon();
 // The main window: the labelled conditions readout, the status bar, the menu tree, the
 // start-up and automatic update timers, and the tray icon. Its handlers keep the names of
 // the commands they serve.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public PresetMenu {
     Q_OBJECT
 public:
     TForm1(ProgramState& state, Desktop& desktop, QWidget* parent = nullptr);
@@ -40,10 +44,31 @@ public:
 
     // The splash that the first paint hides.
     void set_splash(QWidget* splash) { splash_ = splash; }
+    // The location chooser that "&Choose Location..." shows.
+    void set_chooser(TfrmLocation* chooser) { frmLocation = chooser; }
 
-    // The conditions request for current_location.location_text. Every caller (start-up
-    // timer, automatic update, presets, chooser) comes through here.
+    // Progress texts of the client's events: into the forecast window's status line while it
+    // serves a text product (xcast_code set), else into panel 0.
+    void report(const QString& text);
+    // Where report sends texts while xcast_code is set; the forecast window plugs in here.
+    std::function<void(const QString&)> forecast_status;
+
+    // The conditions request for current_location.location_text (presets, start-up timer,
+    // automatic update).
     void Get_the_Stats();
+    // The once-per-run usage ping to the maker's host, then the client's settings between
+    // requests. A host that cannot be reached costs a status text only.
+    void send_usage_ping();
+    // Parses a downloaded conditions page into the labels, heading, tray icon, presets and
+    // caption.
+    void parse_conditions_page(const QByteArray& page);
+    // Heat index and wind chill where the page gave none.
+    void compute_derived_values();
+
+    // PresetMenu: the twenty preset items of "&Get Stats".
+    void set_preset_item(int n, const QString& text) override;
+    void clear_preset_items() override;
+    void repaint_menu() override { repaint_now(); }
 
     void get_startup_wstats();
     void launch_help();
@@ -62,6 +87,25 @@ public:
     void set_stats_font_color();
 
     // Handlers.
+    void NMHTTP1Connect();
+    void NMHTTP1AboutToSend();
+    void NMHTTP1AuthenticationNeeded();
+    void NMHTTP1ConnectionFailed();
+    void NMHTTP1Disconnect();
+    void NMHTTP1Failure(int Cmd);
+    void NMHTTP1HostResolved();
+    void NMHTTP1InvalidHost(bool& Handled);
+    void NMHTTP1PacketRecvd();
+    void NMHTTP1PacketSent();
+    void NMHTTP1Redirect(bool& Handled);
+    void NMHTTP1Status(const QString& Status);
+    void NMHTTP1Success(int Cmd);
+    void mnuViewStatsClick(int n);
+    void mnuAbortconnectionClick();
+    void mnuChooseLocationClick();
+    void mnuClearlocationsClick();
+    void mnuRemoveaspecificlocation1Click();
+    void mnuSortlocations1Click();
     void timer_startupTimer();
     void Timer1Timer();
     void mnuExit1Click();
@@ -88,6 +132,12 @@ public:
     QTimer* timer_startup;
     QTimer* Timer1;
     TOnTray* tray = nullptr;
+    TNMHTTP* NMHTTP1 = nullptr;
+    TfrmLocation* frmLocation = nullptr;
+
+    // The sorted working list of the last preset rebuild (the preferences' start-up list shows
+    // the presets in this order for the rest of the run); empty until then.
+    QStringList sorted_presets;
 
     // The 13 tray pictures, indexes 0 to 12.
     QList<QIcon> IconList;
@@ -141,6 +191,12 @@ private:
     void create_pictures();
     void apply_stored_colors();
     void run(void (TForm1::*handler)());
+    void run(const std::function<void()>& handler);
+    void create_client();
+    // An unattended request finds the client busy: it is skipped with a status text.
+    bool skip_unattended_when_busy();
+    // A request started by the user while another waits is refused before it changes anything.
+    void refuse_when_busy() const;
 
     ProgramState& state_;
     Desktop& desktop_;

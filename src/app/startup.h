@@ -4,6 +4,7 @@
 
 class Desktop;
 class TForm1;
+class TfrmLocation;
 class TfrmPleaseWait;
 struct ProgramState;
 
@@ -12,6 +13,7 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
+    TfrmLocation* frmLocation = nullptr; // owned by the main window
     ~ProgramWindows();
 };
 

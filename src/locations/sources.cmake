@@ -19,3 +19,7 @@ qt_add_resources(nimbrix_core "nimbrix_catalogue"
     ${CMAKE_CURRENT_LIST_DIR}/data/us_places.tsv
     ${CMAKE_CURRENT_LIST_DIR}/data/zips.tsv
 )
+
+target_sources(nimbrix_forms PRIVATE
+  locations/location_chooser.h locations/location_chooser.cpp
+)

@@ -70,3 +70,23 @@ TEST(StatsRequest, EventTexts) {
     EXPECT_EQ(packet_received_text(16383, 70000), QStringLiteral("16383 of 70000 bytes retrieved"));
     EXPECT_EQ(packet_received_text(512, 0), QStringLiteral("512 bytes retrieved..."));
 }
+
+#include "app/page_text.h"
+
+TEST(PageText, WindowsCodePageBytesBecomeTheirCharacters) {
+    const struct {
+        QByteArray bytes;
+        QString text;
+    } rows[] = {
+        {QByteArray("72\xb0" "F"), QStringLiteral("72\u00b0F")},
+        {QByteArray("\x93quoted\x94 \x96 \x80"), QStringLiteral("\u201cquoted\u201d \u2013 \u20ac")},
+        {QByteArray("\x81\x8d\x8f\x90\x9d"), QStringLiteral("\u0081\u008d\u008f\u0090\u009d")},
+        {QByteArray("a\0b", 3), QString(QStringLiteral("a")) + QChar(0) + QStringLiteral("b")},
+        {QByteArray("\xe9t\xe9 \xff"), QStringLiteral("\u00e9t\u00e9 \u00ff")},
+    };
+    for (const auto& row : rows) {
+        const QString got = decode_windows_1252(row.bytes);
+        EXPECT_EQ(got, row.text);
+        EXPECT_EQ(got.size(), row.bytes.size()); // one byte, one character
+    }
+}

@@ -1,0 +1,298 @@
+#include "locations/location_chooser.h"
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "app/stats_request.h"
+#include "locations/catalogue.h"
+#include "locations/catalogue_lookups.h"
+#include "locations/tree_choice.h"
+#include "net/nmhttp.h"
+#include "platform/desktop.h"
+#include "platform/guarded.h"
+#include "settings/host_table.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTreeWidget>
+
+namespace {
+
+void set_text_color(QWidget* widget, const QColor& text, const QColor& background = QColor()) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, text);
+    if (background.isValid()) {
+        palette.setColor(QPalette::Window, background);
+        widget->setAutoFillBackground(true);
+    }
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+TfrmLocation::TfrmLocation(ProgramState& state, Desktop& desktop, TForm1& main)
+    : QWidget(&main, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint),
+      state_(state), desktop_(desktop), main_(main) {
+    FormCreate();
+}
+
+void TfrmLocation::FormCreate() {
+    setObjectName(QStringLiteral("frmLocation"));
+    setWindowTitle(QStringLiteral("Nimbrix - Choose Location"));
+    setFixedSize(426, 320);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    lblCountry = new QLabel(QStringLiteral("Select a Location:"), this);
+    lblCountry->setObjectName(QStringLiteral("lblCountry"));
+    set_text_color(lblCountry, Qt::white, QColor(0x00, 0x80, 0x80));
+    lblCountry->setGeometry(8, 8, 240, 17);
+
+    TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setGeometry(8, 28, 240, 284);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setUniformRowHeights(true);
+    TreeView1->setPalette(QApplication::palette());
+    TreeView1->hide();
+
+    // The 2006 nodes are created while the tree does not paint.
+    TreeView1->setUpdatesEnabled(false);
+    const std::vector<LocationTreeNode>& tree = location_tree();
+    items_.reserve(tree.size());
+    QList<QTreeWidgetItem*> top_level;
+    for (const LocationTreeNode& node : tree) {
+        QTreeWidgetItem* item = node.parent < 0
+                                    ? new QTreeWidgetItem(QStringList{node.text})
+                                    : new QTreeWidgetItem(items_[size_t(node.parent)], QStringList{node.text});
+        if (node.parent < 0)
+            top_level << item;
+        items_.push_back(item);
+    }
+    TreeView1->addTopLevelItems(top_level);
+    TreeView1->setUpdatesEnabled(true);
+
+    Label1 = new QLabel(QStringLiteral("If you can't find your city, you may enter a zip code here and "
+                                       "we'll find your city or a city near you."),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    set_text_color(Label1, Qt::white);
+    Label1->setGeometry(260, 28, 158, 70);
+
+    Label2 = new QLabel(QStringLiteral("or enter US Zip:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    set_text_color(Label2, QColor(0x00, 0xFF, 0x00));
+    Label2->setGeometry(260, 104, 158, 17);
+
+    txtzipcode = new QLineEdit(this);
+    txtzipcode->setObjectName(QStringLiteral("txtzipcode"));
+    txtzipcode->setMaxLength(5);
+    txtzipcode->setGeometry(260, 124, 70, 22);
+    txtzipcode->setPalette(QApplication::palette());
+
+    lblna = new QLabel(this);
+    lblna->setObjectName(QStringLiteral("lblna"));
+    set_text_color(lblna, Qt::red);
+    lblna->setGeometry(260, 152, 158, 17);
+
+    Label3 = new QLabel(QStringLiteral("Missing a country or a state? Write to Corvalen and we will add it."),
+                        this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setWordWrap(true);
+    set_text_color(Label3, QColor(0xC0, 0xC0, 0xC0));
+    Label3->setGeometry(260, 176, 158, 60);
+
+    btnOkay = new QPushButton(QStringLiteral("&Okay"), this);
+    btnOkay->setObjectName(QStringLiteral("btnOkay"));
+    btnOkay->setCursor(Qt::PointingHandCursor);
+    btnOkay->setGeometry(260, 284, 75, 25);
+    btnOkay->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setCursor(Qt::PointingHandCursor);
+    btnCancel->setGeometry(343, 284, 75, 25);
+    connect(btnOkay, &QPushButton::clicked, this, [this] { run_guarded(desktop_, [this] { btnOkayClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+
+    // Tab order: the zip box, Okay, Cancel, the tree.
+    setTabOrder(txtzipcode, btnOkay);
+    setTabOrder(btnOkay, btnCancel);
+    setTabOrder(btnCancel, TreeView1);
+}
+
+void TfrmLocation::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmLocation::FormShow() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+    }
+    lblna->clear();
+    TreeView1->show();
+    CurrentLocation& location = state_.current_location;
+    location.region.clear();
+    location.state.clear();
+    location.city.clear();
+    location.zip.clear();
+    txtzipcode->clear();
+    if (QTreeWidgetItem* continent = TreeView1->topLevelItem(0)) {
+        for (int i = 0; i < continent->childCount(); ++i)
+            continent->child(i)->setExpanded(false);
+        continent->setExpanded(true);
+    }
+    txtzipcode->setFocus();
+}
+
+bool TfrmLocation::select_path(const QString& path) {
+    QTreeWidgetItem* item = TreeView1->topLevelItem(0);
+    for (const QString& text : path.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; item && i < item->childCount() && !next; ++i)
+            if (item->child(i)->text(0) == text)
+                next = item->child(i);
+        if (!next)
+            return false;
+        item = next;
+    }
+    TreeView1->setCurrentItem(item);
+    return true;
+}
+
+QString TfrmLocation::take_tree_path() {
+    QString path;
+    const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
+    for (QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.front(); item; item = item->parent())
+        path = item->text(0) + QLatin1Char('\\') + path;
+    TreeView1->clearSelection();
+    TreeView1->setCurrentItem(nullptr);
+    return path;
+}
+
+void TfrmLocation::btnOkayClick() {
+    CurrentLocation& location = state_.current_location;
+    location.state_code.clear();
+    const QString tree_path = take_tree_path();
+
+    if (tree_path.isEmpty() || tree_path.front() == QLatin1Char('\\')) {
+        if (txtzipcode->text().size() < 5)
+            desktop_.message(QStringLiteral("Error - parsing pathStr."));
+    } else {
+        const TreeChoice choice = tree_choice(tree_path);
+        if (choice.outcome != TreeChoice::Outcome::Complete) {
+            desktop_.message(choice.message);
+            desktop_.beep();
+            return; // the window stays open
+        }
+        location.region = choice.region;
+        location.state = choice.state;
+        location.city = choice.city;
+    }
+
+    state_to_code(state_);
+    if (txtzipcode->text().size() >= 2) {
+        location.zip = txtzipcode->text();
+        location.city = location.zip;
+        location.state = QStringLiteral(".");
+        location.region.clear();
+    } else {
+        location.zip.clear();
+    }
+
+    hide();
+    if (location.state.isEmpty() || location.city.isEmpty()) {
+        desktop_.beep();
+        desktop_.message(QStringLiteral("Please select your location for weather conditions."));
+        show();
+        ending(false);
+        return;
+    }
+    request_conditions();
+}
+
+void TfrmLocation::request_conditions() {
+    CurrentLocation& location = state_.current_location;
+    main_.repaint_now();
+    TNMHTTP& http = *main_.NMHTTP1;
+    http.TimeOut = 60000;
+    http.InputFileMode = false;
+    http.OutputFileMode = false;
+    http.ReportLevel = 2;
+
+    const QString root = host_root_url(QStringLiteral("Conditions"));
+    QString url;
+    if (location.zip.size() >= 2) {
+        url = conditions_url_by_zip(root, location.zip);
+    } else if (location.region == QLatin1String("United States")) {
+        url = conditions_url_us(root, location.state, location.city);
+    } else {
+        location.state += QStringLiteral(" (O)");
+        location.city.replace(QLatin1Char('_'), QLatin1Char(' '));
+        lookup_station(state_, desktop_);
+        location.city = location.station;
+        if (location.city == QLatin1String("n/a")) {
+            desktop_.message(QStringLiteral("Error - Invalid station:") + location.station);
+            ending(true);
+            return;
+        }
+        url = conditions_url_station(root, location.city);
+    }
+    state_.request_url = url;
+
+    main_.set_status(QStringLiteral("Attempting connection..."));
+    http.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
+    http.Get(url);
+
+    const QByteArray page = http.Body;
+    main_.set_status(QStringLiteral("Connection process complete..."));
+    main_.repaint_now();
+
+    if ((location.state.isEmpty() || location.city.isEmpty()) && location.zip.isEmpty()) {
+        desktop_.message(QStringLiteral("Error - missing data found. (Unit_location). State=") +
+                         location.state + QStringLiteral("/ City = ") + location.city +
+                         QStringLiteral("/ Country = ") + location.region);
+        ending(true);
+        return;
+    }
+    if (state_.request_ok == QLatin1String("Y"))
+        main_.parse_conditions_page(page);
+    else
+        desktop_.message(QStringLiteral("Error retrieving data...(Unit_Location)"));
+    state_.request_ok.clear();
+    main_.repaint_now();
+    main_.compute_derived_values();
+
+    main_.set_status(QStringLiteral("Processing moon phase image..."));
+    main_.show_moon_phase();
+    main_.set_status(QString());
+    main_.repaint_now();
+    ending(true);
+}
+
+void TfrmLocation::ending(bool close_window) {
+    state_.request_ok.clear();
+    main_.NMHTTP1->TimeOut = 90000;
+    main_.NMHTTP1->ReportLevel = 2;
+    main_.set_status(status_idle);
+    main_.repaint_now();
+    main_.send_usage_ping();
+    if (close_window)
+        hide();
+}
+
+void TfrmLocation::btnCancelClick() { hide(); }
