@@ -1,0 +1,118 @@
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "locations/catalogue.h"
+#include "locations/location_chooser.h"
+#include "settings/settings_store.h"
+#include "support/recording_desktop.h"
+#include "support/temp_settings.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class Chooser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Nothing listens on port 1, so a request that does go out fails at once.
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"), QStringLiteral("127.0.0.1:1"));
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:1"));
+        form = std::make_unique<TForm1>(state, desktop);
+        chooser = new TfrmLocation(state, desktop, *form);
+        form->set_chooser(chooser);
+        form->mnuChooseLocation->trigger();
+        desktop.clear();
+    }
+
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    std::unique_ptr<TForm1> form;
+    TfrmLocation* chooser = nullptr;
+};
+
+} // namespace
+
+TEST_F(Chooser, HoldsTheWholeTreeAndShowsTheContinentsCollapsed) {
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_EQ(chooser->windowTitle(), QStringLiteral("Nimbrix - Choose Location"));
+    EXPECT_EQ(chooser->size(), QSize(426, 320));
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(chooser->TreeView1); *it; ++it)
+        ++nodes;
+    EXPECT_EQ(nodes, 2006);
+    EXPECT_EQ(chooser->TreeView1->topLevelItemCount(), 2);
+    QTreeWidgetItem* continent = chooser->TreeView1->topLevelItem(0);
+    EXPECT_EQ(continent->text(0), QStringLiteral("Continent"));
+    EXPECT_TRUE(continent->isExpanded());
+    ASSERT_EQ(continent->childCount(), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_FALSE(continent->child(i)->isExpanded());
+    EXPECT_EQ(chooser->txtzipcode->maxLength(), 5);
+    EXPECT_EQ(chooser->TreeView1->indentation(), 19);
+}
+
+TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
+    const struct {
+        const char* path;
+        const char* message;
+    } rows[] = {
+        {"", "Error - please select a Continent."},
+        {"Africa", "Error - please select a Country."},
+        {"Africa\\Egypt", "Error - please select a State."},
+        {"North America\\Canada", "Error - please select a State."},
+        {"North America\\United States\\Texas", "Error - please select a City."},
+        {"North America\\Canada\\Yukon Territory", "Error - please select a City."},
+    };
+    for (const auto& row : rows) {
+        desktop.clear();
+        state.current_location.city = QStringLiteral("unchanged");
+        ASSERT_TRUE(chooser->select_path(QLatin1String(row.path))) << row.path;
+        chooser->btnOkayClick();
+        EXPECT_EQ(desktop.log(), (QStringList{QStringLiteral("message: ") + QLatin1String(row.message),
+                                              QStringLiteral("beep")}))
+            << row.path;
+        EXPECT_TRUE(chooser->isVisible()) << row.path;
+        EXPECT_TRUE(chooser->TreeView1->selectedItems().isEmpty());
+        EXPECT_EQ(state.current_location.city, QStringLiteral("unchanged"));
+    }
+}
+
+TEST_F(Chooser, NothingChosenAndNoZipAsksForALocation) {
+    const struct {
+        const char* zip;
+        QStringList log;
+    } rows[] = {
+        {"", {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+              QStringLiteral("message: Please select your location for weather conditions.")}},
+        {"1", {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+               QStringLiteral("message: Please select your location for weather conditions.")}},
+    };
+    for (const auto& row : rows) {
+        desktop.clear();
+        chooser->txtzipcode->setText(QLatin1String(row.zip));
+        chooser->btnOkayClick();
+        EXPECT_EQ(desktop.log(), row.log) << row.zip;
+        EXPECT_TRUE(chooser->isVisible());
+        // The ending sends the usage ping, which cannot reach the maker's host here.
+        EXPECT_EQ(state.counter_sent, QStringLiteral("Y"));
+        EXPECT_EQ(form->status_text(), QStringLiteral("Usage ping failed..."));
+    }
+}
+
+TEST_F(Chooser, ShowClearsTheFieldsAndCancelChangesNothing) {
+    state.current_location.city = QStringLiteral("Old");
+    state.current_location.zip = QStringLiteral("12345");
+    chooser->hide();
+    chooser->show();
+    EXPECT_TRUE(state.current_location.city.isEmpty());
+    EXPECT_TRUE(state.current_location.zip.isEmpty());
+    ASSERT_TRUE(chooser->select_path(QStringLiteral("Africa\\Egypt\\Cairo")));
+    chooser->txtzipcode->setText(QStringLiteral("606"));
+    chooser->btnCancelClick();
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_TRUE(state.current_location.city.isEmpty());
+    EXPECT_TRUE(desktop.events.isEmpty());
+}
