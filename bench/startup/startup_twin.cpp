@@ -1,8 +1,13 @@
 // The start-up twin of the program: it creates the same windows and widgets (main window with
-// its labels, pictures, menus and status bar, tray icon, splash with its gauge) with no logic,
+// its labels, pictures, menus and status bar, tray icon, splash with its gauge, the location
+// chooser with its 2006-node tree) with no logic,
 // and exits at its first paint like the program does under the benchmark. Its start-up time
 // is what the program's is compared with.
+#include "locations/catalogue.h"
+
 #include <QApplication>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -113,5 +118,29 @@ int main(int argc, char** argv) {
     (new Gauge(&splash))->setGeometry(48, 80, 150, 100);
     splash.show();
     splash.repaint();
+
+    // The chooser: the same tree, filled the same way, hidden.
+    QWidget chooser(&main, Qt::Window);
+    auto* tree = new QTreeWidget(&chooser);
+    tree->setHeaderHidden(true);
+    tree->setUniformRowHeights(true);
+    tree->hide();
+    tree->setUpdatesEnabled(false);
+    std::vector<QTreeWidgetItem*> items;
+    QList<QTreeWidgetItem*> top_level;
+    for (const LocationTreeNode& node : location_tree()) {
+        auto* item = node.parent < 0 ? new QTreeWidgetItem(QStringList{node.text})
+                                     : new QTreeWidgetItem(items[size_t(node.parent)], QStringList{node.text});
+        if (node.parent < 0)
+            top_level << item;
+        items.push_back(item);
+    }
+    tree->addTopLevelItems(top_level);
+    tree->setUpdatesEnabled(true);
+    for (int i = 0; i < 7; ++i)
+        new QLabel(&chooser);
+    new QLineEdit(&chooser);
+    new QPushButton(QStringLiteral("&Okay"), &chooser);
+    new QPushButton(QStringLiteral("&Cancel"), &chooser);
     return app.exec();
 }
