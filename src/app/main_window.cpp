@@ -514,7 +514,10 @@ void TForm1::create_status_bar() {
     bar->addWidget(StatusPanel1, 1);
 }
 
-void TForm1::set_status(const QString& text) { StatusPanel0->setText(text); }
+void TForm1::set_status(const QString& text) {
+    StatusPanel0->setText(text);
+    Q_EMIT status_changed(text);
+}
 
 QString TForm1::status_text() const { return StatusPanel0->text(); }
 

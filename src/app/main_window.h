@@ -170,6 +170,8 @@ public:
 Q_SIGNALS:
     // Raised at the start of every conditions request with the location string it serves.
     void stats_requested(const QString& location_text);
+    // Raised for every text put into panel 0 of the status bar, in order.
+    void status_changed(const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
