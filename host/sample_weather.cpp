@@ -120,6 +120,20 @@ int in_range(Range range, double u) {
                                 static_cast<int>(std::floor(u * (range.high - range.low + 1))));
 }
 
+// Muggy air rarely holds a dew point above this.
+constexpr double highest_dew_point_f = 75.0;
+
+// Relative humidity, percent, of air at temperature_f whose dew point is dew_point_f
+// (the Magnus formula).
+int humidity_at_dew_point(int temperature_f, double dew_point_f) {
+    const auto vapour = [](double f) {
+        const double c = (f - 32.0) * 5.0 / 9.0;
+        return std::exp(17.625 * c / (243.04 + c));
+    };
+    return static_cast<int>(std::floor(100.0 * vapour(std::min<double>(dew_point_f, temperature_f)) /
+                                       vapour(temperature_f)));
+}
+
 QString miles(int n) {
     return QString::number(n) + QStringLiteral(" miles");
 }
@@ -153,7 +167,7 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
 
     // The sky holds for three hours at a time.
     const long long block = hour_index >= 0 ? hour_index / 3 : (hour_index - 2) / 3;
-    const Regime regime = pick_regime(unit_random(key, salt_sky, block));
+    Regime regime = pick_regime(unit_random(key, salt_sky, block));
     const double intensity = unit_random(key, salt_intensity, block);
 
     // Temperature: the latitude's yearly mean, the season, the time of day and a slowly
@@ -161,7 +175,7 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     const QDateTime observed = QDateTime::fromMSecsSinceEpoch(observed_unix_ms, Qt::UTC);
     const double lat = std::fabs(place.latitude);
     const double yearly_mean = 78.0 - 0.012 * lat * lat;
-    const double seasonal_half_range = std::min(0.55 * lat, 28.0);
+    const double seasonal_half_range = std::min(0.45 * lat, 26.0);
     const double year_angle =
         2.0 * std::numbers::pi * (observed.date().dayOfYear() - 20) / 365.25;
     const double season = (place.latitude >= 0 ? -1.0 : 1.0) * seasonal_half_range *
@@ -176,6 +190,9 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
                                (wet(regime) ? 2.0 : 0.0);
     w.temperature_f = std::clamp(static_cast<int>(std::lround(temperature)), -60, 125);
     const bool freezing = w.temperature_f <= 33;
+    // Fog and mist need air near saturation, which hot air does not reach here.
+    if ((regime == Regime::Fog || regime == Regime::Mist) && w.temperature_f >= 80)
+        regime = Regime::Haze;
 
     const bool daytime =
         sun_altitude(julian_day_from_unix_ms(observed_unix_ms), place.latitude, place.longitude) >
@@ -249,9 +266,10 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
         break;
     }
 
-    w.humidity = std::clamp(in_range(humidity_range(regime),
-                                     unit_random(key, salt_humidity, hour_index)),
-                            12, 100);
+    w.humidity = std::min(in_range(humidity_range(regime),
+                                   unit_random(key, salt_humidity, hour_index)),
+                          humidity_at_dew_point(w.temperature_f, highest_dew_point_f));
+    w.humidity = std::clamp(w.humidity, 12, 100);
     if (w.temperature_f >= 80)
         w.heat_index_f = heat_index_f(w.temperature_f, w.humidity);
 
