@@ -100,10 +100,6 @@ bool all_letters(const QString& text) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
 PlaceZone named_zone(const char* id, double longitude) {
     PlaceZone zone;
     zone.zone_id = id;

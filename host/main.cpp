@@ -33,7 +33,7 @@ const char* const usage_text =
     "                      \"/cgi-bin/findweather/getForecast?query=60601\") and exit;\n"
     "                      the exit status is 1 when the reply is not 200\n"
     "  --at TIME           with --page: the UTC hour to make the page for, as\n"
-    "                      YYYY-MM-DDTHH (default: now)\n"
+    "                      YYYY-MM-DDTHH or an ISO date and time (default: now)\n"
     "  --version           print the version and exit\n"
     "  --help              print this text and exit\n"
     "\n"
@@ -67,14 +67,19 @@ bool parse_listen(const QString& text, Options& options) {
     return true;
 }
 
+// "2026-01-05T15" (or any ISO date and time) read as a UTC wall-clock time.
 QDateTime parse_hour(const QString& text) {
-    QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH"));
-    if (!t.isValid())
-        t = QDateTime::fromString(text, Qt::ISODate);
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    const QString rest = text.mid(10);
+    bool ok = false;
+    const int hour = rest.mid(1).toInt(&ok);
+    if (date.isValid() && rest.size() == 3 && rest[0] == u'T' && ok && hour >= 0 && hour < 24)
+        return QDateTime(date, QTime(hour, 0), QTimeZone::utc());
+    const QDateTime t = QDateTime::fromString(text, Qt::ISODate);
     if (!t.isValid())
         return {};
-    t.setTimeZone(QTimeZone::utc());
-    return t;
+    return t.timeSpec() == Qt::LocalTime ? QDateTime(t.date(), t.time(), QTimeZone::utc())
+                                         : t.toUTC();
 }
 
 int print_page(HostSite& site, const Options& options) {
