@@ -1,0 +1,189 @@
+// nimbrix-host: plays every outside host of Nimbrix on this machine.
+
+#include "conditions_page.h"
+#include "host_server.h"
+#include "host_site.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTimeZone>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include <csignal>
+#ifndef _WIN32
+#include <pthread.h>
+#endif
+
+namespace {
+
+const char* const usage_text =
+    "Usage: nimbrix-host [options]\n"
+    "Plays the outside hosts of Nimbrix on this machine with made-up sample data.\n"
+    "\n"
+    "Options:\n"
+    "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8079); port 0 takes a free\n"
+    "                      port; the address served on is printed on standard output\n"
+    "  --quiet             no log line per request on standard error\n"
+    "  --page TARGET       print the reply body for TARGET (for example\n"
+    "                      /US/IL/Chicago.html or\n"
+    "                      \"/cgi-bin/findweather/getForecast?query=60601\") and exit;\n"
+    "                      the exit status is 1 when the reply is not 200\n"
+    "  --at TIME           with --page: the UTC hour to make the page for, as\n"
+    "                      YYYY-MM-DDTHH or an ISO date and time (default: now)\n"
+    "  --version           print the version and exit\n"
+    "  --help              print this text and exit\n"
+    "\n"
+    "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
+    "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
+    "/assets/nimbrixvs.txt; anything else is a 404 page.\n";
+
+struct Options {
+    std::string host = "127.0.0.1";
+    int port = 8079;
+    bool quiet = false;
+    QString page_target;
+    QDateTime at;
+};
+
+int usage_error(const std::string& message) {
+    std::fprintf(stderr, "nimbrix-host: %s\n%s", message.c_str(), usage_text);
+    return 2;
+}
+
+bool parse_listen(const QString& text, Options& options) {
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon <= 0)
+        return false;
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 0 || port > 65535)
+        return false;
+    options.host = text.left(colon).toStdString();
+    options.port = port;
+    return true;
+}
+
+// "2026-01-05T15" (or any ISO date and time) read as a UTC wall-clock time.
+QDateTime parse_hour(const QString& text) {
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    const QString rest = text.mid(10);
+    bool ok = false;
+    const int hour = rest.mid(1).toInt(&ok);
+    if (date.isValid() && rest.size() == 3 && rest[0] == u'T' && ok && hour >= 0 && hour < 24)
+        return QDateTime(date, QTime(hour, 0), QTimeZone::utc());
+    const QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+    if (!t.isValid())
+        return {};
+    return t.timeSpec() == Qt::LocalTime ? QDateTime(t.date(), t.time(), QTimeZone::utc())
+                                         : t.toUTC();
+}
+
+int print_page(HostSite& site, const Options& options) {
+    const QDateTime when = options.at.isValid() ? options.at : QDateTime::currentDateTimeUtc();
+    const HostReply reply = site.answer(request_from_target(options.page_target), when);
+    std::fwrite(reply.body.constData(), 1, static_cast<std::size_t>(reply.body.size()), stdout);
+    std::fflush(stdout);
+    if (reply.status != 200) {
+        std::fprintf(stderr, "nimbrix-host: status %d\n", reply.status);
+        return 1;
+    }
+    return 0;
+}
+
+#ifndef _WIN32
+// SIGINT and SIGTERM are blocked in every thread and taken by one waiting thread, which stops
+// the server; the main thread wakes it with SIGTERM when the server ends on its own. A shell
+// starts background jobs with SIGINT ignored; the host still stops on it.
+int serve(HostServer& server) {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    std::atomic<bool> finished{false};
+    std::thread waiter([&] {
+        int signal_number = 0;
+        sigwait(&signals, &signal_number);
+        if (!finished)
+            std::fprintf(stderr, "nimbrix-host: stopping\n");
+        server.stop();
+    });
+    const bool served = server.run();
+    finished = true;
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return served ? 0 : 1;
+}
+#else
+HostServer* running_server = nullptr;
+
+extern "C" void on_stop_signal(int) {
+    if (running_server)
+        running_server->stop();
+}
+
+int serve(HostServer& server) {
+    running_server = &server;
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    const bool served = server.run();
+    running_server = nullptr;
+    return served ? 0 : 1;
+}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    bool page_mode = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        const bool has_value = i + 1 < argc;
+        if (arg == u"--help" || arg == u"-h") {
+            std::fputs(usage_text, stdout);
+            return 0;
+        }
+        if (arg == u"--version") {
+            std::printf("nimbrix-host %s\n", NIMBRIX_VERSION);
+            return 0;
+        }
+        if (arg == u"--quiet") {
+            options.quiet = true;
+        } else if (arg == u"--listen" && has_value) {
+            if (!parse_listen(QString::fromLocal8Bit(argv[++i]), options))
+                return usage_error("--listen wants HOST:PORT");
+        } else if (arg == u"--page" && has_value) {
+            page_mode = true;
+            options.page_target = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == u"--at" && has_value) {
+            options.at = parse_hour(QString::fromLocal8Bit(argv[++i]));
+            if (!options.at.isValid())
+                return usage_error("--at wants a UTC hour such as 2026-01-05T15");
+        } else {
+            return usage_error("unknown option " + arg.toStdString());
+        }
+    }
+
+    HostSite site;
+    if (page_mode)
+        return print_page(site, options);
+
+    HostServer server(site, options.quiet ? nullptr : stderr);
+    const int port = server.bind(options.host, options.port);
+    if (port < 0) {
+        std::fprintf(stderr, "nimbrix-host: cannot listen on %s:%d\n", options.host.c_str(),
+                     options.port);
+        return 1;
+    }
+    std::printf("nimbrix-host listening on %s:%d\n", options.host.c_str(), port);
+    std::fflush(stdout);
+    return serve(server);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cmath>
+#include <cstdint>
+
+// Reproducible numbers for the sample weather: the same key, salt and index give the same
+// number on every machine and in every run (no library distributions, no per-process hash
+// seeds).
+
+// FNV-1a over the UTF-8 bytes of a key ("US/IL/Chicago.html").
+inline std::uint64_t stable_key_hash(const QString& key) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const char c : key.toUtf8()) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
+// One round of the splitmix64 finaliser.
+inline std::uint64_t mix64(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// A number in [0, 1) for a key hash, a salt naming the quantity and an index (an hour, a day).
+inline double unit_random(std::uint64_t key_hash, std::uint64_t salt, std::int64_t index) {
+    const std::uint64_t x =
+        mix64(key_hash ^ mix64(salt ^ mix64(static_cast<std::uint64_t>(index))));
+    return static_cast<double>(x >> 11) * (1.0 / 9007199254740992.0);
+}
+
+// A number in [-1, 1) that changes smoothly with t: random values at every multiple of
+// `period`, joined by a smoothstep curve, so neighbouring hours stay close.
+inline double smooth_noise(std::uint64_t key_hash, std::uint64_t salt, double t, double period) {
+    const double knot = std::floor(t / period);
+    const double f = t / period - knot;
+    const double s = f * f * (3.0 - 2.0 * f);
+    const auto k = static_cast<std::int64_t>(knot);
+    const double a = unit_random(key_hash, salt, k) * 2.0 - 1.0;
+    const double b = unit_random(key_hash, salt, k + 1) * 2.0 - 1.0;
+    return a + (b - a) * s;
+}

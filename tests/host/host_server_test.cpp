@@ -1,0 +1,294 @@
+// nimbrix-host over HTTP: the server in-process on a free port, answering the conditions and
+// maker paths and a 404 as an HTTP/1.0 client expects (body up to the close), its log lines,
+// and the program itself started as a child, stopped by SIGINT and SIGTERM.
+#include "host_test_support.h"
+
+#include "app/conditions_parser.h"
+#include "host_server.h"
+#include "host_site.h"
+#include "host_text.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <string_view>
+#include <sys/time.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const QDateTime fixed_hour = utc_hour(2026, 1, 5, 21);
+
+// The server on a free port of 127.0.0.1, serving from its own thread until destroyed.
+class RunningHost {
+public:
+    explicit RunningHost(std::FILE* log = nullptr) : server_(site, log) {
+        server_.set_clock([] { return fixed_hour.addSecs(1234); });
+        port = server_.bind("127.0.0.1", 0);
+        thread_ = std::thread([this] { served_ = server_.run(); });
+    }
+    ~RunningHost() { stop(); }
+    RunningHost(const RunningHost&) = delete;
+    RunningHost& operator=(const RunningHost&) = delete;
+
+    void stop() {
+        if (!thread_.joinable())
+            return;
+        server_.stop();
+        thread_.join();
+    }
+    bool served() const { return served_; }
+
+    HostSite site;
+    int port = -1;
+
+private:
+    HostServer server_;
+    std::thread thread_;
+    bool served_ = false;
+};
+
+// One HTTP/1.0 exchange on a plain socket, read until the server closes (or 10 s pass).
+struct RawReply {
+    bool closed_by_server = false;
+    QByteArray head;
+    QByteArray body;
+};
+
+RawReply raw_get(int port, const QByteArray& path) {
+    RawReply reply;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return reply;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    QByteArray all;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        const QByteArray request =
+            "GET " + path + " HTTP/1.0\r\nReferer: Nimbrix by Corvalen\r\n\r\n";
+        if (::send(fd, request.constData(), static_cast<std::size_t>(request.size()), 0) ==
+            request.size()) {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+                if (n == 0)
+                    reply.closed_by_server = true;
+                if (n <= 0)
+                    break;
+                all.append(buffer, n);
+            }
+        }
+    }
+    ::close(fd);
+    const qsizetype end = all.indexOf("\r\n\r\n");
+    reply.head = end < 0 ? all : all.left(end + 2);
+    reply.body = end < 0 ? QByteArray() : all.mid(end + 4);
+    return reply;
+}
+
+} // namespace
+
+TEST(HostServer, AnswersEveryRoleOverHttp) {
+    RunningHost host;
+    ASSERT_GT(host.port, 0);
+    httplib::Client client("127.0.0.1", host.port);
+    client.set_read_timeout(10, 0);
+
+    struct Case {
+        const char* target;
+        int status;
+        const char* content_type;
+    };
+    const Case cases[] = {
+        {"/US/IL/Chicago.html", 200, conditions_content_type},
+        {"/US/NY/New_York.html", 200, conditions_content_type},
+        {"/global/stations/07150.html", 200, conditions_content_type},
+        {"/cgi-bin/findweather/getForecast?query=60601", 200, conditions_content_type},
+        {"/assets/NimbrixCount.txt", 200, maker_content_type},
+        {"/assets/nimbrixvs.txt", 200, maker_content_type},
+        {"/US/IL/Atlantis.html", 404, conditions_content_type},
+        {"/US//.html", 404, conditions_content_type},
+        {"/cgi-bin/findweather/getForecast?query=00000", 404, conditions_content_type},
+        {"/favicon.ico", 404, conditions_content_type},
+    };
+    HostSite reference;
+    for (const Case& c : cases) {
+        const auto res = client.Get(c.target);
+        ASSERT_TRUE(res) << c.target;
+        EXPECT_EQ(res->status, c.status) << c.target;
+        EXPECT_EQ(res->get_header_value("Content-Type"), c.content_type) << c.target;
+        EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(res->body.size()))
+            << c.target;
+        EXPECT_EQ(res->get_header_value("Connection"), "close") << c.target;
+        if (std::string_view(c.target).starts_with("/assets/NimbrixCount"))
+            continue;
+        // The body is the site's answer for the server clock's hour, byte for byte.
+        const HostReply expected =
+            reference.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour);
+        EXPECT_EQ(QByteArray::fromStdString(res->body), expected.body) << c.target;
+    }
+    EXPECT_EQ(client.Get("/assets/NimbrixCount.txt")->body, "2\n");
+    EXPECT_EQ(client.Get("/assets/nimbrixvs.txt")->body, std::string("Version#") + NIMBRIX_VERSION);
+    EXPECT_EQ(host.site.usage_count(), 2u);
+    host.stop();
+    EXPECT_TRUE(host.served());
+}
+
+TEST(HostServer, Http10ClientReadsThePageUntilTheServerCloses) {
+    RunningHost host;
+    const RawReply reply = raw_get(host.port, "/cgi-bin/findweather/getForecast?query=70112");
+    EXPECT_TRUE(reply.closed_by_server);
+    EXPECT_TRUE(reply.head.startsWith("HTTP/1.1 200 ")) << reply.head.constData();
+    const QByteArray length_line = "Content-Length: " + QByteArray::number(reply.body.size());
+    EXPECT_TRUE(reply.head.contains(length_line));
+
+    const ConditionsResult parsed = parse_conditions(QString::fromLatin1(reply.body), "n");
+    EXPECT_TRUE(parsed.messages.isEmpty());
+    EXPECT_EQ(parsed.place_name.value_or(QString()), place_for_zip("70112")->title_name);
+    EXPECT_NE(parsed.labels.lblTemp2, "n/a");
+
+    const RawReply missing = raw_get(host.port, "/US/IL/Atlantis.html");
+    EXPECT_TRUE(missing.closed_by_server);
+    EXPECT_TRUE(missing.head.startsWith("HTTP/1.1 404 ")) << missing.head.constData();
+    // The error page is no conditions page.
+    const ConditionsResult error_page = parse_conditions(QString::fromLatin1(missing.body), "n");
+    EXPECT_EQ(error_page.messages, (QStringList{parse_message_p1, parse_message_p2}));
+}
+
+TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
+    std::FILE* log = std::tmpfile();
+    ASSERT_NE(log, nullptr);
+    {
+        RunningHost host(log);
+        httplib::Client client("127.0.0.1", host.port);
+        ASSERT_TRUE(client.Get("/assets/nimbrixvs.txt"));
+        ASSERT_TRUE(client.Get("/cgi-bin/findweather/getForecast?query=60601"));
+        ASSERT_TRUE(client.Get("/nowhere"));
+    }
+    std::rewind(log);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, log))
+        text += buffer;
+    std::fclose(log);
+    EXPECT_EQ(text, "GET /assets/nimbrixvs.txt 200\n"
+                    "GET /cgi-bin/findweather/getForecast?query=60601 200\n"
+                    "GET /nowhere 404\n");
+
+    HostSite site;
+    HostServer early(site);
+    ASSERT_GT(early.bind("127.0.0.1", 0), 0);
+    early.stop();
+    EXPECT_FALSE(early.run());
+}
+
+TEST(HostSite, AnswersPathsWithoutHttp) {
+    HostSite site;
+    struct Case {
+        const char* target;
+        int status;
+    };
+    const Case cases[] = {
+        {"/", 200},
+        {"/US/ID/Coeur_d%27Alene.html", 200},
+        {"/US/LA/New_Orleans.html", 200},
+        {"/cgi-bin/findweather/getForecast?query=60601&extra=1", 200},
+        {"/cgi-bin/findweather/getForecast?other=1&query=99723", 200},
+        {"/cgi-bin/findweather/getForecast", 404},
+        {"/cgi-bin/findweather/getForecast?query=", 404},
+        {"/cgi-bin/findweather/getForecast?query=6060", 404},
+        {"/US/IL/Chicago.html/", 404},
+        {"/global/stations/07150", 404},
+        {"/assets/nimbrixvs.TXT", 404},
+        {"/assets/other.txt", 404},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
+                  c.status)
+            << c.target;
+
+    // The version file as the about box reads it: the 8 characters behind "Version#", or
+    // fewer when the file ends sooner, are exactly the program's version.
+    const QByteArray version = site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
+    const qsizetype marker = version.indexOf("Version#");
+    ASSERT_GE(marker, 0);
+    EXPECT_EQ(version.mid(marker + 8, 8), QByteArray(NIMBRIX_VERSION).left(8));
+
+    const HostRequest request = request_from_target("/a%20b+c?query=6%200+1&x&y=%41");
+    EXPECT_EQ(request.path, "/a b+c");
+    EXPECT_EQ(request.param("query"), "6 0 1");
+    EXPECT_EQ(request.param("x"), "");
+    EXPECT_FALSE(request.param("x").isNull());
+    EXPECT_EQ(request.param("y"), "A");
+    EXPECT_TRUE(request.param("z").isNull());
+}
+
+namespace {
+
+// Starts the program with its arguments and reads its first line ("... listening on ...").
+int start_host(QProcess& process, const QStringList& arguments) {
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
+    if (!process.waitForStarted(10000))
+        return -1;
+    while (!process.canReadLine())
+        if (!process.waitForReadyRead(10000))
+            return -1;
+    const QString line = QString::fromLatin1(process.readLine()).trimmed();
+    const QString prefix = QStringLiteral("nimbrix-host listening on 127.0.0.1:");
+    if (!line.startsWith(prefix))
+        return -1;
+    return line.mid(prefix.size()).toInt();
+}
+
+} // namespace
+
+TEST(HostProgram, ServesOnAFreePortAndStopsCleanlyOnSigintAndSigterm) {
+    for (const int signal_number : {SIGINT, SIGTERM}) {
+        QProcess process;
+        const int port = start_host(process, {"--listen", "127.0.0.1:0"});
+        ASSERT_GT(port, 0) << process.readAllStandardError().constData();
+        httplib::Client client("127.0.0.1", port);
+        const auto res = client.Get("/assets/nimbrixvs.txt");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->body, std::string("Version#") + NIMBRIX_VERSION);
+
+        ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signal_number), 0);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signal_number;
+        EXPECT_EQ(process.exitCode(), 0) << signal_number;
+        EXPECT_TRUE(process.readAllStandardError().contains("GET /assets/nimbrixvs.txt 200\n"));
+    }
+}
+
+TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
+    QProcess process;
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--page", "/US/IL/Chicago.html", "--at", "2026-01-05T21"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              encode_windows_1252(conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardOutput().contains("404 Not Found"));
+
+    for (const QStringList& arguments :
+         {QStringList{"--listen", "8079"}, QStringList{"--listen", "127.0.0.1:99999"},
+          QStringList{"--at", "yesterday"}, QStringList{"--bogus"}}) {
+        process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();
+    }
+}
