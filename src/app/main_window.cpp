@@ -695,6 +695,7 @@ void TForm1::send_usage_ping() {
         NMHTTP1->HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
         try {
             NMHTTP1->Get(host_root_url(QStringLiteral("Maker")) + QStringLiteral("assets/NimbrixCount.txt"));
+            set_status(status_idle); // the ping's own event texts do not stay behind
         } catch (const AppError&) {
             // The counter is the maker's business: the request the user asked for goes on.
             set_status(QStringLiteral("Usage ping failed..."));

@@ -2,6 +2,7 @@
 #include "app/program_state.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
+#include "net/nmhttp.h"
 #include "settings/settings_store.h"
 #include "support/host_process.h"
 #include "support/recording_desktop.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -97,15 +99,12 @@ TEST_F(Conditions, TheStatusTextsOfARequestByHostNameComeInOrder) {
     state.counter_sent = QStringLiteral("Y"); // the usage ping has gone out in this run
     fetch(QStringLiteral("Austin, TX"));
     QStringList seen;
-    bool counts = false;
     for (const QString& text : statuses) {
-        if (text.contains(QStringLiteral(" bytes retrieved"))) { // one per arriving chunk
-            counts = true;
-            continue;
-        }
-        seen << text;
+        // One count per chunk that arrives while the body is read; a page that came whole
+        // with its head has none.
+        if (!text.contains(QStringLiteral(" bytes retrieved")))
+            seen << text;
     }
-    EXPECT_TRUE(counts);
     EXPECT_EQ(seen, (QStringList{
                         QStringLiteral("Sending request..."),
                         QStringLiteral("Host resolved..."),
@@ -122,7 +121,8 @@ TEST_F(Conditions, TheStatusTextsOfARequestByHostNameComeInOrder) {
                         QStringLiteral("Thank you for using Nimbrix..."),
                         QStringLiteral("Processing moon phase image..."),
                         QStringLiteral("Thank you for using Nimbrix..."),
-                    }));
+                    }))
+        << seen.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(Conditions, StateNamesForeignCitiesAndZipsEachFindTheirPage) {
@@ -231,6 +231,8 @@ TEST_F(Conditions, RemoveModeDropsTheClickedPresetWithoutARequest) {
     for (const char* place : {"Boise, ID", "Austin, TX", "Cairo, Egypt (O)"})
         fetch(QLatin1String(place));
     ASSERT_EQ(stored_presets().size(), 3);
+    load_presets(*form); // the menu as the store has it (fetch() borrowed item 0)
+    ASSERT_EQ(form->mnuViewStats[0]->text(), QStringLiteral("Boise, ID"));
     desktop.clear();
     desktop.confirm_answers = {true};
     form->mnuRemoveaspecificlocation1->trigger();
