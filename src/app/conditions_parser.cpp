@@ -27,16 +27,6 @@ QStringView between(QStringView text, qsizetype from, qsizetype to) {
     return take(text, from, to - from);
 }
 
-QStringView trimmed_view(QStringView text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
-        --last;
-    return text.sliced(first, last - first);
-}
-
 bool starts_with_at(const char16_t* s, const char16_t* word) {
     for (; *word != 0; ++s, ++word)
         if (*s != *word)
@@ -74,7 +64,7 @@ QString sky_text(QStringView text, qsizetype conditions, qsizetype visibility) {
             }
         }
     }
-    return trimmed_view(between(text, conditions + 11, end)).toString();
+    return trim_control(between(text, conditions + 11, end)).toString();
 }
 
 void read_fields(QStringView text, bool metric, ConditionsResult& result) {
@@ -163,7 +153,7 @@ QString remove_markup(QStringView text) {
         i += 1 + cleaned_char.skip;
     }
     cleaned.truncate(out - begin);
-    const QStringView trimmed = trimmed_view(cleaned);
+    const QStringView trimmed = trim_control(cleaned);
     if (trimmed.size() == cleaned.size())
         return cleaned;
     return trimmed.toString();
@@ -184,7 +174,7 @@ ConditionsResult parse_conditions(const QString& page, const QString& metric_set
         const qsizetype f = pos(working, u"Forecast</title") - 1;
         if (f < w)
             w = f;
-        result.place_name = trimmed_view(take(working, 1, w)).toString();
+        result.place_name = trim_control(take(working, 1, w)).toString();
     }
 
     bool fields_wanted = true;
@@ -200,7 +190,7 @@ ConditionsResult parse_conditions(const QString& page, const QString& metric_set
             const qsizetype o = pos(working, u" on");
             const qsizetype n = o >= 1 ? o - 14 : 13;
             result.heading =
-                QStringLiteral("Conditions at ") + trimmed_view(take(working, 14, n)).toString();
+                QStringLiteral("Conditions at ") + trim_control(take(working, 14, n)).toString();
         }
     }
 

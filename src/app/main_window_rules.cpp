@@ -6,14 +6,14 @@ QSize limit_main_window_size(QSize size) {
     return QSize(std::clamp(size.width(), 325, 370), std::clamp(size.height(), 355, 390));
 }
 
-QString trim_control(const QString& text) {
+QStringView trim_control(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first].unicode() <= 32)
         ++first;
     while (last > first && text[last - 1].unicode() <= 32)
         --last;
-    return text.mid(first, last - first);
+    return text.sliced(first, last - first);
 }
 
 std::optional<QString> auto_update_location(const QString& caption) {

@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 // The main window's caption starts with this prefix once a location is shown.
@@ -16,4 +17,5 @@ QSize limit_main_window_size(QSize size);
 std::optional<QString> auto_update_location(const QString& caption);
 
 // Removes every character of code 32 or below from both ends.
-QString trim_control(const QString& text);
+QStringView trim_control(QStringView text);
+inline QString trim_control(const QString& text) { return trim_control(QStringView(text)).toString(); }

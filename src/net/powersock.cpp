@@ -139,6 +139,16 @@ void TPowersock::update_notifiers() {
         write_notifier_->setEnabled(write);
 }
 
+// Ends the handling of a read or write notification: the busy guard is released, the
+// notifiers follow the new state and the waiting call looks at its condition again.
+void TPowersock::end_notification() {
+    busy_ = false;
+    read_deferred_ = false;
+    write_deferred_ = false;
+    update_notifiers();
+    notify_waiters();
+}
+
 void TPowersock::on_readable() {
     if (listening_) {
         connected_ = true;
@@ -182,11 +192,7 @@ void TPowersock::on_readable() {
     } catch (...) {
         // Nothing raised while handling a notification may cross the event loop.
     }
-    busy_ = false;
-    read_deferred_ = false;
-    write_deferred_ = false;
-    update_notifiers();
-    notify_waiters();
+    end_notification();
 }
 
 qint64 TPowersock::receive_chunk() {
@@ -283,11 +289,7 @@ void TPowersock::write_from_stream() {
         }
     } catch (...) {
     }
-    busy_ = false;
-    read_deferred_ = false;
-    write_deferred_ = false;
-    update_notifiers();
-    notify_waiters();
+    end_notification();
 }
 
 void TPowersock::close_notification() {

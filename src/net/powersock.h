@@ -113,6 +113,7 @@ private:
     void make_socket(bool reset_on_close);
     void recycle_socket();
     void update_notifiers();
+    void end_notification();
     bool send_pending() const;
     bool has_line();
     bool line_overflow() const;

@@ -76,10 +76,11 @@ TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
         ASSERT_NE(l, nullptr) << row.name;
         EXPECT_EQ(l->text(), QString::fromLatin1(row.caption)) << row.name;
         EXPECT_EQ(l->pos(), QPoint(row.x, row.y)) << row.name;
-        if (row.width)
+        if (row.width) {
             EXPECT_EQ(l->width(), row.width) << row.name;
-        else
+        } else {
             EXPECT_GE(l->width(), l->sizeHint().width()) << row.name;
+        }
     }
     auto* minimize = form->findChild<QPushButton*>(QStringLiteral("btnMinimize"));
     ASSERT_NE(minimize, nullptr);

@@ -210,8 +210,9 @@ TEST_F(Conditions, TheChooserFetchesTreeCitiesAndZipCodes) {
         desktop.clear();
         chooser->btnOkay->click();
         EXPECT_FALSE(chooser->isVisible()) << row.path;
-        if (row.url)
+        if (row.url) {
             EXPECT_EQ(state.request_url, QStringLiteral("http://%1/%2").arg(host.address(), QLatin1String(row.url)));
+        }
         EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Location added to Get_Stats presets: ") +
                                                   QLatin1String(row.preset)})
             << row.path;
