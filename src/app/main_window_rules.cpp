@@ -19,5 +19,5 @@ QStringView trim_control(QStringView text) {
 std::optional<QString> auto_update_location(const QString& caption) {
     if (caption.size() <= caption_prefix.size() + 4)
         return std::nullopt;
-    return trim_control(caption.mid(caption_prefix.size(), 30));
+    return trim_control(QStringView(caption).mid(caption_prefix.size(), 30)).toString();
 }

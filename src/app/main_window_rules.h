@@ -16,6 +16,5 @@ QSize limit_main_window_size(QSize size);
 // characters after the prefix, without characters of code 32 or below at either end.
 std::optional<QString> auto_update_location(const QString& caption);
 
-// Removes every character of code 32 or below from both ends.
+// Removes every character of code 32 or below from both ends (a view into the same text).
 QStringView trim_control(QStringView text);
-inline QString trim_control(const QString& text) { return trim_control(QStringView(text)).toString(); }

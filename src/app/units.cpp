@@ -87,7 +87,7 @@ QString compute_heat_index(int temperature_f, const QString& lblHumid2,
         return not_available;
 
     const double t = temperature_f;
-    const QString humidity = trim_control(lblHumid2).left(3);
+    const QString humidity = trim_control(lblHumid2).left(3).toString();
     int rh = 0;
     for (qsizetype i = 0; i < humidity.size() && is_digit(humidity[i]); ++i)
         rh = rh * 10 + (humidity[i].unicode() - u'0');
