@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/replace_all.h"
 #include "app/stats_request.h"
 #include "locations/catalogue.h"
 #include "locations/catalogue_lookups.h"
@@ -242,7 +243,7 @@ void TfrmLocation::request_conditions() {
         url = conditions_url_us(root, location.state, location.city);
     } else {
         location.state += QStringLiteral(" (O)");
-        location.city.replace(QLatin1Char('_'), QLatin1Char(' '));
+        location.city = replace_all(location.city, QStringLiteral("_"), QStringLiteral(" "));
         lookup_station(state_, desktop_);
         location.city = location.station;
         if (location.city == QLatin1String("n/a")) {

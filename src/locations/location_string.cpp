@@ -1,6 +1,7 @@
 #include "locations/location_string.h"
 
 #include "app/program_state.h"
+#include "app/replace_all.h"
 #include "locations/catalogue_lookups.h"
 
 LocationStringParts read_location_string(const QString& text) {
@@ -18,12 +19,12 @@ LocationStringParts read_location_string(const QString& text) {
     if (paren < 1) {
         parts.form = LocationForm::UsCity;
         parts.region = QStringLiteral("US");
-        parts.city.replace(u' ', u'_');
+        parts.city = replace_all(parts.city, QStringLiteral(" "), QStringLiteral("_"));
         parts.state = text.mid(after_comma);
         return parts;
     }
     parts.form = LocationForm::Foreign;
-    parts.city.replace(u'_', u' ');
+    parts.city = replace_all(parts.city, QStringLiteral("_"), QStringLiteral(" "));
     parts.state = text.mid(after_comma, qMax<qsizetype>(0, paren - after_comma)) +
                   QStringLiteral("(O)");
     return parts;
