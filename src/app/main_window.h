@@ -42,6 +42,13 @@ public:
     // Repaints the window at once (progress texts stay readable during a blocking request).
     void repaint_now();
 
+    // Runs a command of this window or of a window it serves (the chooser) through the default
+    // error report; errors of a request ended by the program's own exit are not shown.
+    void run_command(const std::function<void()>& command) { run(command); }
+    // A request started by the user while another waits is refused with the client's
+    // "Already connected" before it changes anything.
+    void refuse_when_busy() const;
+
     // The splash that the first paint hides.
     void set_splash(QWidget* splash) { splash_ = splash; }
     // The location chooser that "&Choose Location..." shows.
@@ -197,8 +204,6 @@ private:
     void create_client();
     // An unattended request finds the client busy: it is skipped with a status text.
     bool skip_unattended_when_busy();
-    // A request started by the user while another waits is refused before it changes anything.
-    void refuse_when_busy() const;
 
     ProgramState& state_;
     Desktop& desktop_;

@@ -9,7 +9,6 @@
 #include "locations/tree_choice.h"
 #include "net/nmhttp.h"
 #include "platform/desktop.h"
-#include "platform/guarded.h"
 #include "settings/host_table.h"
 
 #include <QApplication>
@@ -124,7 +123,7 @@ void TfrmLocation::FormCreate() {
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setCursor(Qt::PointingHandCursor);
     btnCancel->setGeometry(343, 284, 75, 25);
-    connect(btnOkay, &QPushButton::clicked, this, [this] { run_guarded(desktop_, [this] { btnOkayClick(); }); });
+    connect(btnOkay, &QPushButton::clicked, this, [this] { main_.run_command([this] { btnOkayClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
 
     // Tab order: the zip box, Okay, Cancel, the tree.
@@ -146,11 +145,11 @@ void TfrmLocation::FormShow() {
     }
     lblna->clear();
     TreeView1->show();
-    CurrentLocation& location = state_.current_location;
-    location.region.clear();
-    location.state.clear();
-    location.city.clear();
-    location.zip.clear();
+    // While a request runs, its location stays as it is until that request has used it.
+    if (main_.NMHTTP1->busy())
+        clear_pending_ = true;
+    else
+        clear_location();
     txtzipcode->clear();
     if (QTreeWidgetItem* continent = TreeView1->topLevelItem(0)) {
         for (int i = 0; i < continent->childCount(); ++i)
@@ -158,6 +157,15 @@ void TfrmLocation::FormShow() {
         continent->setExpanded(true);
     }
     txtzipcode->setFocus();
+}
+
+void TfrmLocation::clear_location() {
+    CurrentLocation& location = state_.current_location;
+    location.region.clear();
+    location.state.clear();
+    location.city.clear();
+    location.zip.clear();
+    clear_pending_ = false;
 }
 
 bool TfrmLocation::select_path(const QString& path) {
@@ -186,6 +194,9 @@ QString TfrmLocation::take_tree_path() {
 }
 
 void TfrmLocation::btnOkayClick() {
+    main_.refuse_when_busy();
+    if (clear_pending_)
+        clear_location();
     CurrentLocation& location = state_.current_location;
     location.state_code.clear();
     const QString tree_path = take_tree_path();

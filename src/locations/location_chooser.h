@@ -50,9 +50,13 @@ private:
     // Steps of "&Okay" after the choice is made: the request and the ending.
     void request_conditions();
     void ending(bool close_window);
+    // Region, state, city and zip of current_location are emptied on every show; a show during
+    // a running request defers it to the next "&Okay".
+    void clear_location();
 
     ProgramState& state_;
     Desktop& desktop_;
     TForm1& main_;
     std::vector<QTreeWidgetItem*> items_;
+    bool clear_pending_ = false;
 };

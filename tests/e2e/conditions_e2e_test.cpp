@@ -277,16 +277,24 @@ TEST_F(Conditions, UnattendedRequestsSkipABusyClientAndUserRequestsAreRefused) {
     write_setting(S, QStringLiteral("StartupLoc"), QStringLiteral("Boise, ID"));
     state.counter_sent = QStringLiteral("Y");
     QString location_during;
-    QTimer::singleShot(300, form.get(), [this, &location_during] {
+    CurrentLocation fields_during;
+    QTimer::singleShot(300, form.get(), [this, &location_during, &fields_during] {
         form->timer_startupTimer();   // unattended: skipped with a status text
         form->mnuViewStats[1]->trigger(); // a user's click: refused with the client's error
+        form->mnuChooseLocation->trigger(); // the chooser opens without touching the request
+        chooser->select_path(QStringLiteral("Africa\\Egypt\\Cairo"));
+        chooser->btnOkay->click();        // refused like the click
         location_during = state.current_location.location_text;
+        fields_during = state.current_location;
     });
     form->set_preset_item(1, QStringLiteral("Cairo, Egypt (O)"));
     fetch(QStringLiteral("Austin, TX"));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Busy - update skipped...")));
-    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Already connected")});
+    EXPECT_EQ(desktop.messages(), (QStringList{QStringLiteral("Already connected"), QStringLiteral("Already connected")}));
     EXPECT_EQ(location_during, QStringLiteral("Austin, TX")); // the running request's own
+    EXPECT_EQ(fields_during.city, QStringLiteral("Austin"));
+    EXPECT_EQ(fields_during.state, QStringLiteral("TX"));
+    EXPECT_EQ(fields_during.region, QStringLiteral("US"));
     EXPECT_EQ(state.request_url, QStringLiteral("http://127.0.0.1:%1/US/TX/Austin.html").arg(slow.port()));
     EXPECT_TRUE(state.auto_request.isEmpty());
 }
