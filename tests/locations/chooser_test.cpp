@@ -6,6 +6,8 @@
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -52,6 +54,11 @@ TEST_F(Chooser, HoldsTheWholeTreeAndShowsTheContinentsCollapsed) {
         EXPECT_FALSE(continent->child(i)->isExpanded());
     EXPECT_EQ(chooser->txtzipcode->maxLength(), 5);
     EXPECT_EQ(chooser->TreeView1->indentation(), 19);
+
+    ASSERT_TRUE(chooser->select_path(QStringLiteral("North America\\United States\\Texas\\Austin")));
+    const QImage shot = chooser->grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(426, 320));
+    EXPECT_TRUE(shot.save(qEnvironmentVariable("NIMBRIX_TEST_TMP", QDir::tempPath()) + QStringLiteral("/chooser.png")));
 }
 
 TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
