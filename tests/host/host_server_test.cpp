@@ -9,6 +9,10 @@
 #include "host_text.h"
 
 #include <QProcess>
+
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -237,6 +241,9 @@ namespace {
 
 // Starts the program with its arguments and reads its first line ("... listening on ...").
 int start_host(QProcess& process, const QStringList& arguments) {
+#ifdef Q_OS_LINUX
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); }); // dies with the test
+#endif
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
     if (!process.waitForStarted(10000))
         return -1;

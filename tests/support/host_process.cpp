@@ -2,8 +2,17 @@
 
 #include <QRegularExpression>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 HostProcess::HostProcess(const QString& program) {
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef Q_OS_LINUX
+    // A test that crashes must not leave its host running.
+    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     process_.start(program, {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet")});
     if (!process_.waitForStarted(10000))
         return;
