@@ -56,17 +56,19 @@ QString conditions_url_station(const QString& root, const QString& station) {
     return root + QStringLiteral("global/stations/") + station + QStringLiteral(".html");
 }
 
-QString command_success_text(int cmd) {
+namespace {
+
+QString command_text(int cmd, QLatin1String outcome) {
     if (cmd < 0 || cmd >= int(std::size(command_words)))
         return {};
-    return QLatin1String(command_words[cmd]) + QStringLiteral(" Succeeded");
+    return QLatin1String(command_words[cmd]) + QLatin1Char(' ') + outcome;
 }
 
-QString command_failure_text(int cmd) {
-    if (cmd < 0 || cmd >= int(std::size(command_words)))
-        return {};
-    return QLatin1String(command_words[cmd]) + QStringLiteral(" Failed");
-}
+} // namespace
+
+QString command_success_text(int cmd) { return command_text(cmd, QLatin1String("Succeeded")); }
+
+QString command_failure_text(int cmd) { return command_text(cmd, QLatin1String("Failed")); }
 
 QString packet_received_text(qint64 received, qint64 total) {
     if (total > 0)
