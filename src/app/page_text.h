@@ -7,3 +7,7 @@
 // code page's own characters (0x93 a left double quote); its five unassigned bytes keep their
 // Latin-1 code points, so no byte is ever lost.
 QString decode_windows_1252(const QByteArray& bytes);
+
+// Text as Windows-1252 bytes, one byte per character; a character the code page lacks becomes
+// "?" (decode_windows_1252 reads the bytes back to the same text).
+QByteArray encode_windows_1252(const QString& text);

@@ -90,3 +90,11 @@ TEST(PageText, WindowsCodePageBytesBecomeTheirCharacters) {
         EXPECT_EQ(got.size(), row.bytes.size()); // one byte, one character
     }
 }
+
+TEST(PageText, EncodingReadsBackToTheSameTextAndMarksWhatTheCodePageLacks) {
+    const QString text = QStringLiteral("72\u00b0F \u201cquoted\u201d \u2013 \u20ac \u00e9");
+    const QByteArray bytes = encode_windows_1252(text);
+    EXPECT_EQ(bytes.size(), text.size());
+    EXPECT_EQ(decode_windows_1252(bytes), text);
+    EXPECT_EQ(encode_windows_1252(QStringLiteral("\u6771 \U0001F600")), QByteArray("? ?"));
+}
