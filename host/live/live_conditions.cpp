@@ -110,24 +110,34 @@ QString LiveConditions::fallback(const HostPlace& place, const QDateTime& now_ut
 }
 
 QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
-    const QString icao = metar_station_for(place);
-    if (icao.isEmpty())
+    const QStringList stations = metar_stations_for(place);
+    if (stations.isEmpty())
         return fallback(place, now_utc, QStringLiteral("no observing station near the place"));
-    const CachedBody cached = cache_.get(
-        metar_path(icao), std::chrono::duration_cast<std::chrono::seconds>(observation_lifetime));
-    if (cached.freshness == Freshness::Missing)
-        return fallback(place, now_utc, icao + QStringLiteral(": ") + cached.error);
-    const std::optional<MetarReport> report =
-        decode_metar(QString::fromLatin1(cached.body), now_utc);
-    if (!report)
-        return fallback(place, now_utc, icao + QStringLiteral(": the report cannot be read"));
-    const bool old =
-        report->observed_utc.isValid() &&
-        report->observed_utc.msecsTo(now_utc) >
+    QStringList failures;
+    for (const QString& icao : stations) {
+        const CachedBody cached =
+            cache_.get(metar_path(icao),
+                       std::chrono::duration_cast<std::chrono::seconds>(observation_lifetime));
+        if (cached.freshness == Freshness::Missing) {
+            failures.append(icao + QStringLiteral(": ") + cached.error);
+            continue;
+        }
+        const std::optional<MetarReport> report =
+            decode_metar(QString::fromLatin1(cached.body), now_utc);
+        if (!report) {
+            failures.append(icao + QStringLiteral(": the report cannot be read"));
+            continue;
+        }
+        const long long age_ms =
+            report->observed_utc.isValid() ? report->observed_utc.msecsTo(now_utc) : 0;
+        const bool old =
+            age_ms >
             std::chrono::duration_cast<std::chrono::milliseconds>(observation_stale_age).count();
-    const QString marker = cached.freshness == Freshness::Stale || old ? stale_marker : live_marker;
-    const std::optional<PageValues> values = live_page_values(place, *report, marker);
-    if (!values)
-        return fallback(place, now_utc, icao + QStringLiteral(": the report has no temperature"));
-    return render_conditions_page(place, *values);
+        const QString marker =
+            cached.freshness == Freshness::Stale || old ? stale_marker : live_marker;
+        if (const std::optional<PageValues> values = live_page_values(place, *report, marker))
+            return render_conditions_page(place, *values);
+        failures.append(icao + QStringLiteral(": the report has no temperature"));
+    }
+    return fallback(place, now_utc, failures.join(QStringLiteral("; ")));
 }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -71,21 +72,25 @@ bool known_metar_station(const QString& icao) {
     return tables().by_icao.contains(icao);
 }
 
-QString metar_station_for(const HostPlace& place) {
+QStringList metar_stations_for(const HostPlace& place) {
     const StationTables& t = tables();
-    if (!place.wmo_station.isEmpty())
-        return t.by_wmo.value(place.wmo_station);
-    const MetarStation* best = nullptr;
-    double best_km = us_search_km;
+    if (!place.wmo_station.isEmpty()) {
+        const QString icao = t.by_wmo.value(place.wmo_station);
+        return icao.isEmpty() ? QStringList() : QStringList{icao};
+    }
+    std::vector<std::pair<double, const MetarStation*>> near;
     for (const MetarStation& s : t.stations) {
         // A cheap bound first: a degree of latitude is 111 km.
         if (std::fabs(s.latitude - place.latitude) > us_search_km / 111.0)
             continue;
         const double km = distance_km(place.latitude, place.longitude, s.latitude, s.longitude);
-        if (km <= best_km) {
-            best_km = km;
-            best = &s;
-        }
+        if (km <= us_search_km)
+            near.emplace_back(km, &s);
     }
-    return best ? best->icao : QString();
+    const std::size_t count = std::min<std::size_t>(near.size(), 3);
+    std::partial_sort(near.begin(), near.begin() + static_cast<std::ptrdiff_t>(count), near.end());
+    QStringList stations;
+    for (std::size_t i = 0; i < count; ++i)
+        stations.append(near[i].second->icao);
+    return stations;
 }
