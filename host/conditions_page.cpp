@@ -161,7 +161,9 @@ QString render_conditions_page(const HostPlace& place, const PageValues& v) {
         page += QStringLiteral("<tr><th>HeatIndex:</th><td>") + *v.heat_index +
                 QStringLiteral("</td></tr\n>");
     // The temperature ends at "Humidity", so that label always stands.
-    page += QStringLiteral("<tr><th>Humidity:</th><td>") + v.humidity.value_or(not_available) +
+    // Humidity and visibility are read at a fixed width: blanks fill a shorter value.
+    page += QStringLiteral("<tr><th>Humidity:</th><td>") +
+            v.humidity.value_or(not_available).leftJustified(4, u' ') +
             QStringLiteral("</td></tr>\n");
     // Each of these labels ends the value before it: it stays (with "n/a") while that
     // value stands.
@@ -170,7 +172,8 @@ QString render_conditions_page(const HostPlace& place, const PageValues& v) {
         if (!value && !previous)
             return;
         page += QStringLiteral("<tr><th>") + QLatin1String(label) + QStringLiteral(":</th><td>") +
-                value.value_or(not_available) +
+                (fixed ? value.value_or(not_available).leftJustified(8, u' ')
+                       : value.value_or(not_available)) +
                 (fixed ? QStringLiteral("</td></tr>\n") : QStringLiteral("</td></tr\n>"));
         previous = true;
     };
