@@ -120,6 +120,9 @@ QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
                        std::chrono::duration_cast<std::chrono::seconds>(observation_lifetime));
         if (cached.freshness == Freshness::Missing) {
             failures.append(icao + QStringLiteral(": ") + cached.error);
+            // The next station is on the same server: no use waiting for it too.
+            if (cached.unreachable)
+                break;
             continue;
         }
         const std::optional<MetarReport> report =

@@ -103,6 +103,7 @@ CachedBody UpstreamCache::answer_from(const Entry& entry, long long now,
     CachedBody answer;
     answer.fetched_unix_ms = entry.fetched_ms;
     answer.error = entry.error;
+    answer.unreachable = entry.unreachable;
     if (entry.fetched_ms == 0) {
         answer.freshness = Freshness::Missing;
         return answer;
@@ -159,10 +160,12 @@ CachedBody UpstreamCache::get(const QString& path, std::chrono::seconds lifetime
         entry.fetched_ms = done;
         entry.failed_ms = 0;
         entry.error.clear();
+        entry.unreachable = false;
         save_to_disk(path, entry);
         trim_locked();
     } else {
         entry.failed_ms = done;
+        entry.unreachable = !reply.reached;
         entry.error = reply.error.isEmpty()
                           ? QStringLiteral("%1: status %2").arg(request.url).arg(reply.status)
                           : reply.error;

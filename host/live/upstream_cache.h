@@ -25,6 +25,7 @@ struct CachedBody {
     QByteArray body;
     long long fetched_unix_ms = 0; // when upstream last gave or confirmed the body
     QString error;                 // why upstream failed (Stale and Missing)
+    bool unreachable = false;      // upstream gave no reply at all (time-out, TLS, refused)
 };
 
 class UpstreamCache {
@@ -50,6 +51,7 @@ private:
         long long fetched_ms = 0;
         long long failed_ms = 0; // the last failed attempt, 0 when none since the last success
         QString error;
+        bool unreachable = false;
         bool loaded = false; // the disk copy was looked for
         bool fetching = false;
     };

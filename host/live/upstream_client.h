@@ -29,7 +29,7 @@ inline constexpr char default_upstream_contact[] = "nimbrix-host; operator not n
 
 struct UpstreamLimits {
     long connect_timeout_ms = 5000;
-    long total_timeout_ms = 15000;
+    long total_timeout_ms = 10000;
     long max_redirects = 3;
     long long max_body_bytes = 8LL * 1024 * 1024;
     QByteArray contact = default_upstream_contact;
