@@ -17,6 +17,14 @@ QString temperature_text(int f) {
     return QString::number(f) + QStringLiteral("&#176;F");
 }
 
+// Stale when the cache could not renew the report, or when the report itself is old.
+QString marker_for(Freshness freshness, long long observed_ms, const QDateTime& now_utc) {
+    const long long stale_ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(observation_stale_age).count();
+    const bool old = now_utc.toMSecsSinceEpoch() - observed_ms > stale_ms;
+    return freshness == Freshness::Stale || old ? stale_marker : live_marker;
+}
+
 int whole(double value) {
     return static_cast<int>(std::lround(value));
 }
@@ -109,8 +117,21 @@ QString LiveConditions::fallback(const HostPlace& place, const QDateTime& now_ut
                                QStringLiteral("); these are sample values."));
 }
 
-QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
+QStringList LiveConditions::stations_for(const HostPlace& place) {
+    {
+        const std::lock_guard lock(mutex_);
+        const auto it = stations_.constFind(place.seed_key);
+        if (it != stations_.constEnd())
+            return *it;
+    }
     const QStringList stations = metar_stations_for(place);
+    const std::lock_guard lock(mutex_);
+    stations_.insert(place.seed_key, stations);
+    return stations;
+}
+
+QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
+    const QStringList stations = stations_for(place);
     if (stations.isEmpty())
         return fallback(place, now_utc, QStringLiteral("no observing station near the place"));
     QStringList failures;
@@ -125,21 +146,28 @@ QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
                 break;
             continue;
         }
+        // The page of the same report with the same marker was made already.
+        {
+            const std::lock_guard lock(mutex_);
+            const auto it = rendered_.constFind(place.seed_key);
+            if (it != rendered_.constEnd() && it->report == cached.body &&
+                it->marker == marker_for(cached.freshness, it->observed_ms, now_utc))
+                return it->page;
+        }
         const std::optional<MetarReport> report =
             decode_metar(QString::fromLatin1(cached.body), now_utc);
         if (!report) {
             failures.append(icao + QStringLiteral(": the report cannot be read"));
             continue;
         }
-        const long long age_ms =
-            report->observed_utc.isValid() ? report->observed_utc.msecsTo(now_utc) : 0;
-        const bool old =
-            age_ms >
-            std::chrono::duration_cast<std::chrono::milliseconds>(observation_stale_age).count();
-        const QString marker =
-            cached.freshness == Freshness::Stale || old ? stale_marker : live_marker;
-        if (const std::optional<PageValues> values = live_page_values(place, *report, marker))
-            return render_conditions_page(place, *values);
+        const long long observed_ms = report->observed_utc.toMSecsSinceEpoch();
+        const QString marker = marker_for(cached.freshness, observed_ms, now_utc);
+        if (const std::optional<PageValues> values = live_page_values(place, *report, marker)) {
+            QString page = render_conditions_page(place, *values);
+            const std::lock_guard lock(mutex_);
+            rendered_.insert(place.seed_key, {cached.body, observed_ms, marker, page});
+            return page;
+        }
         failures.append(icao + QStringLiteral(": the report has no temperature"));
     }
     return fallback(place, now_utc, failures.join(QStringLiteral("; ")));

@@ -4,8 +4,11 @@
 #include "live/metar.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 
 class UpstreamCache;
@@ -42,7 +45,19 @@ public:
 
 private:
     QString fallback(const HostPlace& place, const QDateTime& now_utc, const QString& why);
+    QStringList stations_for(const HostPlace& place);
+
+    // The last page made for a place, kept while the report and its marker stay the same.
+    struct Rendered {
+        QByteArray report;
+        long long observed_ms = 0;
+        QString marker;
+        QString page;
+    };
 
     UpstreamCache& cache_;
     std::FILE* log_;
+    std::mutex mutex_;
+    QHash<QString, QStringList> stations_;
+    QHash<QString, Rendered> rendered_;
 };
