@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/splash.h"
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
@@ -22,7 +22,7 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
     windows->Form1->set_splash(windows->frmPleaseWait.get());
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
-    windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1);
+    windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);
     windows->frmPleaseWait->set_progress(100);
     return windows;

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"

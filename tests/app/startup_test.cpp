@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 #include "app/needle_gauge.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/startup.h"
 #include "support/recording_desktop.h"
