@@ -10,19 +10,33 @@
 #include "shared/program_state.h"
 #include "shared/replace_all.h"
 
-// clang-format off
 const ConditionsCaller driver_conditions = {
-    RequestKind::Conditions, "US", true,
-    "Error in Unit1 - Invalid city:", "Error - Invalid city:",
-    false, false, nullptr, false, true, false,
+    .kind = RequestKind::Conditions,
+    .us_region = "US",
+    .from_location_text = true,
+    .short_station_text = "Error in Unit1 - Invalid city:",
+    .invalid_station_text = "Error - Invalid city:",
+    .announce_attempt = false,
+    .check_missing_fields = false,
+    .failure_message = nullptr,
+    .derive_after_failure = false,
+    .clear_location_text = true,
+    .end_with_usage_ping = false,
 };
 
 const ConditionsCaller chooser_conditions = {
-    RequestKind::ChosenConditions, "United States", false,
-    nullptr, "Error - Invalid station:",
-    true, true, "Error retrieving data...(Unit_Location)", true, false, true,
+    .kind = RequestKind::ChosenConditions,
+    .us_region = "United States",
+    .from_location_text = false,
+    .short_station_text = nullptr,
+    .invalid_station_text = "Error - Invalid station:",
+    .announce_attempt = true,
+    .check_missing_fields = true,
+    .failure_message = "Error retrieving data...(Unit_Location)",
+    .derive_after_failure = true,
+    .clear_location_text = false,
+    .end_with_usage_ping = true,
 };
-// clang-format on
 
 void refuse_when_busy(const TNMHTTP& http) {
     if (http.busy())
@@ -157,6 +171,7 @@ ClientEvents::ClientEvents(TNMHTTP& http, ProgramState& state, ConditionsView& v
                            const std::function<void(const QString&)>& forecast_status,
                            QObject* parent)
     : QObject(parent), http_(http), state_(state), view_(view), forecast_status_(forecast_status) {
+    apply_request_kind(http, RequestKind::Idle);
     connect(&http, &TNMHTTP::OnConnect, this, &ClientEvents::NMHTTP1Connect);
     connect(&http, &TNMHTTP::OnAboutToSend, this, &ClientEvents::NMHTTP1AboutToSend);
     connect(&http, &TNMHTTP::OnAuthenticationNeeded, this,

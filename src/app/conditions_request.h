@@ -81,9 +81,10 @@ void send_usage_ping(const ConditionsContext& context);
 // The chooser's ending: request_ok cleared, the client idle, the idle text, the usage ping.
 void end_request_with_usage_ping(const ConditionsContext& context);
 
-// The handlers of the client's thirteen events, connected when this is created: progress
-// texts through report (the forecast window's status line while xcast_code is set, else
-// panel 0), a few texts always in panel 0, and request_ok set on success.
+// The handlers of the client's thirteen events, connected when this is created (which also
+// gives the client its idle settings): progress texts through report (the forecast window's
+// status line while xcast_code is set, else panel 0), a few texts always in panel 0, and
+// request_ok set on success.
 class ClientEvents : public QObject {
 public:
     ClientEvents(TNMHTTP& http, ProgramState& state, ConditionsView& view,

@@ -7,7 +7,6 @@
 #include "app/units.h"
 #include "images/image_catalogue.h"
 #include "net/nmhttp.h"
-#include "net/request_kinds.h"
 #include "tray/tray_rule.h"
 #include "app/moon_phase.h"
 #include "shared/program_state.h"
@@ -114,7 +113,6 @@ TForm1::~TForm1() {
 void TForm1::create_client() {
     NMHTTP1 = new TNMHTTP(this);
     NMHTTP1->setObjectName(QStringLiteral("NMHTTP1"));
-    apply_request_kind(*NMHTTP1, RequestKind::Idle);
     client_events_ = new ClientEvents(*NMHTTP1, state_, *this, forecast_status, this);
 }
 
