@@ -32,6 +32,11 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     return windows;
 }
 
+bool bring_to_front(TForm1& form) {
+    form.run_command([&form] { form.pitshowClick(); });
+    return form.isVisible() && !form.isMinimized();
+}
+
 namespace {
 
 QStringList arguments_of(int argc, char** argv) {
@@ -100,11 +105,7 @@ int run_program(int argc, char** argv) {
     auto windows = create_program_windows(state, desktop);
     desktop.set_dialog_parent(windows->Form1.get());
     TForm1& form = *windows->Form1;
-    // A later start brings the window back, from the tray if it was hidden there.
-    instance.on_activate = [&form] {
-        form.run_command([&form] { form.pitshowClick(); });
-        return form.isVisible() && !form.isMinimized();
-    };
+    instance.on_activate = [&form] { return bring_to_front(form); };
     if (!command.screenshot_file.isEmpty())
         save_window_shot_when_ready(form, command.screenshot_file);
     const int code = QApplication::exec();
