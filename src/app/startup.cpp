@@ -109,6 +109,7 @@ int run_program(int argc, char** argv) {
     if (!command.screenshot_file.isEmpty())
         save_window_shot_when_ready(form, command.screenshot_file);
     const int code = QApplication::exec();
+    instance.on_activate = nullptr;
     windows.reset();
     return code;
 }
