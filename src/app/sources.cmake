@@ -1,4 +1,5 @@
 target_sources(nimbrix_core PRIVATE
+  app/command_line.h app/command_line.cpp
   app/conditions_parser.h app/conditions_parser.cpp
   app/main_window_rules.h app/main_window_rules.cpp
   app/page_text.h app/page_text.cpp
@@ -12,4 +13,5 @@ target_sources(nimbrix_forms PRIVATE
   app/needle_gauge.h app/needle_gauge.cpp
   app/splash.h app/splash.cpp
   app/startup.h app/startup.cpp
+  app/window_shot.h app/window_shot.cpp
 )
