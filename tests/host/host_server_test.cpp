@@ -21,9 +21,9 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <string>
 #include <string_view>
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -192,10 +192,10 @@ TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
         lines.emplace_back(buffer);
     std::fclose(log);
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "GET /assets/nimbrixvs.txt 200\n",
-                         "GET /cgi-bin/findweather/getForecast?query=60601 200\n",
-                         "GET /nowhere 404\n"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"GET /assets/nimbrixvs.txt 200\n",
+                                        "GET /cgi-bin/findweather/getForecast?query=60601 200\n",
+                                        "GET /nowhere 404\n"}));
 
     HostSite site;
     HostServer early(site);
@@ -225,13 +225,15 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
         {"/assets/other.txt", 404},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
-                  c.status)
+        EXPECT_EQ(
+            site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
+            c.status)
             << c.target;
 
     // The version file as the about box reads it: the 8 characters behind "Version#", or
     // fewer when the file ends sooner, are exactly the program's version.
-    const QByteArray version = site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
+    const QByteArray version =
+        site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
     const qsizetype marker = version.indexOf("Version#");
     ASSERT_GE(marker, 0);
     EXPECT_EQ(version.mid(marker + 8, 8), QByteArray(NIMBRIX_VERSION).left(8));
@@ -292,7 +294,8 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.readAllStandardOutput(),
-              encode_windows_1252(conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+              encode_windows_1252(
+                  conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
 
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
     ASSERT_TRUE(process.waitForFinished(20000));
@@ -301,7 +304,8 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
 
     for (const QStringList& arguments :
          {QStringList{"--listen", "8079"}, QStringList{"--listen", "127.0.0.1:99999"},
-          QStringList{"--at", "yesterday"}, QStringList{"--bogus"}}) {
+          QStringList{"--at", "yesterday"}, QStringList{"--bogus"}, QStringList{"--source", "web"},
+          QStringList{"--upstream-base", "ftp://example.org"}}) {
         process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
         ASSERT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();
