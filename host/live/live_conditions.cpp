@@ -56,8 +56,7 @@ QString wind_text(const MetarWind& wind) {
     text +=
         QStringLiteral(" at ") + QString::number(whole(wind.speed_mph)) + QStringLiteral(" mph");
     if (wind.gust_mph)
-        text += QStringLiteral(" gusting to ") + QString::number(whole(*wind.gust_mph)) +
-                QStringLiteral(" mph");
+        text += QStringLiteral(", gusts ") + QString::number(whole(*wind.gust_mph));
     return text;
 }
 

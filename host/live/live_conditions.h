@@ -33,7 +33,8 @@ std::optional<PageValues> live_page_values(const HostPlace& place, const MetarRe
 // "10 miles", "3 miles", "1 mile", "0.5 mile": at most 8 characters.
 QString visibility_text(double miles);
 
-// "NW at 12 mph", "Calm", "Variable at 5 mph", "S at 17 mph gusting to 30 mph".
+// "NW at 12 mph", "Calm", "Variable at 5 mph", "S at 17 mph, gusts 30" (short enough for the
+// main window's value label).
 QString wind_text(const MetarWind& wind);
 
 class LiveConditions {
