@@ -1,0 +1,9 @@
+#pragma once
+
+class TNMHTTP;
+
+// Hands the stored proxy settings to the client when "ProxyUse" is "y": "Proxy",
+// "ProxyPort" (as a whole number), "ProxyUserid" and "ProxyPass", each only when stored. A
+// stored port that is not a whole number raises ConversionError after "Proxy" was applied.
+// Nothing is taken away when the proxy is switched off.
+void process_proxy_info(TNMHTTP& client);
