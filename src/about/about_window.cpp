@@ -55,8 +55,8 @@ void TfrmAbout::FormCreate() {
     lblVersion = make_label(this, "lblVersion", QStringLiteral("Version "), QRect(0, 0, 161, 25),
                             navy, yellow, 19);
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblCurrVs = make_label(this, "lblCurrVs", built_in_version, QRect(160, 0, 201, 25), navy,
-                           yellow, 19);
+    lblCurrVs =
+        make_label(this, "lblCurrVs", built_in_version, QRect(160, 0, 201, 25), navy, yellow, 19);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -75,14 +75,17 @@ void TfrmAbout::FormCreate() {
     Label1 = make_label(this, "Label1", QStringLiteral("Your System Resources:"),
                         QRect(56, 160, 265, 25), teal, Qt::black, 16);
     Label1->setAlignment(Qt::AlignCenter);
-    lblRAM = make_label(this, "lblRAM", QStringLiteral("% Free RAM:"), QRect(56, 192, 41, 25), teal);
+    lblRAM =
+        make_label(this, "lblRAM", QStringLiteral("% Free RAM:"), QRect(56, 192, 41, 25), teal);
     lblRAM->setAlignment(Qt::AlignCenter);
     lblRAM->setWordWrap(true);
     Ramguage = new PieGauge(this);
     Ramguage->setObjectName(QStringLiteral("Ramguage"));
     Ramguage->setGeometry(104, 190, 45, 45);
-    lblFreeRAM = make_label(this, "lblFreeRAM", QStringLiteral("Free RAM:"), QRect(176, 192, 145, 17), teal);
-    lbltotalRAM = make_label(this, "lbltotalRAM", QStringLiteral("Total RAM:"), QRect(176, 216, 145, 17), teal);
+    lblFreeRAM =
+        make_label(this, "lblFreeRAM", QStringLiteral("Free RAM:"), QRect(176, 192, 145, 17), teal);
+    lbltotalRAM = make_label(this, "lbltotalRAM", QStringLiteral("Total RAM:"),
+                             QRect(176, 216, 145, 17), teal);
 
     lblEmail = make_label(this, "lblEmail", QStringLiteral("Send me E-mail"), QRect(0, 224, 33, 41),
                           QColor(0x00, 0x00, 0xFF), Qt::white);
@@ -92,8 +95,10 @@ void TfrmAbout::FormCreate() {
     lblEmail->setToolTip(QStringLiteral("Send me an E-mail"));
     lblEmail->installEventFilter(this);
 
-    lblURL = make_label(this, "lblURL", QStringLiteral("Click here to go to ") + host_address(QStringLiteral("Maker")),
-                        QRect(40, 248, 313, 25), Qt::black, Qt::red, 13);
+    lblURL =
+        make_label(this, "lblURL",
+                   QStringLiteral("Click here to go to ") + host_address(QStringLiteral("Maker")),
+                   QRect(40, 248, 313, 25), Qt::black, Qt::red, 13);
     lblURL->setAutoFillBackground(false);
     lblURL->setAlignment(Qt::AlignCenter);
     QFont url_font = lblURL->font();
@@ -130,7 +135,9 @@ void TfrmAbout::lblEmailClick() {
     desktop_.open_url(QStringLiteral("mailto:") + maker_contact_address);
 }
 
-void TfrmAbout::FormHelp() { desktop_.show_help_contents(); }
+void TfrmAbout::FormHelp() {
+    desktop_.show_help_contents();
+}
 
 bool TfrmAbout::event(QEvent* event) {
     // F1 here is the box's own help request, not the main window's shortcut.

@@ -16,7 +16,8 @@ void check_version(ProgramState& state, Desktop& desktop, TNMHTTP& client,
     client.OutputFileMode = false;
     client.ReportLevel = 2;
     client.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
-    client.Get(QStringLiteral("http://") + host_address(QStringLiteral("Maker")) + version_file_path);
+    client.Get(QStringLiteral("http://") + host_address(QStringLiteral("Maker")) +
+               version_file_path);
     desktop.message(version_check_message(client.Body, built_in));
     status(QStringLiteral("Thank you for using Nimbrix..."));
     state.request_ok.clear();

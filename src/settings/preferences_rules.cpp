@@ -79,7 +79,8 @@ void StartupChoices::set_sorted(bool sorted) {
 void fill_startup_choices(StartupChoices& startup_choices) {
     startup_choices.clear();
     for (int n = 0; n <= 20; ++n) {
-        const QString preset = read_setting(QStringLiteral("Locations"), QStringLiteral("loc%1").arg(n));
+        const QString preset =
+            read_setting(QStringLiteral("Locations"), QStringLiteral("loc%1").arg(n));
         if (preset == setting_absent)
             break;
         startup_choices.add(preset);

@@ -65,23 +65,30 @@ void TfrmPref::FormCreate() {
     set_color(this, QPalette::WindowText, Qt::white);
     setAutoFillBackground(true);
 
-    GroupBox2 = make<QGroupBox>(this, "GroupBox2", QRect(8, 8, 240, 76), QStringLiteral(" Auto Update "));
+    GroupBox2 =
+        make<QGroupBox>(this, "GroupBox2", QRect(8, 8, 240, 76), QStringLiteral(" Auto Update "));
     Label6 = make<QLabel>(GroupBox2, "Label6", QRect(10, 20, 224, 17),
                           QStringLiteral("Do you want the stats automatically updated?"));
-    radioYesupstat = make<QRadioButton>(GroupBox2, "radioYesupstat", QRect(16, 46, 80, 20), QStringLiteral("Yes"));
+    radioYesupstat = make<QRadioButton>(GroupBox2, "radioYesupstat", QRect(16, 46, 80, 20),
+                                        QStringLiteral("Yes"));
     set_color(radioYesupstat, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
     radioYesupstat->setChecked(true);
-    radioNoupstat = make<QRadioButton>(GroupBox2, "radioNoupstat", QRect(120, 46, 80, 20), QStringLiteral("No"));
+    radioNoupstat = make<QRadioButton>(GroupBox2, "radioNoupstat", QRect(120, 46, 80, 20),
+                                       QStringLiteral("No"));
     set_color(radioNoupstat, QPalette::WindowText, QColor(0x80, 0x00, 0x00));
 
-    GroupBox3 = make<QGroupBox>(this, "GroupBox3", QRect(8, 92, 240, 76), QStringLiteral(" Metric Setting "));
+    GroupBox3 = make<QGroupBox>(this, "GroupBox3", QRect(8, 92, 240, 76),
+                                QStringLiteral(" Metric Setting "));
     lblMetric = make<QLabel>(GroupBox3, "lblMetric", QRect(10, 20, 224, 17),
                              QStringLiteral("For temperatures, etc."));
-    radioEnglish = make<QRadioButton>(GroupBox3, "radioEnglish", QRect(16, 46, 100, 20), QStringLiteral("Use English"));
+    radioEnglish = make<QRadioButton>(GroupBox3, "radioEnglish", QRect(16, 46, 100, 20),
+                                      QStringLiteral("Use English"));
     radioEnglish->setChecked(true);
-    radioMetric = make<QRadioButton>(GroupBox3, "radioMetric", QRect(120, 46, 100, 20), QStringLiteral("Use Metric"));
+    radioMetric = make<QRadioButton>(GroupBox3, "radioMetric", QRect(120, 46, 100, 20),
+                                     QStringLiteral("Use Metric"));
 
-    GroupBox1 = make<QGroupBox>(this, "GroupBox1", QRect(256, 8, 252, 160), QStringLiteral(" Proxy Settings "));
+    GroupBox1 = make<QGroupBox>(this, "GroupBox1", QRect(256, 8, 252, 160),
+                                QStringLiteral(" Proxy Settings "));
     CheckBox1 = make<QCheckBox>(GroupBox1, "CheckBox1", QRect(10, 20, 232, 20),
                                 QStringLiteral("Use these Proxy Settings"));
     const struct {
@@ -115,7 +122,8 @@ void TfrmPref::FormCreate() {
         QStringLiteral("Select the location you would like Nimbrix to \"Get Stats\" on when it "
                        "starts.  If none, select \"None\"."),
         QRect(8, 178, 500, 36));
-    Label1 = make<QLabel>(this, "Label1", QRect(8, 224, 110, 17), QStringLiteral("Start-up Location:"));
+    Label1 =
+        make<QLabel>(this, "Label1", QRect(8, 224, 110, 17), QStringLiteral("Start-up Location:"));
     cboStartupLoc = make<QComboBox>(this, "cboStartupLoc", QRect(124, 221, 384, 24));
     cboStartupLoc->setEditable(true);
     cboStartupLoc->setInsertPolicy(QComboBox::NoInsert);
@@ -125,13 +133,15 @@ void TfrmPref::FormCreate() {
                                         "your Wallpaper with one of the selections below.  If "
                                         "you don't want this, choose \"None\"."),
                          QRect(8, 256, 500, 36));
-    Label4 = make<QLabel>(this, "Label4", QRect(8, 302, 110, 17), QStringLiteral("Wallpaper Image:"));
+    Label4 =
+        make<QLabel>(this, "Label4", QRect(8, 302, 110, 17), QStringLiteral("Wallpaper Image:"));
     cboAutoWallpaper = make<QComboBox>(this, "cboAutoWallpaper", QRect(124, 299, 384, 24));
     cboAutoWallpaper->setEditable(true);
     cboAutoWallpaper->setInsertPolicy(QComboBox::NoInsert);
 
     btnOkay = make<QPushButton>(this, "btnOkay", QRect(262, 338, 75, 25), QStringLiteral("&Okay"));
-    btnCancel = make<QPushButton>(this, "btnCancel", QRect(347, 338, 75, 25), QStringLiteral("&Cancel"));
+    btnCancel =
+        make<QPushButton>(this, "btnCancel", QRect(347, 338, 75, 25), QStringLiteral("&Cancel"));
     btnHelp = make<QPushButton>(this, "btnHelp", QRect(432, 338, 75, 25), QStringLiteral("&Help"));
     btnOkay->setDefault(true);
 
@@ -148,7 +158,8 @@ void TfrmPref::FormCreate() {
 void TfrmPref::FormShow() {
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        move(area.x() + area.width() / 2 - width() / 2,
+             area.y() + area.height() / 2 - height() / 2);
     }
     const PreferencesView view = read_preferences();
     (view.auto_update_yes ? radioYesupstat : radioNoupstat)->setChecked(true);
@@ -223,9 +234,13 @@ void TfrmPref::btnOkayClick() {
     close();
 }
 
-void TfrmPref::btnCancelClick() { close(); }
+void TfrmPref::btnCancelClick() {
+    close();
+}
 
-void TfrmPref::btnHelpClick() { desktop_.show_help_contents(); }
+void TfrmPref::btnHelpClick() {
+    desktop_.show_help_contents();
+}
 
 void TfrmPref::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
