@@ -37,7 +37,8 @@ protected:
         desktop.clear();
     }
     void maker_at(quint16 port) {
-        write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:%1").arg(port));
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"),
+                      QStringLiteral("127.0.0.1:%1").arg(port));
     }
 
     TempSettings temp;
@@ -64,8 +65,10 @@ TEST_F(About, ShowsVersionCreditsAndTheMemoryOfItsCreationAtEveryOpening) {
     }
     EXPECT_EQ(memory_calls, 1);
     const QString credits = about->Memo1->toPlainText();
-    EXPECT_TRUE(credits.startsWith(QStringLiteral("Credits:\n\nData courtesy of the National Weather Service")));
-    for (const char* attribution : {"GeoNames", "CC BY 4.0", "Apache License 2.0", "weather-util-data"})
+    EXPECT_TRUE(credits.startsWith(
+        QStringLiteral("Credits:\n\nData courtesy of the National Weather Service")));
+    for (const char* attribution :
+         {"GeoNames", "CC BY 4.0", "Apache License 2.0", "weather-util-data"})
         EXPECT_TRUE(credits.contains(QLatin1String(attribution))) << attribution;
 
     // The links and the box's own help key.
@@ -73,9 +76,10 @@ TEST_F(About, ShowsVersionCreditsAndTheMemoryOfItsCreationAtEveryOpening) {
     QTest::mouseClick(about->lblURL, Qt::LeftButton);
     QTest::mouseClick(about->lblEmail, Qt::LeftButton);
     QTest::keyClick(about, Qt::Key_F1);
-    EXPECT_EQ(desktop.log(), (QStringList{QStringLiteral("open_url: http://127.0.0.1:8079"),
-                                          QStringLiteral("open_url: mailto:") + maker_contact_address,
-                                          QStringLiteral("help")}));
+    EXPECT_EQ(desktop.log(),
+              (QStringList{QStringLiteral("open_url: http://127.0.0.1:8079"),
+                           QStringLiteral("open_url: mailto:") + maker_contact_address,
+                           QStringLiteral("help")}));
     EXPECT_EQ(about->lblURL->text(), QStringLiteral("Click here to go to 127.0.0.1:8079"));
 }
 
@@ -96,7 +100,8 @@ TEST_F(About, VersionCheckShowsItsMessageAndEndsWithTheIdleStatus) {
         desktop.clear();
         form->CheckforUpdate1->trigger();
         EXPECT_EQ(desktop.messages(), QStringList{QLatin1String(row.message)}) << row.name;
-        EXPECT_EQ(form->status_text(), QStringLiteral("Thank you for using Nimbrix...")) << row.name;
+        EXPECT_EQ(form->status_text(), QStringLiteral("Thank you for using Nimbrix..."))
+            << row.name;
         EXPECT_TRUE(state.request_ok.isEmpty()) << row.name;
         ASSERT_EQ(maker.requests().size(), 1u);
         EXPECT_TRUE(maker.requests()[0].startsWith("GET /assets/nimbrixvs.txt HTTP/1.0\r\n"));

@@ -28,7 +28,9 @@ protected:
         form->Timer1->stop();
         return form;
     }
-    static QColor background(const QLabel* label) { return label->palette().color(QPalette::Window); }
+    static QColor background(const QLabel* label) {
+        return label->palette().color(QPalette::Window);
+    }
     static QColor text(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
 
     TempSettings temp;
@@ -66,7 +68,8 @@ TEST_F(DisplayColors, CommandsApplyStoreOrRefuseTheChosenColour) {
         form->findChild<QAction*>(QLatin1String(row.action))->trigger();
         EXPECT_EQ(desktop.log().mid(1), row.log) << row.name; // after the colour dialog
         const QString stored = read_setting(S, QLatin1String(row.setting));
-        EXPECT_EQ(stored, row.stored ? QString::fromLatin1(row.stored) : setting_absent) << row.name;
+        EXPECT_EQ(stored, row.stored ? QString::fromLatin1(row.stored) : setting_absent)
+            << row.name;
         const QColor expected = row.stored ? QColor(QRgb(*row.chosen)) : QColor();
         const std::string name = row.name;
         if (QLatin1String(row.action) == QLatin1String("mnuMainLabelColor1")) {

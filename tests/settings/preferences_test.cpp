@@ -36,8 +36,10 @@ protected:
         form->show();
     }
     bool proxy_fields_enabled(bool enabled) const {
-        for (QLineEdit* edit : {form->EditProxy, form->EditProxyPort, form->txtProxyUserid, form->txtProxyPass})
-            if (edit->isEnabled() != enabled || (edit->palette().color(QPalette::Base) == silver) == enabled)
+        for (QLineEdit* edit :
+             {form->EditProxy, form->EditProxyPort, form->txtProxyUserid, form->txtProxyPass})
+            if (edit->isEnabled() != enabled ||
+                (edit->palette().color(QPalette::Base) == silver) == enabled)
                 return false;
         return true;
     }
@@ -112,8 +114,10 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
         const char* port;
         bool accepted;
     };
-    const Row rows[] = {{"8080", true}, {"80a", false}, {"", false}, {"8080 ", false}, {"+8080", false}};
-    const char* later[] = {"Proxy", "ProxyPort", "ProxyUse", "ProxyUserid", "ProxyPass", "Metric", "AutoWallpaper"};
+    const Row rows[] = {
+        {"8080", true}, {"80a", false}, {"", false}, {"8080 ", false}, {"+8080", false}};
+    const char* later[] = {"Proxy",     "ProxyPort", "ProxyUse",     "ProxyUserid",
+                           "ProxyPass", "Metric",    "AutoWallpaper"};
     for (const Row& row : rows) {
         TempSettings fresh;
         desktop.clear();
@@ -129,7 +133,8 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
         form->btnOkay->click();
 
         EXPECT_EQ(read_setting(S, QStringLiteral("AutoUpdate")), QStringLiteral("n")) << row.port;
-        EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), QStringLiteral("None")) << row.port;
+        EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), QStringLiteral("None"))
+            << row.port;
         EXPECT_EQ(form->isVisible(), !row.accepted) << row.port;
         if (row.accepted) {
             EXPECT_TRUE(desktop.events.isEmpty());
@@ -140,16 +145,21 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
             EXPECT_EQ(client->ProxyPort, 8080);
         } else {
             EXPECT_EQ(desktop.messages(),
-                      QStringList{QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(row.port))});
+                      QStringList{QStringLiteral("'%1' is not a valid integer value")
+                                      .arg(QLatin1String(row.port))});
             for (const char* name : later)
-                EXPECT_EQ(read_setting(S, QLatin1String(name)), setting_absent) << row.port << " " << name;
+                EXPECT_EQ(read_setting(S, QLatin1String(name)), setting_absent)
+                    << row.port << " " << name;
         }
         form->hide();
     }
 }
 
 TEST_F(Preferences, UntickingStoresOnlyProxyUseAndTheValuesReappearDisabled) {
-    store({{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "8080"}, {"ProxyUserid", "me"}});
+    store({{"ProxyUse", "y"},
+           {"Proxy", "proxy.example"},
+           {"ProxyPort", "8080"},
+           {"ProxyUserid", "me"}});
     reshow();
     ASSERT_TRUE(form->CheckBox1->isChecked());
     form->CheckBox1->click();
@@ -204,7 +214,8 @@ TEST_F(Preferences, AStoredPortThatIsNoNumberFailsTheProxyStepAfterTheHostWasApp
     process_proxy_info(*client);
     EXPECT_TRUE(client->Proxy.isEmpty());
 
-    store({{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "x"}, {"ProxyUserid", "me"}});
+    store(
+        {{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "x"}, {"ProxyUserid", "me"}});
     try {
         process_proxy_info(*client);
         ADD_FAILURE() << "no error";
