@@ -82,10 +82,11 @@ void TfrmAbout::FormCreate() {
     Ramguage = new PieGauge(this);
     Ramguage->setObjectName(QStringLiteral("Ramguage"));
     Ramguage->setGeometry(104, 190, 45, 45);
+    // Wider than the design's 145 pixels: today's memory sizes take more digits.
     lblFreeRAM =
-        make_label(this, "lblFreeRAM", QStringLiteral("Free RAM:"), QRect(176, 192, 145, 17), teal);
+        make_label(this, "lblFreeRAM", QStringLiteral("Free RAM:"), QRect(176, 192, 181, 17), teal);
     lbltotalRAM = make_label(this, "lbltotalRAM", QStringLiteral("Total RAM:"),
-                             QRect(176, 216, 145, 17), teal);
+                             QRect(176, 216, 181, 17), teal);
 
     lblEmail = make_label(this, "lblEmail", QStringLiteral("Send me E-mail"), QRect(0, 224, 33, 41),
                           QColor(0x00, 0x00, 0xFF), Qt::white);

@@ -61,14 +61,18 @@ void TfrmPref::FormCreate() {
     setObjectName(QStringLiteral("frmPref"));
     setWindowTitle(QStringLiteral("Nimbrix - Preferences"));
     setFixedSize(516, 373);
+    QFont font = this->font();
+    font.setPixelSize(11);
+    setFont(font);
     set_color(this, QPalette::Window, navy);
     set_color(this, QPalette::WindowText, Qt::white);
     setAutoFillBackground(true);
 
     GroupBox2 =
         make<QGroupBox>(this, "GroupBox2", QRect(8, 8, 240, 76), QStringLiteral(" Auto Update "));
-    Label6 = make<QLabel>(GroupBox2, "Label6", QRect(10, 20, 224, 17),
+    Label6 = make<QLabel>(GroupBox2, "Label6", QRect(10, 18, 224, 26),
                           QStringLiteral("Do you want the stats automatically updated?"));
+    Label6->setWordWrap(true);
     radioYesupstat = make<QRadioButton>(GroupBox2, "radioYesupstat", QRect(16, 46, 80, 20),
                                         QStringLiteral("Yes"));
     set_color(radioYesupstat, QPalette::WindowText, QColor(0x00, 0x80, 0x00));
