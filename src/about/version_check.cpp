@@ -1,21 +1,18 @@
 #include "about/version_check.h"
 
 #include "about/about_rules.h"
-#include "app/program_state.h"
 #include "net/nmhttp.h"
+#include "net/request_kinds.h"
 #include "net/sock_errors.h"
 #include "platform/desktop.h"
 #include "settings/host_table.h"
+#include "shared/program_state.h"
 
 void check_version(ProgramState& state, Desktop& desktop, TNMHTTP& client,
                    const std::function<void(const QString&)>& status, const QString& built_in) {
     if (client.busy())
         throw ESockError(QStringLiteral("Already connected"));
-    client.TimeOut = 60000;
-    client.InputFileMode = false;
-    client.OutputFileMode = false;
-    client.ReportLevel = 2;
-    client.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
+    apply_request_kind(client, RequestKind::VersionCheck);
     client.Get(QStringLiteral("http://") + host_address(QStringLiteral("Maker")) +
                version_file_path);
     desktop.message(version_check_message(client.Body, built_in));

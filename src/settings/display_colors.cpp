@@ -1,6 +1,6 @@
 #include "settings/display_colors.h"
 
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "platform/desktop.h"
 #include "settings/settings_store.h"
 

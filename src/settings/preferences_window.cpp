@@ -48,7 +48,7 @@ QLabel* silver_note(QWidget* parent, const char* name, const QString& text, cons
 
 } // namespace
 
-TfrmPref::TfrmPref(Desktop& desktop, TNMHTTP& client, StartupChoices& startup_choices,
+TfrmPref::TfrmPref(Desktop& desktop, const ProxyProperties& client, StartupChoices& startup_choices,
                    QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -149,14 +149,12 @@ void TfrmPref::FormCreate() {
     btnHelp = make<QPushButton>(this, "btnHelp", QRect(432, 338, 75, 25), QStringLiteral("&Help"));
     btnOkay->setDefault(true);
 
-    const auto guarded = [this](void (TfrmPref::*handler)()) {
-        return [this, handler] { run_guarded(desktop_, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(btnOkay, &QPushButton::clicked, this, guarded(&TfrmPref::btnOkayClick));
-    connect(btnCancel, &QPushButton::clicked, this, guarded(&TfrmPref::btnCancelClick));
-    connect(btnHelp, &QPushButton::clicked, this, guarded(&TfrmPref::btnHelpClick));
+    connect_command(btnOkay, desktop_, [this] { btnOkayClick(); });
+    connect_command(btnCancel, desktop_, [this] { btnCancelClick(); });
+    connect_command(btnHelp, desktop_, [this] { btnHelpClick(); });
     // Every change of the tick, by the user or by a show.
-    connect(CheckBox1, &QCheckBox::toggled, this, guarded(&TfrmPref::CheckBox1Click));
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            [this] { run_guarded(desktop_, [this] { CheckBox1Click(); }); });
 }
 
 void TfrmPref::FormShow() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/proxy_info.h"
 #include <QWidget>
 
 class QCheckBox;
@@ -11,7 +12,6 @@ class QPushButton;
 class QRadioButton;
 class Desktop;
 class StartupChoices;
-class TNMHTTP;
 
 // The "General Preferences" window: automatic update, start-up location, automatic wallpaper,
 // proxy and units. Every show reloads the fields from the store; "&Okay" writes them all and
@@ -19,8 +19,10 @@ class TNMHTTP;
 class TfrmPref : public QWidget {
     Q_OBJECT
 public:
-    // startup_choices is the list cboStartupLoc shows; the preset rebuild sorts it too.
-    TfrmPref(Desktop& desktop, TNMHTTP& client, StartupChoices& startup_choices, QWidget* parent);
+    // client: the HTTP client's proxy properties that "&Okay" sets; startup_choices: the list
+    // cboStartupLoc shows, which the preset rebuild sorts too.
+    TfrmPref(Desktop& desktop, const ProxyProperties& client, StartupChoices& startup_choices,
+             QWidget* parent);
 
     void btnOkayClick();
     void btnCancelClick();
@@ -63,6 +65,6 @@ private:
     void enable_proxy_fields(bool enabled);
 
     Desktop& desktop_;
-    TNMHTTP& client_;
+    ProxyProperties client_;
     StartupChoices& startup_choices_;
 };

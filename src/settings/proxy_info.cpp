@@ -1,10 +1,9 @@
 #include "settings/proxy_info.h"
 
-#include "net/nmhttp.h"
 #include "settings/preferences_rules.h"
 #include "settings/settings_store.h"
 
-void process_proxy_info(TNMHTTP& client) {
+void process_proxy_info(const ProxyProperties& client) {
     const QString section = QStringLiteral("Settings");
     if (read_setting(section, QStringLiteral("ProxyUse")) != QLatin1String("y"))
         return;
@@ -15,6 +14,6 @@ void process_proxy_info(TNMHTTP& client) {
     };
     apply("Proxy", [&](const QString& v) { client.Proxy = v; });
     apply("ProxyPort", [&](const QString& v) { client.ProxyPort = whole_number_or_throw(v); });
-    apply("ProxyUserid", [&](const QString& v) { client.HeaderInfo.UserId = v; });
-    apply("ProxyPass", [&](const QString& v) { client.HeaderInfo.Password = v; });
+    apply("ProxyUserid", [&](const QString& v) { client.UserId = v; });
+    apply("ProxyPass", [&](const QString& v) { client.Password = v; });
 }

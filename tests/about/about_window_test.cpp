@@ -3,7 +3,7 @@
 #include "about/about_window.h"
 #include "about/pie_gauge.h"
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"
 #include "support/scripted_server.h"

@@ -1,6 +1,6 @@
 // The preferences and the version check in the whole program against nimbrix-host.
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/startup.h"
 #include "settings/preferences_window.h"
 #include "settings/settings_store.h"

@@ -1,4 +1,4 @@
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/presets.h"
 #include "settings/preferences_rules.h"
 #include "settings/settings_store.h"

@@ -23,7 +23,7 @@ const QColor silver(0xC0, 0xC0, 0xC0);
 
 class Preferences : public ::testing::Test {
 protected:
-    void SetUp() override { form = new TfrmPref(desktop, *client, choices, nullptr); }
+    void SetUp() override { form = new TfrmPref(desktop, proxy(), choices, nullptr); }
     void TearDown() override { delete form; }
 
     void store(const QList<QPair<const char*, const char*>>& values) {
@@ -54,6 +54,10 @@ protected:
     RecordingDesktop desktop;
     QObject owner;
     TNMHTTP* client = new TNMHTTP(&owner);
+    ProxyProperties proxy() {
+        return {client->Proxy, client->ProxyPort, client->HeaderInfo.UserId,
+                client->HeaderInfo.Password};
+    }
     StartupChoices choices;
     TfrmPref* form = nullptr;
 };
@@ -211,13 +215,13 @@ TEST_F(Preferences, TheNextRequestGoesThroughTheStoredProxyWithItsCredentials) {
 
 TEST_F(Preferences, AStoredPortThatIsNoNumberFailsTheProxyStepAfterTheHostWasApplied) {
     store({{"ProxyUse", "n"}, {"Proxy", "ignored.example"}});
-    process_proxy_info(*client);
+    process_proxy_info(proxy());
     EXPECT_TRUE(client->Proxy.isEmpty());
 
     store(
         {{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "x"}, {"ProxyUserid", "me"}});
     try {
-        process_proxy_info(*client);
+        process_proxy_info(proxy());
         ADD_FAILURE() << "no error";
     } catch (const ConversionError& error) {
         EXPECT_EQ(error.message(), QStringLiteral("'x' is not a valid integer value"));
