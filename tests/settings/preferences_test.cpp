@@ -104,6 +104,14 @@ TEST_F(Preferences, EveryShowLoadsTheFieldsFromTheStore) {
     }
     EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(u'|').toStdString();
 
+    // After a preset rebuild the start-up list is in sorted order, "None" included.
+    store({{"loc0", "paris, France (O)"}, {"loc1", "Austin, TX"}});
+    reshow();
+    EXPECT_EQ(items(form->cboStartupLoc), (QStringList{"paris, France (O)", "Austin, TX", "None"}));
+    choices.set_sorted(true);
+    reshow();
+    EXPECT_EQ(items(form->cboStartupLoc), (QStringList{"Austin, TX", "None", "paris, France (O)"}));
+
     // The wallpaper list: eleven names, "&&" kept, in case-insensitive order.
     const QStringList wallpapers = items(form->cboAutoWallpaper);
     EXPECT_EQ(wallpapers.size(), 11);
