@@ -50,12 +50,16 @@ const char* const usage_text =
     "                      the exit status is 1 when the reply is not 200\n"
     "  --at TIME           with --page: the UTC hour to make the page for, as\n"
     "                      YYYY-MM-DDTHH or an ISO date and time (default: now)\n"
+    "  --published-version VERSION\n"
+    "                      the latest version the maker's version file names\n"
+    "                      (default 1.30.7.2)\n"
     "  --version           print the version and exit\n"
     "  --help              print this text and exit\n"
     "\n"
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
-    "/assets/nimbrixvs.txt; anything else is a 404 page.\n";
+    "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
+    "pages); anything else is a 404 page.\n";
 
 const char* const default_upstream_base = "https://tgftp.nws.noaa.gov";
 
@@ -71,6 +75,7 @@ struct Options {
     bool quiet = false;
     QString page_target;
     QDateTime at;
+    QString published_version = default_published_version;
 };
 
 int usage_error(const std::string& message) {
@@ -206,6 +211,10 @@ int main(int argc, char** argv) {
             options.cache_dir = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == u"--contact" && has_value) {
             options.contact = QByteArray(argv[++i]).simplified();
+        } else if (arg == u"--published-version" && has_value) {
+            options.published_version = QString::fromLocal8Bit(argv[++i]);
+            if (options.published_version.isEmpty())
+                return usage_error("--published-version wants a version such as 1.31.0.0");
         } else if (arg == u"--at" && has_value) {
             options.at = parse_hour(QString::fromLocal8Bit(argv[++i]));
             if (!options.at.isValid())
@@ -215,7 +224,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    HostSite site;
+    HostSite site(options.published_version);
     std::unique_ptr<UpstreamClient> client;
     std::unique_ptr<UpstreamCache> cache;
     std::unique_ptr<LiveConditions> live;
