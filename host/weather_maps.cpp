@@ -45,8 +45,9 @@ public:
     }
 
     // Precipitation, 0 (none) to 1 (the heaviest cores), only under thick cloud.
-    double echo(GeoPoint p) const {
-        const double c = cloud(p);
+    double echo(GeoPoint p) const { return echo_under(p, cloud(p)); }
+
+    double echo_under(GeoPoint p, double c) const {
         if (c < 0.55)
             return 0.0;
         const double x = (p.lon - 0.35 * hours_) / 2.6;
@@ -55,10 +56,17 @@ public:
         return std::clamp((n * 0.8 + c * 0.35 - 0.66) * 3.2, 0.0, 1.0);
     }
 
-    // How cold the cloud tops are, 0 (low) to 1 (deep convection), for infrared pictures.
-    double cloud_top(GeoPoint p) const {
+    // Cloud cover, precipitation and how cold the cloud tops are, 0 (low) to 1 (deep
+    // convection), for infrared pictures.
+    struct Sample {
+        double cloud;
+        double echo;
+        double top;
+    };
+    Sample sample(GeoPoint p) const {
         const double c = cloud(p);
-        return std::clamp(c * 0.75 + echo(p) * 0.6, 0.0, 1.0);
+        const double e = echo_under(p, c);
+        return {c, e, std::clamp(c * 0.75 + e * 0.6, 0.0, 1.0)};
     }
 
 private:
@@ -263,20 +271,26 @@ QString utc_stamp(const QDateTime& t) {
     return t.toUTC().toString(QStringLiteral("dd MMM yyyy HHmm")) + QStringLiteral(" UTC");
 }
 
-// Radar echoes over the states of a base map.
-void paint_echoes(QImage& image, const UsBase& base, const MapFrame& frame,
+// Radar echoes over the states of a base map, in blocks of 2 x 2 pixels as a radar's bins.
+void paint_echoes(QImage& image, const std::vector<short>& states, const MapFrame& frame,
                   const WeatherField& weather) {
     const int w = image.width();
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if (base.state[static_cast<std::size_t>(y * w + x)] < 0)
-                continue;
-            const int step = echo_step(weather.echo(frame.to_geo(QPointF(x + 0.5, y + 0.5))));
-            if (step >= 0)
-                row[x] = echo_colours[static_cast<std::size_t>(step)];
+    const int h = image.height();
+    for (int by = 0; by < h; by += 2)
+        for (int bx = 0; bx < w; bx += 2) {
+            int step = -2; // not yet computed for this block
+            for (int y = by; y < std::min(by + 2, h); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = bx; x < std::min(bx + 2, w); ++x) {
+                    if (states[static_cast<std::size_t>(y * w + x)] < 0)
+                        continue;
+                    if (step == -2)
+                        step = echo_step(weather.echo(frame.to_geo(QPointF(bx + 1, by + 1))));
+                    if (step >= 0)
+                        row[x] = echo_colours[static_cast<std::size_t>(step)];
+                }
+            }
         }
-    }
 }
 
 void paint_echo_legend(QPainter& painter, int x, int y, QColor text) {
@@ -325,7 +339,7 @@ QImage radar_picture(RadarLook look, const QDateTime& when) {
     const MapFrame frame = us_frame(fl.width, fl.height - title_h - legend_h);
     const UsBase& base = us_base(static_cast<int>(look), frame, style_for(look));
     QImage map = base.image.copy();
-    paint_echoes(map, base, frame, WeatherField(hours_of(when)));
+    paint_echoes(map, base.state, frame, WeatherField(hours_of(when)));
 
     QImage image(fl.width, fl.height, QImage::Format_RGB32);
     image.fill(fl.title_back);
@@ -357,53 +371,87 @@ QRgb ground_colour(GeoPoint p, const NoiseField& texture) {
     return mixed_rgb(c, qRgb(100, 95, 60), t * 0.4);
 }
 
+QRgb temperature_colour(double temp_c) {
+    if (temp_c < 0)
+        return mixed_rgb(qRgb(120, 60, 200), qRgb(60, 120, 230), (temp_c + 30) / 30);
+    if (temp_c < 15)
+        return mixed_rgb(qRgb(60, 180, 220), qRgb(60, 200, 80), temp_c / 15);
+    return mixed_rgb(qRgb(240, 220, 40), qRgb(230, 60, 30), (temp_c - 15) / 15);
+}
+
 QImage satellite_map(const MapFrame& frame, SatelliteView view, const WeatherField& weather,
                      double hours) {
     const bool infrared =
         view == SatelliteView::UsInfrared || view == SatelliteView::UsInfraredRadar;
     const bool global = view == SatelliteView::GlobalTemperature;
-    QImage land(frame.width(), frame.height(), QImage::Format_RGB32);
+    const int w = frame.width();
+    const int h = frame.height();
+    QImage land(w, h, QImage::Format_RGB32);
     land.fill(Qt::black);
     {
         QPainter painter(&land);
         paint_land(painter, frame, qRgb(255, 255, 255), qRgb(0, 0, 0));
     }
     const NoiseField texture(0x6c616e64ULL);
-    QImage image(frame.width(), frame.height(), QImage::Format_RGB32);
     // 1 in northern summer, -1 in northern winter.
     const double season = -std::cos((hours / 24.0 - 15) / 365.25 * 2 * std::numbers::pi);
-    for (int y = 0; y < image.height(); ++y) {
+
+    // The weather and the ground are sampled every second pixel and blended in between.
+    struct Sample {
+        double cloud;
+        double top;
+        QRgb ground;
+    };
+    const int gw = w / 2 + 2;
+    const int gh = h / 2 + 2;
+    std::vector<Sample> grid(static_cast<std::size_t>(gw * gh));
+    for (int j = 0; j < gh; ++j)
+        for (int i = 0; i < gw; ++i) {
+            const GeoPoint g = frame.to_geo(QPointF(i * 2.0, j * 2.0));
+            const WeatherField::Sample ws = weather.sample(g);
+            QRgb ground = 0;
+            if (global)
+                ground = temperature_colour(31 - std::abs(g.lat) * 0.6 + season * g.lat * 0.2 +
+                                            (texture.at(g.lon / 6, g.lat / 6, 3) - 0.5) * 14);
+            else if (!infrared)
+                ground = ground_colour(g, texture);
+            grid[static_cast<std::size_t>(j * gw + i)] = {ws.cloud, ws.top, ground};
+        }
+
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
         const auto* mask = reinterpret_cast<const QRgb*>(land.constScanLine(y));
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const GeoPoint g = frame.to_geo(QPointF(x + 0.5, y + 0.5));
+        const int j = y / 2;
+        const double fy = (y - j * 2) / 2.0;
+        for (int x = 0; x < w; ++x) {
+            const int i = x / 2;
+            const double fx = (x - i * 2) / 2.0;
+            const Sample& a = grid[static_cast<std::size_t>(j * gw + i)];
+            const Sample& b = grid[static_cast<std::size_t>(j * gw + i + 1)];
+            const Sample& c0 = grid[static_cast<std::size_t>((j + 1) * gw + i)];
+            const Sample& d = grid[static_cast<std::size_t>((j + 1) * gw + i + 1)];
+            const auto blend = [fx, fy](double p, double q, double r, double t) {
+                return (p + (q - p) * fx) * (1 - fy) + (r + (t - r) * fx) * fy;
+            };
+            const double cloud = blend(a.cloud, b.cloud, c0.cloud, d.cloud);
+            const double top = blend(a.top, b.top, c0.top, d.top);
+            const QRgb ground = mixed_rgb(mixed_rgb(a.ground, b.ground, fx),
+                                          mixed_rgb(c0.ground, d.ground, fx), fy);
             const double is_land = qRed(mask[x]) / 255.0;
-            const double cloud = weather.cloud(g);
             QRgb c;
             if (infrared) {
                 // Warm ground dark, cloud tops brighter the colder, the coldest coloured.
-                const QRgb ground = mixed_rgb(qRgb(45, 45, 45), qRgb(70, 70, 70), is_land);
-                const double top = weather.cloud_top(g);
-                c = mixed_rgb(ground, qRgb(235, 235, 235), top);
+                c = mixed_rgb(mixed_rgb(qRgb(45, 45, 45), qRgb(70, 70, 70), is_land),
+                              qRgb(235, 235, 235), top);
                 if (top > 0.8)
                     c = mixed_rgb(qRgb(80, 200, 255), qRgb(255, 60, 60), (top - 0.8) * 5);
             } else if (global) {
-                const double temp_c = 31 - std::abs(g.lat) * 0.6 + season * g.lat * 0.2 +
-                                      (texture.at(g.lon / 6, g.lat / 6, 3) - 0.5) * 14;
-                const QRgb sea = qRgb(20, 30, 90);
-                QRgb ground =
-                    temp_c < 0
-                        ? mixed_rgb(qRgb(120, 60, 200), qRgb(60, 120, 230), (temp_c + 30) / 30)
-                    : temp_c < 15
-                        ? mixed_rgb(qRgb(60, 180, 220), qRgb(60, 200, 80), temp_c / 15)
-                        : mixed_rgb(qRgb(240, 220, 40), qRgb(230, 60, 30), (temp_c - 15) / 15);
-                c = mixed_rgb(sea, ground, is_land);
+                c = mixed_rgb(qRgb(20, 30, 90), ground, is_land);
                 c = mixed_rgb(c, qRgb(225, 225, 225), cloud * 0.85);
             } else {
-                const QRgb sea = qRgb(12, 22, 60);
-                c = mixed_rgb(sea, ground_colour(g, texture), is_land);
-                const double shade = 0.75 + 0.25 * weather.cloud_top(g);
-                const int v = static_cast<int>(250 * shade);
+                c = mixed_rgb(qRgb(12, 22, 60), ground, is_land);
+                const int v = static_cast<int>(250 * (0.75 + 0.25 * top));
                 c = mixed_rgb(c, qRgb(v, v, v), cloud);
             }
             row[x] = c;
@@ -450,19 +498,9 @@ QImage satellite_with_frame(SatelliteView view, const QDateTime& hour) {
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (view == SatelliteView::UsInfraredRadar) {
-        const UsBase& base = us_base(100, *frame, style_for(RadarLook::Purdue));
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if (base.state[static_cast<std::size_t>(y * image.width() + x)] < 0)
-                    continue;
-                const int step = echo_step(weather.echo(frame->to_geo(QPointF(x + 0.5, y + 0.5))));
-                if (step >= 0)
-                    row[x] = echo_colours[static_cast<std::size_t>(step)];
-            }
-        }
-    }
+    if (view == SatelliteView::UsInfraredRadar)
+        paint_echoes(image, us_base(100, *frame, style_for(RadarLook::Purdue)).state, *frame,
+                     weather);
     if (view == SatelliteView::UsInfrared || view == SatelliteView::UsInfraredRadar) {
         // State borders over the picture.
         const UsBase& base = us_base(100, *frame, style_for(RadarLook::Purdue));
@@ -502,12 +540,7 @@ QImage satellite_with_frame(SatelliteView view, const QDateTime& hour) {
         const int lx = 10;
         const int ly = image.height() - 18;
         for (int i = 0; i < 120; ++i) {
-            const double temp_c = -30 + i * 0.5;
-            const QRgb c =
-                temp_c < 0 ? mixed_rgb(qRgb(120, 60, 200), qRgb(60, 120, 230), (temp_c + 30) / 30)
-                : temp_c < 15
-                    ? mixed_rgb(qRgb(60, 180, 220), qRgb(60, 200, 80), temp_c / 15)
-                    : mixed_rgb(qRgb(240, 220, 40), qRgb(230, 60, 30), (temp_c - 15) / 15);
+            const QRgb c = temperature_colour(-30 + i * 0.5);
             painter.fillRect(QRect(lx + i * 2, ly, 2, 10), QColor(c));
         }
         painter.setFont(picture_font(10));
@@ -528,7 +561,7 @@ QImage storm_watch_picture(const QDateTime& when, const QDateTime& hour) {
     const UsBase& base = us_base(200, frame, style);
     QImage map = base.image.copy();
     const WeatherField weather(hours_of(when));
-    paint_echoes(map, base, frame, weather);
+    paint_echoes(map, base.state, frame, weather);
 
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor(20, 20, 20));
