@@ -890,7 +890,8 @@ QImage seasonal_page(int page, const QDateTime& hour) {
                            QStringLiteral("3-Month Temperature"), months, false, seed + 2);
         paint_season_panel(painter, QRect(20 + pw, 44 + ph, pw, ph),
                            QStringLiteral("3-Month Precipitation"), months, true, seed + 3);
-        paint_category_legend(painter, QRect(120, height - 40, width - 240, 36), false);
+        paint_category_legend(painter, QRect(10, height - 40, pw, 36), false);
+        paint_category_legend(painter, QRect(20 + pw, height - 40, pw, 36), true);
         return image;
     }
     const bool precipitation = page == 4;
