@@ -217,7 +217,7 @@ QByteArray image_bytes(const ImageRow& row, const QDateTime& hour, QSize size) {
     return is_gif(row.file) ? gif_file(frames, 40) : jpeg_file(frames.first(), 85);
 }
 
-// The last pictures made, by path, size and hour.
+// The last pictures made, by path, size and hour: at most 32 of them and 48 MB.
 class PictureCache {
 public:
     QByteArray get(const QString& key) {
@@ -230,13 +230,17 @@ public:
     void put(const QString& key, const QByteArray& bytes) {
         const std::lock_guard lock(mutex_);
         entries_.emplace_back(key, bytes);
-        while (entries_.size() > 32)
+        total_ += bytes.size();
+        while (entries_.size() > 32 || (total_ > 48 * 1024 * 1024 && entries_.size() > 1)) {
+            total_ -= entries_.front().second.size();
             entries_.pop_front();
+        }
     }
 
 private:
     std::mutex mutex_;
     std::deque<std::pair<QString, QByteArray>> entries_;
+    qsizetype total_ = 0;
 };
 
 } // namespace
