@@ -15,14 +15,14 @@ constexpr long long ms_per_day = 86400000;
 // Observations are taken at nine minutes before the hour.
 constexpr long long observation_lead_ms = 9 * 60000;
 
-const char* const month_names[] = {"January",   "February", "March",    "April",
-                                   "May",       "June",     "July",     "August",
-                                   "September", "October",  "November", "December"};
+const char* const month_names[] = {"January", "February", "March",     "April",
+                                   "May",     "June",     "July",      "August",
+                                   "September", "October", "November", "December"};
 
 // A rise or set as the page shows it: the first within two days from local midnight (the
 // day's own, or the next day's when the day has none), else what the body does all along.
-QString event_text(const PlaceZone& zone, const RiseSet& events, bool rise, const QString& up_text,
-                   const QString& down_text) {
+QString event_text(const PlaceZone& zone, const RiseSet& events, bool rise,
+                   const QString& up_text, const QString& down_text) {
     if (const std::optional<double> event = rise ? events.rise : events.set) {
         const long long ms = unix_ms_from_julian_day(*event);
         return clock_text(local_clock(zone, ms).local_ms);
@@ -63,7 +63,8 @@ ConditionsSample conditions_sample(const HostPlace& place, const QDateTime& hour
     s.weather = sample_weather(place, hour_index, observed_ms);
 
     const LocalClock clock = local_clock(zone, observed_ms);
-    const QDate local_date = QDateTime::fromMSecsSinceEpoch(clock.local_ms, Qt::UTC).date();
+    const QDate local_date =
+        QDateTime::fromMSecsSinceEpoch(clock.local_ms, Qt::UTC).date();
     s.observed = clock_text(clock.local_ms) + u' ' + clock.zone_name + QStringLiteral(" on ") +
                  QString::fromLatin1(month_names[local_date.month() - 1]) + u' ' +
                  QString::number(local_date.day()) + QStringLiteral(", ") +
@@ -126,8 +127,8 @@ QString conditions_page(const HostPlace& place, const QDateTime& hour_utc) {
     page += QStringLiteral("<tr><th>Humidity:</th><td>") + QString::number(w.humidity) +
             QStringLiteral("%</td></tr>\n");
     page += QStringLiteral("<tr><th>Wind:</th><td>") + w.wind + QStringLiteral("</td></tr\n>");
-    page +=
-        QStringLiteral("<tr><th>Pressure:</th><td>") + w.pressure + QStringLiteral("</td></tr\n>");
+    page += QStringLiteral("<tr><th>Pressure:</th><td>") + w.pressure +
+            QStringLiteral("</td></tr\n>");
     page += QStringLiteral("<tr><th>Conditions:</th><td>") + w.sky + QStringLiteral("</td></tr\n>");
     page += QStringLiteral("<tr><th>Visibility:</th><td>") + w.visibility +
             QStringLiteral("</td></tr>\n</table>\n");
@@ -135,10 +136,10 @@ QString conditions_page(const HostPlace& place, const QDateTime& hour_utc) {
     page += QStringLiteral("<table class=\"sky\">\n<tr><th>Sunrise</th><td>") + s.sunrise +
             QStringLiteral("</td></tr\n>");
     page += QStringLiteral("<tr><th>Sunset</th><td>") + s.sunset + QStringLiteral("</td></tr\n>");
-    page +=
-        QStringLiteral("<tr><th>Moon Rise</th><td>") + s.moon_rise + QStringLiteral("</td></tr\n>");
-    page +=
-        QStringLiteral("<tr><th>Moon Set</th><td>") + s.moon_set + QStringLiteral("</td></tr\n>");
+    page += QStringLiteral("<tr><th>Moon Rise</th><td>") + s.moon_rise +
+            QStringLiteral("</td></tr\n>");
+    page += QStringLiteral("<tr><th>Moon Set</th><td>") + s.moon_set +
+            QStringLiteral("</td></tr\n>");
     page += QStringLiteral("<tr><th>Moon Phase</th><td>") + s.moon_phase +
             QStringLiteral("</td></tr>\n</table>\n");
 

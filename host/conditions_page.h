@@ -22,8 +22,8 @@ struct HostPlace;
 
 struct ConditionsSample {
     SampleWeather weather;
-    QString observed; // "2:51 PM CST on January 5, 2026"
-    QString sunrise;  // "7:18 AM"; "Midnight sun" or "Polar night" when the Sun does not cross
+    QString observed;   // "2:51 PM CST on January 5, 2026"
+    QString sunrise;    // "7:18 AM"; "Midnight sun" or "Polar night" when the Sun does not cross
     QString sunset;
     QString moon_rise;  // the next one when the day has none: "12:41 AM"; "Up all day",
     QString moon_set;   // "Down all day" when the Moon does not cross for two days

@@ -13,8 +13,8 @@ struct HostPlace {
     QString zip;        // zip pages only
     double latitude = 0.0;
     double longitude = 0.0;
-    PlaceZone zone;   // for the local times
-    QString seed_key; // the request the sample values are seeded from
+    PlaceZone zone;     // for the local times
+    QString seed_key;   // the request the sample values are seeded from
 };
 
 // A city request path without its leading "/": "US/IL/Chicago.html",
