@@ -646,7 +646,7 @@ struct OutlookRegion {
 // The outlook host's map numbers 1 to 10.
 // clang-format off
 const std::array<OutlookRegion, 10> outlook_regions = {{
-    {"Continental US", 22, 52, -127, -65, true},
+    {"Continental US", 24, 50, -125, -66, true},
     {"Canada & Alaska", 40, 75, -170, -50, true},
     {"Mexico & Caribbean", 5, 33, -120, -58, false},
     {"Europe", 34, 72, -12, 45, false},
