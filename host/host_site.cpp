@@ -3,6 +3,7 @@
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
+#include "image_host.h"
 #include "maker_pages.h"
 
 #include <QUrl>
@@ -70,6 +71,8 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         const unsigned long long count = ++usage_count_;
         return {200, maker_content_type, QByteArray::number(count) + '\n'};
     }
+    if (std::optional<HostReply> image = image_reply(request, now_utc))
+        return *image;
 
     std::optional<HostPlace> place;
     if (path == zip_path)

@@ -15,6 +15,7 @@
 //   Maker       /assets/NimbrixCount.txt (the number of usage pings since start),
 //               /assets/nimbrixvs.txt ("Version#" and the published version), and "/", a
 //               page about Nimbrix that links to every state's city pages (maker_pages.h)
+//   Image hosts every path of the image catalogue (image_host.h)
 // Anything else is a 404 page.
 
 struct HostRequest {
@@ -33,6 +34,8 @@ struct HostReply {
     int status = 200;
     QByteArray content_type;
     QByteArray body;
+    // False: the reply announces no Content-Length; the body ends where the server closes.
+    bool announce_length = true;
 };
 
 inline constexpr char conditions_content_type[] = "text/html; charset=windows-1252";

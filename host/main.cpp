@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -59,7 +60,9 @@ const char* const usage_text =
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
     "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
-    "pages); anything else is a 404 page.\n";
+    "pages), every image path of the image menus (GIF or JPEG files; a camera's JPEG\n"
+    "takes ?size=WxH up to 4000x3000, e.g. /recent0.jpg?size=2560x1600); anything else\n"
+    "is a 404 page.\n";
 
 const char* const default_upstream_base = "https://tgftp.nws.noaa.gov";
 
@@ -223,6 +226,12 @@ int main(int argc, char** argv) {
             return usage_error("unknown option " + arg.toStdString());
         }
     }
+
+    // The pictures are drawn with QPainter, whose text needs a GUI application; the host
+    // needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
 
     HostSite site(options.published_version);
     std::unique_ptr<UpstreamClient> client;
