@@ -1,33 +1,54 @@
 #include "textproducts/text_cleaning.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-constexpr char16_t degree_sign = 0x00B0;
+constexpr char degree_sign = char(176); // Windows-1252
 
-bool starts_with(const char16_t* at, const char16_t* end, const char16_t (&word)[6]) {
-    if (end - at < 5)
-        return false;
-    return std::memcmp(at, word, 5 * sizeof(char16_t)) == 0;
+std::string_view view(QByteArrayView bytes) {
+    return {bytes.data(), size_t(bytes.size())};
 }
 
-constexpr char16_t degree_reference[6] = u"#176;";
-constexpr char16_t blank_reference[6] = u"nbsp;";
-
-// The characters at which the walk of level2_parse has something to decide.
-constexpr bool is_special(char16_t c) {
-    return c == u'<' || c == u'#' || c == u'n';
+const char* find_byte(const char* from, const char* end, char c) {
+    const void* found = std::memchr(from, c, size_t(end - from));
+    return found ? static_cast<const char*>(found) : end;
 }
 
-QStringView trimmed_of_controls(QStringView text) {
+// Copies a run of text between tags, turning "#176;" into the degree sign and "nbsp;" into a
+// blank. Both end in their only ";", so they never overlap and a search for ";" finds them all.
+char* copy_text_run(const char* from, const char* end, char* to) {
+    const char* run_start = from;
+    for (const char* semicolon = find_byte(from, end, ';'); semicolon != end;
+         semicolon = find_byte(semicolon + 1, end, ';')) {
+        if (semicolon - run_start < 4)
+            continue;
+        const char* word = semicolon - 4;
+        char replacement;
+        if (std::memcmp(word, "#176", 4) == 0)
+            replacement = degree_sign;
+        else if (std::memcmp(word, "nbsp", 4) == 0)
+            replacement = ' ';
+        else
+            continue;
+        std::memmove(to, from, size_t(word - from));
+        to += word - from;
+        *to++ = replacement;
+        from = semicolon + 1;
+    }
+    std::memmove(to, from, size_t(end - from));
+    return to + (end - from);
+}
+
+QByteArrayView trimmed_of_controls(QByteArrayView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
+    while (first < last && quint8(text[first]) <= 32)
         ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
+    while (last > first && quint8(text[last - 1]) <= 32)
         --last;
-    return text.mid(first, last - first);
+    return text.sliced(first, last - first);
 }
 
 QString ascii_upper(const QString& text) {
@@ -38,69 +59,69 @@ QString ascii_upper(const QString& text) {
     return upper;
 }
 
+bool is_latin1(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
 } // namespace
 
-QString level2_parse(QStringView body) {
-    QString out(body.size(), Qt::Uninitialized);
-    char16_t* const start = reinterpret_cast<char16_t*>(out.data());
-    char16_t* to = start;
-    const char16_t* at = reinterpret_cast<const char16_t*>(body.data());
-    const char16_t* const end = at + body.size();
+QByteArray level2_parse(QByteArray body) {
+    char* const start = body.data(); // detaches: the body is cleaned in its own bytes
+    const char* at = start;
+    const char* const end = start + body.size();
+    char* to = start;
     while (at < end) {
-        // Copy the run of ordinary characters in one piece.
-        const char16_t* run = at;
-        while (at < end && !is_special(*at))
-            ++at;
-        std::memcpy(to, run, size_t(at - run) * sizeof(char16_t));
-        to += at - run;
-        if (at == end)
+        const char* tag = find_byte(at, end, '<');
+        to = copy_text_run(at, tag, to);
+        if (tag == end)
             break;
-        if (*at == u'<') {
-            const char16_t* close = at + 1;
-            while (close < end && *close != u'>')
-                ++close;
-            at = close == end ? end : close + 1;
-        } else if (starts_with(at, end, degree_reference)) {
-            *to++ = degree_sign;
-            at += 5;
-        } else if (starts_with(at, end, blank_reference)) {
-            *to++ = u' ';
-            at += 5;
-        } else {
-            *to++ = *at++;
-        }
+        // The tag runs to the next ">"; without one, the rest is a cut-off tag.
+        const char* close = find_byte(tag + 1, end, '>');
+        at = close == end ? end : close + 1;
     }
-    const QStringView kept = trimmed_of_controls(QStringView(start, to - start));
-    if (kept.utf16() != start)
-        std::memmove(start, kept.utf16(), size_t(kept.size()) * sizeof(char16_t));
-    out.truncate(kept.size());
+    const QByteArrayView kept = trimmed_of_controls(QByteArrayView(start, to - start));
+    if (kept.data() != start)
+        std::memmove(start, kept.data(), size_t(kept.size()));
+    body.truncate(kept.size());
+    return body;
+}
+
+QByteArray parse_text(QByteArrayView body) {
+    const size_t link = view(body).find("http://");
+    const QByteArrayView shown =
+        link == std::string_view::npos ? body : body.first(qsizetype(link));
+    // One pass into room for the worst case (every byte a line feed); only the pages written
+    // are touched, and the rest is given back at the end.
+    QByteArray out(2 * shown.size(), Qt::Uninitialized);
+    const char* at = shown.data();
+    const char* const end = at + shown.size();
+    char* to = out.data();
+    for (const char* lf = find_byte(at, end, '\n'); lf != end; lf = find_byte(at, end, '\n')) {
+        std::memcpy(to, at, size_t(lf - at));
+        to += lf - at;
+        *to++ = '\r';
+        *to++ = '\n';
+        at = lf + 1;
+    }
+    std::memcpy(to, at, size_t(end - at));
+    to += end - at;
+    out.truncate(to - out.constData());
+    out.squeeze();
     return out;
 }
 
-QString parse_text(QStringView body) {
-    const qsizetype link = body.indexOf(u"http://");
-    const QStringView shown = link < 0 ? body : body.first(link);
-    QString out;
-    out.reserve(shown.size() + shown.size() / 32 + 16);
-    qsizetype from = 0;
-    for (qsizetype lf = shown.indexOf(u'\n'); lf >= 0; lf = shown.indexOf(u'\n', from)) {
-        out.append(shown.mid(from, lf - from));
-        out.append(u"\r\n");
-        from = lf + 1;
-    }
-    out.append(shown.mid(from));
-    return out;
+QByteArray parse_warning_html(QByteArrayView body, const QString& state_code) {
+    const QByteArray end_of_file = "--- End of File --";
+    if (view(body).find("not currently available") != std::string_view::npos)
+        return " Sorry, this " + state_code.toLatin1() +
+               " information is not currently available." + end_of_file;
+    return body.toByteArray() + "\r\n" + end_of_file;
 }
 
-QString parse_warning_html(QStringView body, const QString& state_code) {
-    const QString end_of_file = QStringLiteral("--- End of File --");
-    if (body.contains(u"not currently available"))
-        return QStringLiteral(" Sorry, this ") + state_code +
-               QStringLiteral(" information is not currently available.") + end_of_file;
-    return body.toString() + QStringLiteral("\r\n") + end_of_file;
-}
-
-CountyCut county_parse(CastKind kind, QStringView text, const QString& county_entry,
+CountyCut county_parse(CastKind kind, QByteArrayView text, const QString& county_entry,
                        const QString& state_code) {
     CountyCut cut;
     if (state_code.isEmpty()) {
@@ -111,24 +132,26 @@ CountyCut county_parse(CastKind kind, QStringView text, const QString& county_en
     }
     const QString county = ascii_upper(county_entry);
     cut.status_texts << QStringLiteral("parsing data...");
-    QStringView section = text;
+    QByteArrayView section = text;
     bool found = false;
     const bool named = county.size() >= 2;
     if (named) {
         cut.status_texts << QStringLiteral("parsing - looking for ") + county +
                                 QStringLiteral(" county...");
-        const qsizetype match = text.indexOf(county);
-        if (match >= 0) {
+        const QByteArray name = county.toLatin1();
+        const size_t match =
+            is_latin1(county) ? view(text).find(view(name)) : std::string_view::npos;
+        if (match != std::string_view::npos) {
             found = true;
             cut.status_texts << QStringLiteral("parsing - found ") + county +
                                     QStringLiteral(" county...");
-            section = text.mid(match > 0 ? match - 1 : 0);
-            const qsizetype close = section.indexOf(u"$$");
-            if (close >= 0)
-                section = section.first(close);
+            section = text.sliced(match > 0 ? qsizetype(match) - 1 : 0);
+            const size_t close = view(section).find("$$");
+            if (close != std::string_view::npos)
+                section = section.first(qsizetype(close));
         }
     }
-    cut.text = section.toString();
+    cut.text = section.toByteArray();
     cut.status_texts << QStringLiteral("parsing complete...");
 
     const QString what = kind == CastKind::Nowcast ? QStringLiteral("Nimbrix - Text Nowcast for ")

@@ -6,6 +6,9 @@
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toStdString() << '"';
+}
 
 namespace {
 
@@ -21,9 +24,12 @@ TEST(TextCleaning, Level2StripsTagsTurnsTwoReferencesIntoCharactersAndTrimsContr
         const char* cleaned;
     } rows[] = {
         {"<html><b>TONIGHT</b>...CLOUDY.</html>", "TONIGHT...CLOUDY."},
-        {"LOW 25&#176;F", "LOW 25&\u00b0F"},
+        {"LOW 25&#176;F", "LOW 25&\xb0"
+                          "F"},
         {"A&nbsp;B nbsp;C", "A& B  C"},
-        {"#176;#17 nbsp", "\u00b0#17 nbsp"},
+        {"#176;#17 nbsp", "\xb0#17 nbsp"},
+        {"<b>#176</b>;nb<i>sp;", "#176;nbsp;"},
+        {"##176;nnbsp;X", "#\xb0n X"},
         {"X #176", "X #176"},
         // Line breaks and tabs inside stay; everything of code 32 or below goes at both ends.
         {" \r\n\t<p>\r\nA\tB\r\n</p>\x01 \n", "A\tB"},
@@ -36,7 +42,7 @@ TEST(TextCleaning, Level2StripsTagsTurnsTwoReferencesIntoCharactersAndTrimsContr
         {"nnnn", "nnnn"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(level2_parse(u(row.body)), u(row.cleaned)) << row.body;
+        EXPECT_EQ(level2_parse(row.body), QByteArray(row.cleaned)) << row.body;
 }
 
 TEST(TextCleaning, CensusTextsStopAtTheFirstLowerCaseLinkAndDoubleTheirCarriageReturns) {
@@ -52,25 +58,25 @@ TEST(TextCleaning, CensusTextsStopAtTheFirstLowerCaseLinkAndDoubleTheirCarriageR
         {"no newline", "no newline"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(parse_text(u(row.body)), u(row.shown)) << row.body;
+        EXPECT_EQ(parse_text(row.body), QByteArray(row.shown)) << row.body;
 }
 
 TEST(TextCleaning, BulletinsShowTheirTextOrTheNotAvailableLine) {
-    EXPECT_EQ(parse_warning_html(u("SPECIAL STATEMENT"), QStringLiteral("IL")),
-              u("SPECIAL STATEMENT\r\n--- End of File --"));
+    EXPECT_EQ(parse_warning_html("SPECIAL STATEMENT", QStringLiteral("IL")),
+              QByteArray("SPECIAL STATEMENT\r\n--- End of File --"));
     EXPECT_EQ(
-        parse_warning_html(u("THE PRODUCT is not currently available here"), QStringLiteral("IL")),
-        u(" Sorry, this IL information is not currently available.--- End of File --"));
+        parse_warning_html("THE PRODUCT is not currently available here", QStringLiteral("IL")),
+        QByteArray(" Sorry, this IL information is not currently available.--- End of File --"));
     // The words in capitals are bulletin text, not the host's answer.
-    EXPECT_EQ(parse_warning_html(u("NOT CURRENTLY AVAILABLE"), QStringLiteral("IL")),
-              u("NOT CURRENTLY AVAILABLE\r\n--- End of File --"));
+    EXPECT_EQ(parse_warning_html("NOT CURRENTLY AVAILABLE", QStringLiteral("IL")),
+              QByteArray("NOT CURRENTLY AVAILABLE\r\n--- End of File --"));
 }
 
 TEST(TextCleaning, TheCountySectionRunsFromOneBeforeTheNameToTheNextDoubleDollar) {
-    const QString bulletin = u("ZONE FORECASTS FOR ILLINOIS\n"
-                               "ILZ013-\nCOOKSVILLE-MCLEAN-\nTONIGHT...CLEAR.\n$$\n"
-                               "ILZ014-\nCOOK-DUPAGE-\nTONIGHT...SNOW.\n$$\n"
-                               "ILZ099-\nWILL-\nTONIGHT...WINDY.\n");
+    const QByteArray bulletin("ZONE FORECASTS FOR ILLINOIS\n"
+                              "ILZ013-\nCOOKSVILLE-MCLEAN-\nTONIGHT...CLEAR.\n$$\n"
+                              "ILZ014-\nCOOK-DUPAGE-\nTONIGHT...SNOW.\n$$\n"
+                              "ILZ099-\nWILL-\nTONIGHT...WINDY.\n");
     const struct {
         const char* county;
         CastKind kind;
@@ -103,7 +109,7 @@ TEST(TextCleaning, TheCountySectionRunsFromOneBeforeTheNameToTheNextDoubleDollar
         const CountyCut cut =
             county_parse(row.kind, bulletin, QLatin1String(row.county), QStringLiteral("IL"));
         EXPECT_FALSE(cut.refused) << row.county;
-        EXPECT_EQ(cut.text, row.text ? u(row.text) : bulletin) << row.county;
+        EXPECT_EQ(cut.text, row.text ? QByteArray(row.text) : bulletin) << row.county;
         EXPECT_EQ(cut.message, u(row.message)) << row.county;
         EXPECT_EQ(cut.caption, u(row.caption)) << row.county;
         ASSERT_EQ(cut.status_texts.size(), row.statuses) << row.county;
