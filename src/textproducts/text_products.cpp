@@ -109,3 +109,16 @@ XcastRequest xcast_request(const QString& code, const QString& city, const QStri
                        .replace(QLatin1String("<Selection>"), selection);
     return request;
 }
+
+CaptionLocation location_from_main_caption(const QString& caption) {
+    CaptionLocation location;
+    const QString prefix = QStringLiteral("Nimbrix - ");
+    const QString display = caption.startsWith(prefix) ? caption.mid(prefix.size()) : QString();
+    const qsizetype comma = display.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        location.city = display.left(comma);
+        location.state = display.mid(comma + 2);
+    }
+    location.foreign = caption.indexOf(QLatin1Char('('), 1) >= 0;
+    return location;
+}

@@ -63,6 +63,20 @@ struct XcastRequest {
 XcastRequest xcast_request(const QString& code, const QString& city, const QString& state,
                            const QString& zip_text, const QString& census_selection);
 
+// The location the forecast window falls back on when current_location.state is empty, read
+// from the main window's caption "Nimbrix - " + display text: the text before the first comma
+// is the city, the text from the second character after it the state (both empty without a
+// comma). A "(" after the caption's first character marks a foreign location.
+struct CaptionLocation {
+    QString city;
+    QString state;
+    bool foreign = false;
+};
+CaptionLocation location_from_main_caption(const QString& caption);
+
+inline const QString foreign_location_message =
+    QStringLiteral("Sorry, at the moment, TEXT forecasts are only available for US States.");
+
 inline const QString xcast_idle = QStringLiteral(" Thank you for using Nimbrix...");
 inline const QString no_state_refusal = QStringLiteral(
     "A stats location has not been selected. You will need to select a location (under "

@@ -95,3 +95,25 @@ TEST(TextProducts, TheTableHoldsTenCommandsEachStartingOnItsOwnInput) {
     EXPECT_EQ(input_row(QStringLiteral("s1")), InputRow::State);
     EXPECT_EQ(input_row(QStringLiteral("s2")), InputRow::Zip);
 }
+
+TEST(TextProducts, TheMainCaptionGivesCityStateAndForeignMark) {
+    const struct {
+        const char* caption;
+        const char* city;
+        const char* state;
+        bool foreign;
+    } rows[] = {
+        {"Nimbrix - Chicago, IL", "Chicago", "IL", false},
+        {"Nimbrix - New_York, NY", "New_York", "NY", false},
+        {"Nimbrix - 60601 - Chicago, IL", "60601 - Chicago", "IL", false},
+        {"Nimbrix - Bombay, India (O)", "Bombay", "India (O)", true},
+        {"Nimbrix - Chicago", "", "", false},
+        {"Nimbrix", "", "", false},
+    };
+    for (const auto& row : rows) {
+        const CaptionLocation l = location_from_main_caption(QLatin1String(row.caption));
+        EXPECT_EQ(l.city, QLatin1String(row.city)) << row.caption;
+        EXPECT_EQ(l.state, QLatin1String(row.state)) << row.caption;
+        EXPECT_EQ(l.foreign, row.foreign) << row.caption;
+    }
+}
