@@ -59,16 +59,19 @@ def name_key(name):
 def zone_county(parts, counties):
     """The county a zone's correlation row names. A row with a zone name of its own ('Lake and
     Peninsula, Bethel County, AK, US') names the county second; a row of three parts names the
-    zone ('Central Cook County, IL, US'), whose last words are the county."""
+    zone ('Central Cook County, IL, US'), whose last words are the county. Either may put a
+    direction before the county ('Eastern Union')."""
     name = capitals(COUNTY_SUFFIX.sub('', COUNTY_SUFFIX.sub('', parts[-3])))
     name = re.sub(r'^(CITY AND BOROUGH OF|MUNICIPALITY OF|BOROUGH OF) ', '', name)
-    if len(parts) > 3 or name_key(name) in counties:
-        return name
+    if name.startswith('CITY OF '):
+        name = name[len('CITY OF '):] + ' CITY'
     words = name.split(' ')
-    for start in range(1, len(words)):
+    for start in range(len(words)):
         rest = ' '.join(words[start:])
         if name_key(rest) in counties:
             return rest
+    if len(parts) > 3:
+        return name
     # Counties the census data no longer has (Connecticut's): the name without its direction.
     return re.sub(r'^(NORTHERN|SOUTHERN|EASTERN|WESTERN|CENTRAL) ', '', name)
 
