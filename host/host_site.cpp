@@ -1,8 +1,10 @@
 #include "host_site.h"
 
+#include "census_pages.h"
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
+#include "nws_products.h"
 
 #include <QUrl>
 
@@ -41,6 +43,21 @@ HostReply index_reply() {
         "</ul>\n<h2>Maker</h2>\n<ul>\n"
         "<li><a href=\"/assets/NimbrixCount.txt\">/assets/NimbrixCount.txt</a></li>\n"
         "<li><a href=\"/assets/nimbrixvs.txt\">/assets/nimbrixvs.txt</a></li>\n"
+        "</ul>\n<h2>NWS</h2>\n<ul>\n"
+        "<li><a href=\"/iwin/IL/zone.html\">/iwin/IL/zone.html</a></li>\n"
+        "<li><a href=\"/iwin/IL/shortterm.html\">/iwin/IL/shortterm.html</a></li>\n"
+        "<li><a href=\"/iwin/IL/public.html\">/iwin/IL/public.html</a>, "
+        "<a href=\"/iwin/IL/allwarnings.html\">allwarnings.html</a>, "
+        "<a href=\"/iwin/IL/special.html\">special.html</a>, "
+        "<a href=\"/iwin/IL/hydro.html\">hydro.html</a></li>\n"
+        "</ul>\n<h2>Census</h2>\n<ul>\n"
+        "<li><a href=\"/statab/ranks/pg20.txt\">/statab/ranks/pg20.txt</a></li>\n"
+        "<li><a href=\"/statab/ranks/pg18.txt\">/statab/ranks/pg18.txt</a></li>\n"
+        "</ul>\n<h2>CensusLookup</h2>\n<ul>\n"
+        "<li><a href=\"/cdrom/lookup/CMD=RET/DB=C90STF3C1/LEV=STATE/SEL=17,Illinois/T=P1/T=P80\">"
+        "/cdrom/lookup/.../LEV=STATE/SEL=17,Illinois/T=P1/...</a></li>\n"
+        "<li><a href=\"/cdrom/lookup/CMD=RET/DB=C90STF3B/LEV=ZIP/SEL=60601/T=P1/T=P80\">"
+        "/cdrom/lookup/.../LEV=ZIP/SEL=60601/T=P1/...</a></li>\n"
         "</ul>\n</body>\n</html>\n");
     return page_reply(page);
 }
@@ -93,6 +110,10 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
     }
     if (path == version_path)
         return {200, maker_content_type, version_file_text()};
+    if (std::optional<HostReply> reply = answer_nws(request, now_utc))
+        return *reply;
+    if (std::optional<HostReply> reply = answer_census(request))
+        return *reply;
 
     std::optional<HostPlace> place;
     if (path == zip_path)

@@ -4,9 +4,11 @@
 #include "host_test_support.h"
 
 #include "app/conditions_parser.h"
+#include "census_pages.h"
 #include "host_server.h"
 #include "host_site.h"
 #include "host_text.h"
+#include "nws_products.h"
 
 #include <QProcess>
 
@@ -19,8 +21,8 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <string_view>
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -120,6 +122,9 @@ TEST(HostServer, AnswersEveryRoleOverHttp) {
         {"/cgi-bin/findweather/getForecast?query=60601", 200, conditions_content_type},
         {"/assets/NimbrixCount.txt", 200, maker_content_type},
         {"/assets/nimbrixvs.txt", 200, maker_content_type},
+        {"/iwin/IL/zone.html", 200, conditions_content_type},
+        {"/statab/ranks/pg18.txt", 200, census_text_content_type},
+        {"/cdrom/lookup/CMD=RET/LEV=ZIP/SEL=60601/T=P1", 200, conditions_content_type},
         {"/US/IL/Atlantis.html", 404, conditions_content_type},
         {"/US//.html", 404, conditions_content_type},
         {"/cgi-bin/findweather/getForecast?query=00000", 404, conditions_content_type},
@@ -215,15 +220,23 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
         {"/global/stations/07150", 404},
         {"/assets/nimbrixvs.TXT", 404},
         {"/assets/other.txt", 404},
+        {"/iwin/il/shortterm.html", 200},
+        {"/iwin//zone.html", 404},
+        {"/iwin/XX/zone.html", 404},
+        {"/iwin/IL/forecast.html", 404},
+        {"/iwin/IL/zone.html/x", 404},
+        {"/statab/ranks/pg19.txt", 404},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
-                  c.status)
+        EXPECT_EQ(
+            site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
+            c.status)
             << c.target;
 
     // The version file as the about box reads it: the 8 characters behind "Version#", or
     // fewer when the file ends sooner, are exactly the program's version.
-    const QByteArray version = site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
+    const QByteArray version =
+        site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
     const qsizetype marker = version.indexOf("Version#");
     ASSERT_GE(marker, 0);
     EXPECT_EQ(version.mid(marker + 8, 8), QByteArray(NIMBRIX_VERSION).left(8));
@@ -284,7 +297,15 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.readAllStandardOutput(),
-              encode_windows_1252(conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+              encode_windows_1252(
+                  conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--page", "/iwin/IL/zone.html", "--at", "2026-01-05T21"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              encode_windows_1252(*nws_page(NwsProduct::Zone, "IL", fixed_hour)));
 
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
     ASSERT_TRUE(process.waitForFinished(20000));
