@@ -236,8 +236,8 @@ void TfrmForecast::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmForecast::focus_window_changed(QWindow* now) {
-    const bool from_program = previous_focus_ != nullptr;
-    previous_focus_ = now;
+    const bool from_program = focus_was_in_program_;
+    focus_was_in_program_ = now != nullptr;
     if (!now || now != windowHandle() || !isVisible())
         return;
     if (!first_activation_pending_ && !from_program)

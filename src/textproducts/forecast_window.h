@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
 class QAction;
@@ -100,7 +99,9 @@ private:
     QWidget& main_;
     QLabel* status_label_;
     QString remembered_font_;
-    QPointer<QWindow> previous_focus_;
+    // Some window of this program had the focus before the last change (the window itself may
+    // be gone since: a closed message box).
+    bool focus_was_in_program_ = false;
     bool first_activation_pending_ = false;
     bool fetching_ = false;
 };
