@@ -5,13 +5,16 @@
 #include "app/splash.h"
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
+#include "textproducts/forecast_window.h"
 
 #include <QApplication>
 #include <QIcon>
 
 ProgramWindows::~ProgramWindows() {
-    // The splash refers to nothing; the main window goes last, taking the tray icon with it.
+    // The splash refers to nothing; the forecast window uses the main window's client; the main
+    // window goes last, taking the tray icon with it.
     frmPleaseWait.reset();
+    frmForecast.reset();
     Form1.reset();
 }
 
@@ -21,6 +24,11 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->Form1->show();
     windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
     windows->Form1->set_splash(windows->frmPleaseWait.get());
+    windows->frmForecast =
+        std::make_unique<TfrmForecast>(state, desktop, *windows->Form1->NMHTTP1, *windows->Form1);
+    TfrmForecast* forecast = windows->frmForecast.get();
+    windows->Form1->forecast_status = [forecast](const QString& text) { forecast->set_status(text); };
+    windows->frmPleaseWait->set_progress(35);
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1);
     windows->Form1->set_chooser(windows->frmLocation);

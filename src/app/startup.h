@@ -4,6 +4,7 @@
 
 class Desktop;
 class TForm1;
+class TfrmForecast;
 class TfrmLocation;
 class TfrmPleaseWait;
 struct ProgramState;
@@ -13,6 +14,7 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
+    std::unique_ptr<TfrmForecast> frmForecast;
     TfrmLocation* frmLocation = nullptr; // owned by the main window
     ~ProgramWindows();
 };
