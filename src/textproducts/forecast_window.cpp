@@ -213,7 +213,8 @@ void TfrmForecast::repaint_now() {
 void TfrmForecast::show_product(const QString& code) {
     state_.xcast_code = code;
     show();
-    raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) // it cannot raise
+        raise();
     activateWindow();
 }
 
