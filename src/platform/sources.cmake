@@ -5,6 +5,7 @@ target_sources(nimbrix_core PRIVATE
 )
 target_sources(nimbrix_forms PRIVATE
   platform/help_window.h platform/help_window.cpp
+  platform/line_printer.h platform/line_printer.cpp
   platform/qt_desktop.h platform/qt_desktop.cpp
   platform/wallpaper.h platform/wallpaper.cpp
 )
