@@ -362,10 +362,15 @@ QString zone_forecast_text(const HostPlace& place, long long hour_index) {
 }
 
 QString temperature_trend(int now, int later) {
+    // "IN THE LOWER 80S" reads "INTO THE LOWER 80S"; "AROUND ZERO" reads "TO AROUND ZERO".
+    const QString words = temperature_words(later);
+    const QString target = words.startsWith(QStringLiteral("IN "))
+                               ? QStringLiteral("INTO") + words.mid(2)
+                               : QStringLiteral("TO ") + words;
     if (later >= now + 3)
-        return QStringLiteral("RISING INTO THE ") + temperature_words(later).mid(7);
+        return QStringLiteral("RISING ") + target;
     if (later <= now - 3)
-        return QStringLiteral("FALLING INTO THE ") + temperature_words(later).mid(7);
+        return QStringLiteral("FALLING ") + target;
     return QStringLiteral("HOLDING STEADY");
 }
 
