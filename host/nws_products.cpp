@@ -52,12 +52,6 @@ const char* const day_names[] = {"MONDAY", "TUESDAY",  "WEDNESDAY", "THURSDAY",
 const char* const month_abbreviations[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                            "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-// A zone with the place its weather comes from.
-struct ZonePlace {
-    const NwsZone* zone;
-    HostPlace place;
-};
-
 std::optional<HostPlace> weather_place(const NwsZone& zone) {
     return zone.weather_key.contains(u'/') ? place_for_city_path(zone.weather_key)
                                            : place_for_zip(zone.weather_key);
