@@ -3,6 +3,7 @@
 #include "host_places.h"
 #include "host_text.h"
 #include "seeded_random.h"
+#include "textproducts/text_cleaning.h"
 
 #include <algorithm>
 #include <array>
@@ -15,34 +16,27 @@ const QString income_path = QStringLiteral("/statab/ranks/pg20.txt");
 const QString pay_path = QStringLiteral("/statab/ranks/pg18.txt");
 const QString lookup_prefix = QStringLiteral("/cdrom/lookup/");
 
+// A state of the program's census state list ("17-Illinois").
 struct CensusState {
-    const char* fips; // two digits
-    const char* name; // as the program's census state list spells it
+    QString fips; // two digits
+    QString name; // as the list spells it
 };
 
-// The 50 states and the District of Columbia with their FIPS codes.
-// clang-format off
-constexpr std::array<CensusState, 51> census_states{{
-    {"01", "Alabama"}, {"02", "Alaska"}, {"04", "Arizona"}, {"05", "Arkansas"},
-    {"06", "California"}, {"08", "Colorado"}, {"09", "Connecticut"}, {"10", "Delaware"},
-    {"11", "District of Columbia"}, {"12", "Florida"}, {"13", "Georgia"}, {"15", "Hawaii"},
-    {"16", "Idaho"}, {"17", "Illinois"}, {"18", "Indiana"}, {"19", "Iowa"}, {"20", "Kansas"},
-    {"21", "Kentucky"}, {"22", "Lousiana"}, {"23", "Maine"}, {"24", "Maryland"},
-    {"25", "Massachusetts"}, {"26", "Michigan"}, {"27", "Minnesota"}, {"28", "Mississippi"},
-    {"29", "Missouri"}, {"30", "Montana"}, {"31", "Nebraska"}, {"32", "Nevada"},
-    {"33", "New Hampshire"}, {"34", "New Jersey"}, {"35", "New Mexico"}, {"36", "New York"},
-    {"37", "North Carolina"}, {"38", "North Dakota"}, {"39", "Ohio"}, {"40", "Oklahoma"},
-    {"41", "Oregon"}, {"42", "Pennsylvania"}, {"44", "Rhode Island"}, {"45", "South Carolina"},
-    {"46", "South Dakota"}, {"47", "Tennessee"}, {"48", "Texas"}, {"49", "Utah"},
-    {"50", "Vermont"}, {"51", "Virginia"}, {"53", "Washington"}, {"54", "West Virginia"},
-    {"55", "Wisconsin"}, {"56", "Wyoming"},
-}};
-// clang-format on
+// The list's 51 states and the District of Columbia, without its "None".
+const std::vector<CensusState>& census_states() {
+    static const std::vector<CensusState> states = [] {
+        std::vector<CensusState> out;
+        for (const QString& entry : census_state_list())
+            if (entry.size() > 3 && entry[2] == u'-')
+                out.push_back({entry.left(2), entry.mid(3)});
+        return out;
+    }();
+    return states;
+}
 
-// The name a table prints: the census list keeps the program's spelling "Lousiana".
+// The name a table prints: the list keeps the program's spelling "Lousiana".
 QString printed_name(const CensusState& state) {
-    const QString name = QString::fromLatin1(state.name);
-    return name == u"Lousiana" ? QStringLiteral("Louisiana") : name;
+    return state.name == u"Lousiana" ? QStringLiteral("Louisiana") : state.name;
 }
 
 // A sample figure in [low, high) for a key and a quantity.
@@ -74,9 +68,8 @@ QString ranking_table(const QString& number, const QString& title, const QString
     };
     std::vector<Row> rows;
     long long sum = 0;
-    for (const CensusState& s : census_states) {
-        rows.push_back(
-            {printed_name(s), sample_figure(QString::fromLatin1(s.fips), salt, low, high)});
+    for (const CensusState& s : census_states()) {
+        rows.push_back({printed_name(s), sample_figure(s.fips, salt, low, high)});
         sum += rows.back().value;
     }
     std::stable_sort(rows.begin(), rows.end(),
@@ -196,11 +189,10 @@ QString lookup_answer(const QString& path) {
             tables.append(part.mid(2));
     }
     if (level == u"STATE") {
-        for (const CensusState& s : census_states)
-            if (selection == QLatin1String(s.fips) + u',' + QLatin1String(s.name))
-                return detail_page(printed_name(s), QString::fromLatin1(s.fips),
-                                   sample_figure(QString::fromLatin1(s.fips), 1, 450000, 12000000),
-                                   tables);
+        for (const CensusState& s : census_states())
+            if (selection == s.fips + u',' + s.name)
+                return detail_page(printed_name(s), s.fips,
+                                   sample_figure(s.fips, 1, 450000, 12000000), tables);
     } else if (level == u"ZIP") {
         if (const std::optional<HostPlace> place = place_for_zip(selection))
             return detail_page(QStringLiteral("ZIP Code ") + selection + QStringLiteral(" (") +

@@ -39,7 +39,9 @@ const char* const usage_text =
     "\n"
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
-    "/assets/nimbrixvs.txt; anything else is a 404 page.\n";
+    "/assets/nimbrixvs.txt, /iwin/<ST>/{zone,shortterm,public,allwarnings,special,hydro}.html,\n"
+    "/statab/ranks/pg20.txt, /statab/ranks/pg18.txt, /cdrom/lookup/.../SEL=<selection>/...;\n"
+    "anything else is a 404 page.\n";
 
 struct Options {
     std::string host = "127.0.0.1";

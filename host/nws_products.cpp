@@ -52,12 +52,6 @@ const char* const day_names[] = {"MONDAY", "TUESDAY",  "WEDNESDAY", "THURSDAY",
 const char* const month_abbreviations[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                            "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-// A zone with the place its weather comes from.
-struct ZonePlace {
-    const NwsZone* zone;
-    HostPlace place;
-};
-
 std::optional<HostPlace> weather_place(const NwsZone& zone) {
     return zone.weather_key.contains(u'/') ? place_for_city_path(zone.weather_key)
                                            : place_for_zip(zone.weather_key);
@@ -362,10 +356,15 @@ QString zone_forecast_text(const HostPlace& place, long long hour_index) {
 }
 
 QString temperature_trend(int now, int later) {
+    // "IN THE LOWER 80S" reads "INTO THE LOWER 80S"; "AROUND ZERO" reads "TO AROUND ZERO".
+    const QString words = temperature_words(later);
+    const QString target = words.startsWith(QStringLiteral("IN "))
+                               ? QStringLiteral("INTO") + words.mid(2)
+                               : QStringLiteral("TO ") + words;
     if (later >= now + 3)
-        return QStringLiteral("RISING INTO THE ") + temperature_words(later).mid(7);
+        return QStringLiteral("RISING ") + target;
     if (later <= now - 3)
-        return QStringLiteral("FALLING INTO THE ") + temperature_words(later).mid(7);
+        return QStringLiteral("FALLING ") + target;
     return QStringLiteral("HOLDING STEADY");
 }
 
