@@ -54,6 +54,21 @@ constexpr TextProduct products[] = {
 
 constexpr const char* bulletin_codes[] = {"f", "n", "p", "w", "sw", "h"};
 
+// A request line cannot hold a blank or a control character: those (and anything outside
+// ASCII) go as "%XX" of their UTF-8 bytes; everything else stands as it is.
+QString request_path_text(const QString& path) {
+    QString out;
+    out.reserve(path.size());
+    for (const char c : path.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F)
+            out += QStringLiteral("%%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += QLatin1Char(c);
+    }
+    return out;
+}
+
 } // namespace
 
 std::span<const TextProduct> text_products() {
@@ -104,9 +119,9 @@ XcastRequest xcast_request(const QString& code, const QString& city, const QStri
     }
     const QString selection = row->input == InputRow::Zip ? zip_text : census_selection;
     request.host_role = QLatin1String(row->host_role);
-    request.path = QString::fromLatin1(row->path)
-                       .replace(QLatin1String("<State>"), state)
-                       .replace(QLatin1String("<Selection>"), selection);
+    request.path = request_path_text(QString::fromLatin1(row->path)
+                                         .replace(QLatin1String("<State>"), state)
+                                         .replace(QLatin1String("<Selection>"), selection));
     return request;
 }
 

@@ -59,7 +59,8 @@ struct XcastRequest {
 
 // The request for `code`: start status and caption from the table (a code outside it is
 // served as the forecast), the path with the state code, the census selection or the zip, or
-// a refusal: a bulletin without a state code, a zip of fewer than 5 characters.
+// a refusal: a bulletin without a state code, a zip of fewer than 5 characters. Blanks and
+// control characters in the path go as "%XX" ("11,District%20of%20Columbia").
 XcastRequest xcast_request(const QString& code, const QString& city, const QString& state,
                            const QString& zip_text, const QString& census_selection);
 

@@ -136,6 +136,11 @@ TEST_F(TextProducts, EachProductForChicago) {
          "F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/LEV=STATE/SEL=17,Illinois" +
              detail_tail,
          "Illinois", "", true},
+        {"s1", "11-District of Columbia", "Nimbrix - Census Detail by State",
+         "/cdrom/lookup/906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/"
+         "F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/LEV=STATE/SEL=11,District%20of%20Columbia" +
+             detail_tail,
+         "District of Columbia (sample figures", "", true},
         {"s2", "60601", "Nimbrix - Census Detail by Zip",
          "/cdrom/lookup/906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/"
          "FMT=HTML/LEV=ZIP/SEL=60601" +
@@ -224,7 +229,7 @@ TEST_F(TextProducts, RefusalsMakeNoRequest) {
     EXPECT_EQ(desktop.messages(), QStringList{foreign_location_message});
     forecast->btnGetit->click();
     EXPECT_TRUE(requested());
-    EXPECT_EQ(form->NMHTTP1->request_path(), QStringLiteral("/iwin/India (O)/zone.html"));
+    EXPECT_EQ(form->NMHTTP1->request_path(), QStringLiteral("/iwin/India%20(O)/zone.html"));
 }
 
 TEST_F(TextProducts, PublicInformationIsFetchedAgainOnAReturnFromTheProgramOnly) {

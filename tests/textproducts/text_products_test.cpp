@@ -72,6 +72,17 @@ TEST(TextProducts, BulletinsWithoutAStateAndShortZipsAreRefusedBeforeAnyRequest)
         EXPECT_TRUE(r.path.isEmpty()) << row.code;
         EXPECT_EQ(r.caption.isEmpty(), !row.captioned) << row.code;
     }
+    // A blank cannot stand in the request line.
+    EXPECT_TRUE(
+        xcast_request(QStringLiteral("s1"), {}, {}, {}, QStringLiteral("11,District of Columbia"))
+            .path.contains(QLatin1String("/SEL=11,District%20of%20Columbia/T=P1/")));
+    EXPECT_EQ(xcast_request(QStringLiteral("f"), QStringLiteral("Bombay"),
+                            QStringLiteral("India (O)"), {}, {})
+                  .path,
+              QStringLiteral("/iwin/India%20(O)/zone.html"));
+    EXPECT_TRUE(xcast_request(QStringLiteral("s2"), {}, {}, QStringLiteral("6\t0\r\n1"), {})
+                    .path.contains(QLatin1String("SEL=6%090%0D%0A1/")));
+
     // The census tables need no state.
     for (const char* code : {"s1", "si", "ss"})
         EXPECT_TRUE(xcast_request(QLatin1String(code), {}, {}, {}, {}).refusal.isEmpty()) << code;
