@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "net/http_rules.h"
 #include "net/nmhttp.h"
 #include "platform/line_printer.h"
 #include "settings/settings_store.h"
@@ -23,6 +24,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -168,7 +174,9 @@ TEST_F(TextProducts, EachProductForChicago) {
             forecast->btnGetit->click();
         const QString text = shown();
         EXPECT_EQ(forecast->windowTitle(), QLatin1String(row.caption)) << row.code << row.input;
-        EXPECT_EQ(form->NMHTTP1->request_path(), row.path) << row.code << row.input;
+        // The client's request path holds at most 256 characters (the District's is longer).
+        EXPECT_EQ(form->NMHTTP1->request_path(), row.path.left(max_path_length))
+            << row.code << row.input;
         EXPECT_TRUE(text.contains(QLatin1String(row.shows))) << row.code << row.input;
         EXPECT_FALSE(text.contains(QLatin1Char('<'))) << row.code << row.input;
         EXPECT_EQ(desktop.messages().join(QString()), QLatin1String(row.message)) << row.code;
