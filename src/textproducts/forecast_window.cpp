@@ -1,14 +1,15 @@
 #include "textproducts/forecast_window.h"
 
-#include "app/page_text.h"
-#include "app/program_state.h"
 #include "net/nmhttp.h"
+#include "net/request_kinds.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
 #include "settings/color_text.h"
 #include "settings/display_colors.h"
 #include "settings/host_table.h"
 #include "settings/settings_store.h"
+#include "shared/page_text.h"
+#include "shared/program_state.h"
 #include "textproducts/text_cleaning.h"
 #include "textproducts/text_products.h"
 
@@ -143,7 +144,7 @@ void TfrmForecast::FormCreate() {
     btnGetit->setObjectName(QStringLiteral("btnGetit"));
     btnGetit->setGeometry(368, 256, 81, 25);
     btnGetit->setCursor(Qt::PointingHandCursor);
-    connect(btnGetit, &QPushButton::clicked, this, [this] { run(&TfrmForecast::btnGetitClick); });
+    connect_command(btnGetit, desktop_, [this] { btnGetitClick(); });
 
     setTabOrder(editCounty, btnGetit);
     setTabOrder(btnGetit, txtForecast);
@@ -166,7 +167,7 @@ void TfrmForecast::FormCreate() {
                        void (TfrmForecast::*handler)()) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+        connect_command(action, desktop_, [this, handler] { (this->*handler)(); });
         return action;
     };
     mnubgColor =
@@ -183,10 +184,10 @@ void TfrmForecast::FormCreate() {
     mnuPrint = item(mnuOptions, "mnuPrint", "&Print", &TfrmForecast::mnuPrintClick);
     mnuClose = MenuForecast->addAction(QStringLiteral("&Close"));
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
-    connect(mnuClose, &QAction::triggered, this, [this] { run(&TfrmForecast::mnuCloseClick); });
+    connect_command(mnuClose, desktop_, [this] { mnuCloseClick(); });
     mnuHelp = MenuForecast->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    connect(mnuHelp, &QAction::triggered, this, [this] { run(&TfrmForecast::mnuHelpClick); });
+    connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
 
     // Fixed border: the size is the design's and the user cannot change it.
     setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
@@ -522,9 +523,7 @@ void TfrmForecast::get_xcast() {
     QByteArray body;
     {
         Fetching running(fetching_);
-        client_.TimeOut = 60000;
-        client_.InputFileMode = false;
-        client_.OutputFileMode = false;
+        apply_request_kind(client_, RequestKind::TextProduct);
         client_.Get(QStringLiteral("http://") + host_address(request.host_role) + request.path);
         body = client_.Body;
     }
@@ -594,10 +593,7 @@ void TfrmForecast::get_xcast() {
 
 void open_html_forecast(TNMHTTP& client, Desktop& desktop) {
     const QString address = QStringLiteral("http://") + host_address(QStringLiteral("Conditions"));
-    client.TimeOut = 60000;
-    client.InputFileMode = false;
-    client.OutputFileMode = false;
-    client.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen - html forecast link");
+    apply_request_kind(client, RequestKind::ForecastLink);
     client.Get(address);
     client.Body.clear();
     desktop.open_url(address);

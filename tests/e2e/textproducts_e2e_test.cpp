@@ -1,9 +1,9 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
 #include "net/http_rules.h"
 #include "net/nmhttp.h"
 #include "platform/line_printer.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/host_process.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
@@ -68,6 +68,7 @@ protected:
     void start_forecast_window() {
         forecast = std::make_unique<TfrmForecast>(state, desktop, *form->NMHTTP1, *form);
         form->forecast_status = [this](const QString& text) { forecast->set_status(text); };
+        form->set_forecast(forecast.get());
         QObject::connect(forecast.get(), &TfrmForecast::status_changed,
                          [this](const QString& t) { statuses << t; });
     }
@@ -82,7 +83,12 @@ protected:
     void open(const char* code) {
         desktop.clear();
         statuses.clear();
-        forecast->show_product(QLatin1String(code));
+        const TextProduct* product = find_text_product(QLatin1String(code));
+        ASSERT_TRUE(product) << code;
+        auto* command = form->findChild<QAction*>(QLatin1String(product->menu_item));
+        ASSERT_TRUE(command && command->isEnabled()) << product->menu_item;
+        command->trigger();
+        ASSERT_EQ(state.xcast_code, QLatin1String(code));
         forecast->focus_window_changed(forecast->windowHandle());
     }
 
@@ -337,4 +343,15 @@ TEST_F(TextProducts, PrintingACountyForecastGivesEveryLineAndTheClosingLine) {
     }
     EXPECT_GT(lines, 5);
     EXPECT_TRUE(printed.mid(at).contains(QStringLiteral("[Printed from Nimbrix (by Corvalen).]")));
+}
+
+TEST_F(TextProducts, TheHtmlForecastVisitsTheConditionsHostThenOpensItInTheBrowser) {
+    form->mnuForecastHTML->trigger();
+    const QString address = QStringLiteral("http://") + host.address();
+    EXPECT_EQ(desktop.log(), QStringList{QStringLiteral("open_url: ") + address});
+    EXPECT_EQ(form->NMHTTP1->current_url(), address + QLatin1Char('/')); // the client adds the root
+    EXPECT_EQ(form->NMHTTP1->HeaderInfo.Referer,
+              QStringLiteral("Nimbrix by Corvalen - html forecast link"));
+    EXPECT_TRUE(form->NMHTTP1->Body.isEmpty());
+    EXPECT_TRUE(state.xcast_code.isEmpty());
 }
