@@ -4,9 +4,11 @@
 
 class Desktop;
 class TForm1;
+class TfrmAbout;
 class TfrmForecast;
 class TfrmLocation;
 class TfrmPleaseWait;
+class TfrmPref;
 struct ProgramState;
 
 // The windows of one run, in the order the start-up creates them.
@@ -14,6 +16,8 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
+    TfrmAbout* frmAbout = nullptr;       // owned by the main window
+    TfrmPref* frmPref = nullptr;         // owned by the main window
     std::unique_ptr<TfrmForecast> frmForecast;
     TfrmLocation* frmLocation = nullptr; // owned by the main window
     ~ProgramWindows();
