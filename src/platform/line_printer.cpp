@@ -1,6 +1,6 @@
 #include "platform/line_printer.h"
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 
 #include <QFontMetrics>
 #include <QPrinter>

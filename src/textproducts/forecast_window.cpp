@@ -1,7 +1,7 @@
 #include "textproducts/forecast_window.h"
 
 #include "app/page_text.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "net/nmhttp.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
