@@ -4,8 +4,8 @@
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
-#include "nws_products.h"
 #include "maker_pages.h"
+#include "nws_products.h"
 
 #include <QUrl>
 

@@ -42,8 +42,8 @@ const char* const usage_text =
     "\n"
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
-    "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city pages),\n"
-    "/iwin/<ST>/{zone,shortterm,public,allwarnings,special,hydro}.html,\n"
+    "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
+    "pages), /iwin/<ST>/{zone,shortterm,public,allwarnings,special,hydro}.html,\n"
     "/statab/ranks/pg20.txt, /statab/ranks/pg18.txt, /cdrom/lookup/.../SEL=<selection>/...;\n"
     "anything else is a 404 page.\n";
 
