@@ -30,10 +30,21 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
     Impl& d = *impl_;
     // Every reply ends its connection, as an HTTP/1.0 server does.
     d.server.set_keep_alive_max_count(1);
-    d.server.set_pre_routing_handler([&d](const httplib::Request& req, httplib::Response& res) {
+    // A request is logged before its reply goes out, so a client that waits for each reply
+    // finds the lines in the order of its requests.
+    const auto log_line = [&d](const httplib::Request& req, int status) {
+        if (!d.log)
+            return;
+        const std::lock_guard lock(d.log_mutex);
+        std::fprintf(d.log, "%s %s %d\n", req.method.c_str(), req.target.c_str(), status);
+        std::fflush(d.log);
+    };
+    d.server.set_pre_routing_handler([&d, log_line](const httplib::Request& req,
+                                                    httplib::Response& res) {
         if (req.method != "GET" && req.method != "HEAD") {
             res.status = 405;
             res.set_content("Method not allowed\n", maker_content_type);
+            log_line(req, res.status);
             return httplib::Server::HandlerResponse::Handled;
         }
         const HostRequest request = request_from_target(
@@ -55,14 +66,8 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
                     return true;
                 });
         }
+        log_line(req, res.status);
         return httplib::Server::HandlerResponse::Handled;
-    });
-    d.server.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {
-        if (!d.log)
-            return;
-        const std::lock_guard lock(d.log_mutex);
-        std::fprintf(d.log, "%s %s %d\n", req.method.c_str(), req.target.c_str(), res.status);
-        std::fflush(d.log);
     });
 }
 

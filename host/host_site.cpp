@@ -1,10 +1,12 @@
 #include "host_site.h"
 
+#include "census_pages.h"
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
 #include "image_host.h"
 #include "maker_pages.h"
+#include "nws_products.h"
 
 #include <QUrl>
 
@@ -73,6 +75,10 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
     }
     if (std::optional<HostReply> image = image_reply(request, now_utc))
         return *image;
+    if (std::optional<HostReply> reply = answer_nws(request, now_utc))
+        return *reply;
+    if (std::optional<HostReply> reply = answer_census(request))
+        return *reply;
 
     std::optional<HostPlace> place;
     if (path == zip_path)

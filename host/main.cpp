@@ -60,7 +60,9 @@ const char* const usage_text =
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
     "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
-    "pages), every image path of the image menus (GIF or JPEG files; a camera's JPEG\n"
+    "pages), /iwin/<ST>/{zone,shortterm,public,allwarnings,special,hydro}.html,\n"
+    "/statab/ranks/pg20.txt, /statab/ranks/pg18.txt, /cdrom/lookup/.../SEL=<selection>/...,\n"
+    "every image path of the image menus (GIF or JPEG files; a camera's JPEG\n"
     "takes ?size=WxH up to 4000x3000, e.g. /recent0.jpg?size=2560x1600); anything else\n"
     "is a 404 page.\n";
 

@@ -5,7 +5,7 @@
 #include "about/version_check.h"
 #include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
-#include "app/page_text.h"
+#include "shared/page_text.h"
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"
@@ -19,6 +19,7 @@
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
 #include "settings/settings_store.h"
+#include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
 
 #include <QAction>
@@ -362,24 +363,35 @@ void TForm1::create_menus() {
     mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
 
     mnuForecasts = top("mnuForecasts", "&Forecasts");
-    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast");
-    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version");
-    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version");
+    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast", true);
+    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version", true);
+    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
     mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
     mnu10dayPrecOutlook = sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
 
     mnuWarnings = top("mnuWarnings", "I&nformation");
-    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)");
-    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)");
+    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
+    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)", true);
     mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
-                                           "&Special Weather Statements (NWS)");
-    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)");
+                                           "&Special Weather Statements (NWS)", true);
+    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
     N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
     mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
-    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...");
-    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...");
-    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...");
-    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...");
+    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
+    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...", true);
+    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
+    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
+    command(ForecastTEXTversion1, &TForm1::ForecastTEXTversion1Click);
+    command(mnuNowcast, &TForm1::mnuNowcastClick);
+    command(mnuForecastHTML, &TForm1::mnuForecastHTMLClick);
+    command(PublicInformation1, &TForm1::PublicInformation1Click);
+    command(mnuWarningsAdvisories, &TForm1::mnuWarningsAdvisoriesClick);
+    command(mnuSpecialWeatherStatementsNWS1, &TForm1::mnuSpecialWeatherStatementsNWS1Click);
+    command(mnuHydrologicalDataNWS1, &TForm1::mnuHydrologicalDataNWS1Click);
+    command(mnuDetailbyUSState1, &TForm1::mnuDetailbyUSState1Click);
+    command(mnuDetailbyUSZip1, &TForm1::mnuDetailbyUSZip1Click);
+    command(mnuUSMHHIncomebyState1, &TForm1::mnuUSMHHIncomebyState1Click);
+    command(mnuCensusStateSal, &TForm1::mnuCensusStateSalClick);
 
     // The image commands, disabled, each in its menu: radar images before the local-radar item,
     // the population counters before the census submenu, the others at the end.
@@ -756,6 +768,23 @@ void TForm1::mnuStatsFontColor1Click() {
     run_display_color_command(DisplayColorCommand::StatsFontColor, state_, desktop_,
                               [this] { set_stats_font_color(); });
 }
+
+void TForm1::show_text_product(const char* code) {
+    if (frmForecast)
+        frmForecast->show_product(QLatin1String(code));
+}
+
+void TForm1::ForecastTEXTversion1Click() { show_text_product("f"); }
+void TForm1::mnuNowcastClick() { show_text_product("n"); }
+void TForm1::PublicInformation1Click() { show_text_product("p"); }
+void TForm1::mnuWarningsAdvisoriesClick() { show_text_product("w"); }
+void TForm1::mnuSpecialWeatherStatementsNWS1Click() { show_text_product("sw"); }
+void TForm1::mnuHydrologicalDataNWS1Click() { show_text_product("h"); }
+void TForm1::mnuDetailbyUSState1Click() { show_text_product("s1"); }
+void TForm1::mnuDetailbyUSZip1Click() { show_text_product("s2"); }
+void TForm1::mnuUSMHHIncomebyState1Click() { show_text_product("si"); }
+void TForm1::mnuCensusStateSalClick() { show_text_product("ss"); }
+void TForm1::mnuForecastHTMLClick() { open_html_forecast(*NMHTTP1, desktop_); }
 
 void TForm1::mnuClearlocationsClick() { clear_presets(desktop_, *this); }
 

@@ -25,6 +25,7 @@ class TNMHTTP;
 class TOnTray;
 class TfrmAbout;
 class TfrmPref;
+class TfrmForecast;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -63,6 +64,8 @@ public:
     // The preferences window and the about box that their commands show.
     void set_preferences(TfrmPref* preferences) { frmPref = preferences; }
     void set_about(TfrmAbout* about) { frmAbout = about; }
+    // The forecast window that the text-product commands show.
+    void set_forecast(TfrmForecast* forecast) { frmForecast = forecast; }
 
     // Progress texts of the client's events: into the forecast window's status line while it
     // serves a text product (xcast_code set), else into panel 0.
@@ -106,6 +109,17 @@ public:
     void mnuClearlocationsClick();
     void mnuRemoveaspecificlocation1Click();
     void mnuSortlocations1Click();
+    void ForecastTEXTversion1Click();
+    void mnuNowcastClick();
+    void PublicInformation1Click();
+    void mnuWarningsAdvisoriesClick();
+    void mnuSpecialWeatherStatementsNWS1Click();
+    void mnuHydrologicalDataNWS1Click();
+    void mnuDetailbyUSState1Click();
+    void mnuDetailbyUSZip1Click();
+    void mnuUSMHHIncomebyState1Click();
+    void mnuCensusStateSalClick();
+    void mnuForecastHTMLClick();
     void timer_startupTimer();
     void Timer1Timer();
     void mnuExit1Click();
@@ -142,6 +156,7 @@ public:
     TfrmLocation* frmLocation = nullptr;
     TfrmPref* frmPref = nullptr;
     TfrmAbout* frmAbout = nullptr;
+    TfrmForecast* frmForecast = nullptr;
 
     // The preferences' start-up list, also the working list of the preset rebuild.
     StartupChoices startup_choices;
@@ -199,6 +214,8 @@ private:
     void create_labels();
     void create_menus();
     void create_status_bar();
+    // A text-product command: the forecast window serves the code.
+    void show_text_product(const char* code);
     void create_pictures();
     void apply_stored_colors();
     void run(void (TForm1::*handler)());

@@ -10,14 +10,17 @@
 #include "platform/qt_desktop.h"
 #include "platform/single_instance.h"
 #include "settings/preferences_window.h"
+#include "textproducts/forecast_window.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
-    // The splash refers to nothing; the main window goes last, taking the tray icon with it.
+    // The splash refers to nothing; the forecast window uses the main window's client; the main
+    // window goes last, taking the tray icon with it.
     frmPleaseWait.reset();
+    frmForecast.reset();
     Form1.reset();
 }
 
@@ -34,6 +37,11 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmPref = new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
     form.set_preferences(windows->frmPref);
     windows->frmPleaseWait->set_progress(20);
+    windows->frmForecast = std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form);
+    TfrmForecast* forecast = windows->frmForecast.get();
+    form.forecast_status = [forecast](const QString& text) { forecast->set_status(text); };
+    form.set_forecast(forecast);
+    windows->frmPleaseWait->set_progress(35);
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);

@@ -5,6 +5,7 @@
 class Desktop;
 class TForm1;
 class TfrmAbout;
+class TfrmForecast;
 class TfrmLocation;
 class TfrmPleaseWait;
 class TfrmPref;
@@ -17,6 +18,7 @@ struct ProgramWindows {
     // Windows created behind the splash, each followed by a gauge step, are added here.
     TfrmAbout* frmAbout = nullptr;       // owned by the main window
     TfrmPref* frmPref = nullptr;         // owned by the main window
+    std::unique_ptr<TfrmForecast> frmForecast;
     TfrmLocation* frmLocation = nullptr; // owned by the main window
     ~ProgramWindows();
 };

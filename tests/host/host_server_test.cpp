@@ -4,10 +4,12 @@
 #include "host_test_support.h"
 
 #include "app/conditions_parser.h"
+#include "census_pages.h"
 #include "host_server.h"
 #include "host_site.h"
 #include "host_text.h"
 #include "locations/catalogue.h"
+#include "nws_products.h"
 
 #include <QProcess>
 #include <QUrl>
@@ -125,6 +127,9 @@ TEST(HostServer, AnswersEveryRoleOverHttp) {
         {"/cgi-bin/findweather/getForecast?query=60601", 200, conditions_content_type},
         {"/assets/NimbrixCount.txt", 200, maker_content_type},
         {"/assets/nimbrixvs.txt", 200, maker_content_type},
+        {"/iwin/IL/zone.html", 200, conditions_content_type},
+        {"/statab/ranks/pg18.txt", 200, census_text_content_type},
+        {"/cdrom/lookup/CMD=RET/LEV=ZIP/SEL=60601/T=P1", 200, conditions_content_type},
         {"/US/IL/Atlantis.html", 404, conditions_content_type},
         {"/US//.html", 404, conditions_content_type},
         {"/cgi-bin/findweather/getForecast?query=00000", 404, conditions_content_type},
@@ -243,6 +248,12 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
         {"/global/stations/07150", 404},
         {"/assets/nimbrixvs.TXT", 404},
         {"/assets/other.txt", 404},
+        {"/iwin/il/shortterm.html", 200},
+        {"/iwin//zone.html", 404},
+        {"/iwin/XX/zone.html", 404},
+        {"/iwin/IL/forecast.html", 404},
+        {"/iwin/IL/zone.html/x", 404},
+        {"/statab/ranks/pg19.txt", 404},
     };
     for (const Case& c : cases)
         EXPECT_EQ(
@@ -346,6 +357,13 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
                   {"--published-version", "1.31.0.0", "--page", "/assets/nimbrixvs.txt"});
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.readAllStandardOutput(), "Version#1.31.0.0");
+
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--page", "/iwin/IL/zone.html", "--at", "2026-01-05T21"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              encode_windows_1252(*nws_page(NwsProduct::Zone, "IL", fixed_hour)));
 
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
     ASSERT_TRUE(process.waitForFinished(20000));

@@ -43,6 +43,33 @@ bool RecordingDesktop::print_image(const QString& title, const QImage&) {
     return answer;
 }
 
+namespace {
+
+class RecordedTextJob : public TextPrintJob {
+public:
+    explicit RecordedTextJob(RecordingDesktop& desktop) : desktop_(desktop) {}
+    void write_line(const QString& line) override { desktop_.printed_lines << line; }
+    void close() override { desktop_.events.append({QStringLiteral("print_close"), {}}); }
+
+private:
+    RecordingDesktop& desktop_;
+};
+
+} // namespace
+
+std::unique_ptr<TextPrintJob>
+RecordingDesktop::open_text_job(const QString& title, const QString& font_family, int point_size) {
+    events.append(
+        {QStringLiteral("print_job"),
+         title + QLatin1Char('|') + font_family + QLatin1Char('|') + QString::number(point_size)});
+    const bool answer = !print_answers.empty() && print_answers.front();
+    if (!print_answers.empty())
+        print_answers.pop_front();
+    if (!answer)
+        return nullptr;
+    return std::make_unique<RecordedTextJob>(*this);
+}
+
 bool RecordingDesktop::open_url(const QString& url) {
     events.append({QStringLiteral("open_url"), url});
     return open_url_answer;

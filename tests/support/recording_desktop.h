@@ -14,7 +14,7 @@ class RecordingDesktop : public Desktop {
 public:
     struct Event {
         QString kind; // "message", "confirm", "beep", "color", "print_text", "print_image",
-                      // "open_url", "help", "wallpaper"
+                      // "print_job", "print_close", "open_url", "help", "wallpaper"
         QString text;
         Box box = Box::Information;
     };
@@ -25,6 +25,10 @@ public:
     std::optional<quint32> choose_color(quint32 initial_rgb) override;
     bool print_text(const QString& title, const QString& text, int point_size) override;
     bool print_image(const QString& title, const QImage& image) override;
+    // A text job takes its answer from print_answers too; its lines go to printed_lines and
+    // its closing to the log ("print_close").
+    std::unique_ptr<TextPrintJob> open_text_job(const QString& title, const QString& font_family,
+                                                int point_size) override;
     bool open_url(const QString& url) override;
     void show_help_contents() override;
     bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) override;
@@ -37,6 +41,7 @@ public:
     bool open_url_answer = true;
 
     QList<Event> events;
+    QStringList printed_lines;
 
     // The texts of the message boxes, in order.
     QStringList messages() const;
