@@ -6,3 +6,13 @@ target_sources(nimbrix_core PRIVATE
   images/jpeg_decoder.h images/jpeg_decoder.cpp
 )
 target_link_libraries(nimbrix_core PRIVATE JPEG::JPEG)
+
+target_sources(nimbrix_core PRIVATE
+  images/working_folder.h images/working_folder.cpp
+)
+# The picture controls and the image window.
+target_sources(nimbrix_forms PRIVATE
+  images/gif_movie.h images/gif_movie.cpp
+  images/gif_image.h images/gif_image.cpp
+  images/image_window.h images/image_window.cpp
+)

@@ -77,6 +77,13 @@ bool QtDesktop::print_image(const QString& title, const QImage& image) {
     return painter.end();
 }
 
+bool QtDesktop::print_dialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, visible_parent());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
 
 void QtDesktop::show_help_contents() {

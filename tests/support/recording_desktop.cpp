@@ -43,6 +43,17 @@ bool RecordingDesktop::print_image(const QString& title, const QImage&) {
     return answer;
 }
 
+bool RecordingDesktop::print_dialog(QPrinter& printer) {
+    events.append({QStringLiteral("print_dialog"), {}});
+    if (print_answers.empty())
+        return false;
+    const bool answer = print_answers.front();
+    print_answers.pop_front();
+    if (answer && choose_printer)
+        choose_printer(printer);
+    return answer;
+}
+
 bool RecordingDesktop::open_url(const QString& url) {
     events.append({QStringLiteral("open_url"), url});
     return open_url_answer;
