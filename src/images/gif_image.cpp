@@ -7,7 +7,9 @@
 
 TGIFImage::TGIFImage(QWidget* parent) : QLabel(parent) {}
 
-TGIFImage::~TGIFImage() { Clear(); }
+TGIFImage::~TGIFImage() {
+    Clear();
+}
 
 bool TGIFImage::LoadFromFile(const QString& path) {
     Clear();
@@ -40,8 +42,14 @@ void TGIFImage::Clear() {
     clear();
 }
 
-QImage TGIFImage::picture() const { return gif_ ? gif_->movie().currentImage() : QImage(); }
+QImage TGIFImage::picture() const {
+    return gif_ ? gif_->movie().currentImage() : QImage();
+}
 
-QSize TGIFImage::natural_size() const { return gif_ ? gif_->screen() : QSize(); }
+QSize TGIFImage::natural_size() const {
+    return gif_ ? gif_->screen() : QSize();
+}
 
-int TGIFImage::frame_count() const { return gif_ ? gif_->frames() : 0; }
+int TGIFImage::frame_count() const {
+    return gif_ ? gif_->frames() : 0;
+}

@@ -33,7 +33,8 @@ std::unique_ptr<GifMovie> GifMovie::open(QByteArray bytes, QString* error) {
     gif->movie_.setDevice(&gif->buffer_);
     gif->movie_.setFormat("gif");
     gif->movie_.setCacheMode(QMovie::CacheNone); // thousands of large frames would not fit
-    if (!gif->movie_.isValid() || !gif->movie_.jumpToFrame(0) || gif->movie_.currentImage().isNull()) {
+    if (!gif->movie_.isValid() || !gif->movie_.jumpToFrame(0) ||
+        gif->movie_.currentImage().isNull()) {
         if (error)
             *error = QStringLiteral("GIF picture cannot be shown");
         return nullptr;

@@ -76,7 +76,8 @@ TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWi
     for (const auto& item : items) {
         item.action = mnuOptions->addAction(QString::fromLatin1(item.caption));
         item.action->setObjectName(QLatin1String(item.name));
-        connect(item.action, &QAction::triggered, this, [this, handler = item.handler] { run(handler); });
+        connect(item.action, &QAction::triggered, this,
+                [this, handler = item.handler] { run(handler); });
     }
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -93,7 +94,9 @@ TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWi
     }
 }
 
-TfrmImage::~TfrmImage() { FormDestroy(); }
+TfrmImage::~TfrmImage() {
+    FormDestroy();
+}
 
 void TfrmImage::run(void (TfrmImage::*handler)()) {
     run_guarded(desktop_, [this, handler] { (this->*handler)(); });
@@ -116,7 +119,9 @@ void TfrmImage::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmImage::FormShow() { host_.minimize_main(); }
+void TfrmImage::FormShow() {
+    host_.minimize_main();
+}
 
 void TfrmImage::FormClose() {
     hide();
@@ -163,7 +168,9 @@ void TfrmImage::mnuSaveAsWallpaper1Click() {
         do_wallpaper();
 }
 
-QImage TfrmImage::client_image() const { return client->grab().toImage(); }
+QImage TfrmImage::client_image() const {
+    return client->grab().toImage();
+}
 
 void TfrmImage::mnuPrint1Click() {
     QPrinter printer;
@@ -185,9 +192,13 @@ void TfrmImage::mnuPrint1Click() {
     painter.end();
 }
 
-void TfrmImage::mnuClose1Click() { close(); }
+void TfrmImage::mnuClose1Click() {
+    close();
+}
 
-void TfrmImage::mnuHelpContentsF11Click() { desktop_.show_help_contents(); }
+void TfrmImage::mnuHelpContentsF11Click() {
+    desktop_.show_help_contents();
+}
 
 void TfrmImage::load_picture(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -8,3 +8,6 @@ target_sources(nimbrix_forms PRIVATE
   platform/qt_desktop.h platform/qt_desktop.cpp
   platform/wallpaper.h platform/wallpaper.cpp
 )
+if(NOT WIN32)
+  target_link_libraries(nimbrix_forms PUBLIC Qt6::DBus)
+endif()
