@@ -3,7 +3,7 @@
 #include "app/app_error.h"
 #include "app/program_state.h"
 #include "images/gif_image.h"
-#include "images/jpeg_decoder.h"
+#include "images/jpeg_image.h"
 #include "images/working_folder.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
@@ -204,11 +204,6 @@ void TfrmImage::load_picture(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg"))
         throw AppError(QStringLiteral("Unknown picture file extension .") + suffix);
-    const JpegPicture picture = decode_jpeg_file(path);
-    if (!picture.ok())
-        throw AppError(QStringLiteral("JPEG error: ") + picture.error);
-    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.constData()), picture.width,
-                       picture.height, qsizetype(picture.width) * 4, QImage::Format_RGB32);
-    Image1->setPixmap(QPixmap::fromImage(image)); // copies the pixels
+    Image1->setPixmap(QPixmap::fromImage(read_jpeg_image(path)));
     Image1->adjustSize();
 }

@@ -1,0 +1,21 @@
+#include "images/jpeg_image.h"
+
+#include "app/app_error.h"
+#include "images/jpeg_decoder.h"
+
+QImage to_image(JpegPicture picture) {
+    if (!picture.ok())
+        return QImage();
+    auto* pixels = new QByteArray(std::move(picture.pixels));
+    return QImage(
+        reinterpret_cast<uchar*>(pixels->data()), picture.width, picture.height,
+        qsizetype(picture.width) * 4, QImage::Format_RGB32,
+        [](void* owner) { delete static_cast<QByteArray*>(owner); }, pixels);
+}
+
+QImage read_jpeg_image(const QString& path) {
+    JpegPicture picture = decode_jpeg_file(path);
+    if (!picture.ok())
+        throw AppError(QStringLiteral("JPEG error: ") + picture.error);
+    return to_image(std::move(picture));
+}
