@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -295,4 +296,95 @@ TEST_F(Images, PrintPutsTheClientImageOnOnePdfPage) {
     EXPECT_LT(top_left.red(), 60) << top_left.name().toStdString();
     EXPECT_GT(lower.red(), 200) << lower.name().toStdString();
     EXPECT_GT(lower.green(), 180) << lower.name().toStdString();
+}
+
+TEST_F(Images, SaveAsWallpaperInstallsThePictureOnShowOrALeftOverBitmap) {
+    const struct {
+        const char* name;
+        QByteArray picture;
+        const char* file;
+        bool leftover;
+        QSize installed_size;
+    } rows[] = {
+        {"a JPEG camera", sample_jpeg(320, 240), "cam.jpg", false, QSize(320, 240)},
+        {"a GIF radar", sample_gif(300, 200), "MDR.GIF", false, QSize(300, 200)},
+        {"a bitmap left from before", sample_gif(300, 200), "MDR.GIF", true, QSize(7, 5)},
+    };
+    for (const auto& row : rows) {
+        ScriptedServer server({ScriptedServer::reply(ok_reply(row.picture))});
+        download(server.url(QStringLiteral("/x")), QLatin1String(row.file));
+        if (row.leftover)
+            ASSERT_TRUE(QImage(7, 5, QImage::Format_RGB32)
+                            .save(working(QStringLiteral("nimbrix.bmp")), "BMP"));
+        desktop.clear();
+        window.mnuSaveAsWallpaper1->trigger();
+        EXPECT_EQ(desktop.log(),
+                  QStringList{QStringLiteral("wallpaper: ") + installed() + QStringLiteral("|0")})
+            << row.name;
+        EXPECT_EQ(QImage(installed()).size(), row.installed_size) << row.name;
+        EXPECT_FALSE(QFile::exists(working(QStringLiteral("nimbrix.bmp")))) << row.name;
+        window.close();
+    }
+}
+
+TEST_F(Images, TheWeatherBankRadarIsCapturedFromTheWindowAtItsNaturalSize) {
+    ScriptedServer server({ScriptedServer::reply(
+        ok_reply(sample_gif(320, 260, {{0, 0, 320, 260}, {0, 0, 320, 260}, {0, 0, 320, 260}})))});
+    window.GIFImage1->Animate = true;
+    window.GIFImage1->CurrentFrame = 2;
+    download(server.url(QStringLiteral("/free/hrad/hr00us.gif")), QStringLiteral("hr00us.gif"),
+             QStringLiteral("Nimbrix - US Radar Image - WeatherBank, Inc."));
+    ASSERT_EQ(window.GIFImage1->frame_count(), 3);
+    QGuiApplication::clipboard()->clear();
+    window.mnuSaveAsWallpaper1->trigger();
+    EXPECT_EQ(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    EXPECT_EQ(window.size(), QSize(320, 260));
+    const QImage pasted = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(pasted.size(), window.client->size());
+    EXPECT_EQ(QImage(installed()).size(), window.client->size());
+    EXPECT_EQ(desktop.count(QStringLiteral("wallpaper")), 1);
+}
+
+TEST_F(Images, TheAutomaticWallpaperFetchesTheChosenImageAndInstallsIt) {
+    const struct {
+        const char* value; // nullptr: none stored
+        bool fetched;
+        bool desktop_takes_it;
+        QString last_status;
+    } rows[] = {
+        {nullptr, false, true, {}},
+        {"None", false, true, {}},
+        {"U.S. StormWatch", false, true, {}},
+        {"US Radar Image - Texas A&M", false, true, {}},
+        {"US Radar Image - Texas A&&M", true, true, QStringLiteral("Wallpaper updated...")},
+        {"US Radar Image - Texas A&&M", true, false,
+         QStringLiteral("Wallpaper not supported on this desktop")},
+    };
+    for (const auto& row : rows) {
+        ScriptedServer server({ScriptedServer::reply(ok_reply(sample_gif(300, 200)))});
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("TexasAM"),
+                      QStringLiteral("127.0.0.1:%1").arg(server.port()));
+        if (row.value)
+            write_setting(QStringLiteral("Settings"), QStringLiteral("AutoWallpaper"),
+                          QString::fromUtf8(row.value));
+        desktop.clear();
+        desktop.wallpaper_answer = row.desktop_takes_it;
+        main.statuses.clear();
+        state.auto_request = QStringLiteral("y");
+        run_guarded(desktop, [this] { images.auto_wallpaper(); });
+        const QString name = QString::fromUtf8(row.value ? row.value : "(none)");
+        EXPECT_EQ(server.connections(), row.fetched ? 1 : 0) << name.toStdString();
+        EXPECT_EQ(main.statuses.value(main.statuses.size() - 1), row.last_status)
+            << name.toStdString();
+        if (!row.fetched)
+            continue;
+        EXPECT_TRUE(
+            server.requests()[0].startsWith("GET /mcsat/mcimages/MDR/MDR.GIF HTTP/1.0\r\n"));
+        EXPECT_EQ(desktop.log(),
+                  QStringList{QStringLiteral("wallpaper: ") + installed() + QStringLiteral("|0")});
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(QFile::exists(working(QStringLiteral("MDR.GIF")))); // the download stays
+        EXPECT_TRUE(state.request_ok.isEmpty() && state.image_file.isEmpty() &&
+                    state.image_file_upper.isEmpty());
+    }
 }
