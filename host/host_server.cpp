@@ -36,13 +36,25 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
             res.set_content("Method not allowed\n", maker_content_type);
             return httplib::Server::HandlerResponse::Handled;
         }
-        const HostRequest request =
-            request_from_target(QString::fromUtf8(req.target.data(),
-                                                  static_cast<qsizetype>(req.target.size())));
+        const HostRequest request = request_from_target(
+            QString::fromUtf8(req.target.data(), static_cast<qsizetype>(req.target.size())));
         const HostReply reply = d.site.answer(request, d.clock());
         res.status = reply.status;
-        res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
-                        reply.content_type.toStdString());
+        if (reply.announce_length) {
+            res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
+                            reply.content_type.toStdString());
+        } else {
+            // No Content-Length and no chunks: the body runs until the connection closes.
+            res.set_content_provider(
+                reply.content_type.toStdString(),
+                [body = reply.body](std::size_t offset, httplib::DataSink& sink) {
+                    const auto size = static_cast<std::size_t>(body.size());
+                    if (offset < size)
+                        sink.write(body.constData() + offset, size - offset);
+                    sink.done();
+                    return true;
+                });
+        }
         return httplib::Server::HandlerResponse::Handled;
     });
     d.server.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {

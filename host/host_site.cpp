@@ -3,6 +3,7 @@
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
+#include "image_host.h"
 
 #include <QUrl>
 
@@ -93,6 +94,8 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
     }
     if (path == version_path)
         return {200, maker_content_type, version_file_text()};
+    if (std::optional<HostReply> image = image_reply(request, now_utc))
+        return *image;
 
     std::optional<HostPlace> place;
     if (path == zip_path)

@@ -13,6 +13,7 @@
 //               /cgi-bin/findweather/getForecast?query=<zip>
 //   Maker       /assets/NimbrixCount.txt (the number of usage pings since start),
 //               /assets/nimbrixvs.txt ("Version#" and the program's version)
+//   Image hosts every path of the image catalogue (image_host.h)
 // "/" lists the paths; anything else is a 404 page.
 
 struct HostRequest {
@@ -31,6 +32,8 @@ struct HostReply {
     int status = 200;
     QByteArray content_type;
     QByteArray body;
+    // False: the reply announces no Content-Length; the body ends where the server closes.
+    bool announce_length = true;
 };
 
 inline constexpr char conditions_content_type[] = "text/html; charset=windows-1252";

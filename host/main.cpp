@@ -5,6 +5,7 @@
 #include "host_site.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
@@ -171,6 +172,12 @@ int main(int argc, char** argv) {
             return usage_error("unknown option " + arg.toStdString());
         }
     }
+
+    // The pictures are drawn with QPainter, whose text needs a GUI application; the host
+    // needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
 
     HostSite site;
     if (page_mode)

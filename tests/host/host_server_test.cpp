@@ -19,8 +19,8 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <string_view>
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -169,6 +169,25 @@ TEST(HostServer, Http10ClientReadsThePageUntilTheServerCloses) {
     EXPECT_EQ(error_page.messages, (QStringList{parse_message_p1, parse_message_p2}));
 }
 
+// The Purdue radar's small "not available" picture comes without a Content-Length (and not
+// in chunks): an HTTP/1.0 client reads it up to the close. Its fallback announces its length.
+TEST(HostServer, PurdueRadarArrivesUntilTheCloseWithoutALength) {
+    RunningHost host;
+    const RawReply missing = raw_get(host.port, "/radar/rad_comp.gif");
+    EXPECT_TRUE(missing.closed_by_server);
+    EXPECT_TRUE(missing.head.startsWith("HTTP/1.1 200 ")) << missing.head.constData();
+    EXPECT_FALSE(missing.head.contains("Content-Length"));
+    EXPECT_FALSE(missing.head.contains("Transfer-Encoding"));
+    EXPECT_TRUE(missing.head.contains("Content-Type: image/gif"));
+    EXPECT_TRUE(missing.body.startsWith("GIF89a"));
+    EXPECT_LT(missing.body.size(), 10000);
+
+    const RawReply previous = raw_get(host.port, "/radar/previous/rad_comp-2.gif");
+    const QByteArray length_line = "Content-Length: " + QByteArray::number(previous.body.size());
+    EXPECT_TRUE(previous.head.contains(length_line));
+    EXPECT_GE(previous.body.size(), 10000);
+}
+
 TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
     std::FILE* log = std::tmpfile();
     ASSERT_NE(log, nullptr);
@@ -217,13 +236,15 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
         {"/assets/other.txt", 404},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
-                  c.status)
+        EXPECT_EQ(
+            site.answer(request_from_target(QString::fromLatin1(c.target)), fixed_hour).status,
+            c.status)
             << c.target;
 
     // The version file as the about box reads it: the 8 characters behind "Version#", or
     // fewer when the file ends sooner, are exactly the program's version.
-    const QByteArray version = site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
+    const QByteArray version =
+        site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
     const qsizetype marker = version.indexOf("Version#");
     ASSERT_GE(marker, 0);
     EXPECT_EQ(version.mid(marker + 8, 8), QByteArray(NIMBRIX_VERSION).left(8));
@@ -284,7 +305,16 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.readAllStandardOutput(),
-              encode_windows_1252(conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+              encode_windows_1252(
+                  conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
+
+    // Pictures come out as their file's bytes.
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--page", "/pix/temp4.gif", "--at", "2026-01-05T21"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              HostSite().answer(request_from_target("/pix/temp4.gif"), fixed_hour).body);
 
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
     ASSERT_TRUE(process.waitForFinished(20000));
