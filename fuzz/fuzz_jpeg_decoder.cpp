@@ -18,14 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const JpegPicture picture =
         decode_jpeg(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!picture.ok()) {
-        check(picture.pixels.isEmpty() && picture.width == 0 && picture.height == 0);
+        check(!picture.pixels && picture.width == 0 && picture.height == 0);
         return 0;
     }
     check(picture.width > 0 && picture.height > 0);
     check(qint64(picture.width) * picture.height <= jpeg_max_pixels);
-    check(picture.pixels.size() == qsizetype(picture.width) * picture.height * 4);
+    check(bool(picture.pixels));
     // Every pixel is opaque: the decoder filled the whole picture.
-    const auto* pixels = reinterpret_cast<const quint32*>(picture.pixels.constData());
+    const auto* pixels = reinterpret_cast<const quint32*>(picture.pixels.get());
     for (qsizetype i = 0; i < qsizetype(picture.width) * picture.height; ++i)
         check((pixels[i] >> 24) == 0xFF);
     return 0;

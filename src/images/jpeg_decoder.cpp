@@ -6,7 +6,12 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
@@ -104,8 +109,8 @@ bool run_decoder(jpeg_decompress_struct& info, Failure& failure, jpeg_progress_m
     picture.width = int(info.output_width);
     picture.height = int(info.output_height);
     const qsizetype stride = qsizetype(info.output_width) * 4;
-    picture.pixels.resize(stride * picture.height);
-    auto* base = reinterpret_cast<JSAMPLE*>(picture.pixels.data());
+    picture.pixels.reset(PixelMemory::allocate(std::size_t(stride) * std::size_t(picture.height)));
+    JSAMPLE* base = picture.pixels.get();
     while (info.output_scanline < info.output_height) {
         JSAMPROW rows[16];
         const JDIMENSION wanted =
@@ -122,6 +127,28 @@ bool run_decoder(jpeg_decompress_struct& info, Failure& failure, jpeg_progress_m
 }
 
 } // namespace
+
+uchar* PixelMemory::allocate(std::size_t bytes) {
+    void* memory = nullptr;
+#ifdef Q_OS_LINUX
+    constexpr std::size_t huge_page = 2u << 20;
+    if (bytes >= 4 * huge_page) {
+        const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+        memory = std::aligned_alloc(huge_page, rounded);
+        if (memory)
+            madvise(memory, rounded, MADV_HUGEPAGE);
+    }
+#endif
+    if (!memory)
+        memory = std::malloc(bytes);
+    if (!memory)
+        throw std::bad_alloc();
+    return static_cast<uchar*>(memory);
+}
+
+void PixelMemory::operator()(uchar* pixels) const {
+    std::free(pixels);
+}
 
 JpegPicture decode_jpeg(const QByteArray& bytes) {
     JpegPicture picture;

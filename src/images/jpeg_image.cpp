@@ -6,11 +6,10 @@
 QImage to_image(JpegPicture picture) {
     if (!picture.ok())
         return QImage();
-    auto* pixels = new QByteArray(std::move(picture.pixels));
+    uchar* pixels = picture.pixels.release();
     return QImage(
-        reinterpret_cast<uchar*>(pixels->data()), picture.width, picture.height,
-        qsizetype(picture.width) * 4, QImage::Format_RGB32,
-        [](void* owner) { delete static_cast<QByteArray*>(owner); }, pixels);
+        pixels, picture.width, picture.height, qsizetype(picture.width) * 4, QImage::Format_RGB32,
+        [](void* owner) { PixelMemory()(static_cast<uchar*>(owner)); }, pixels);
 }
 
 QImage read_jpeg_image(const QString& path) {

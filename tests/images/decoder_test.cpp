@@ -7,8 +7,7 @@
 namespace {
 
 quint32 pixel(const JpegPicture& picture, int x, int y) {
-    return reinterpret_cast<const quint32*>(
-        picture.pixels.constData())[qsizetype(y) * picture.width + x];
+    return reinterpret_cast<const quint32*>(picture.pixels.get())[qsizetype(y) * picture.width + x];
 }
 
 bool near(quint32 rgb, int r, int g, int b) {
@@ -25,7 +24,7 @@ TEST(JpegDecoder, SoundPicturesDecodeToTheirSizeAndColours) {
         ASSERT_TRUE(picture.ok()) << picture.error.toStdString();
         EXPECT_EQ(picture.width, 64);
         EXPECT_EQ(picture.height, 48);
-        ASSERT_EQ(picture.pixels.size(), 64 * 48 * 4);
+        ASSERT_TRUE(picture.pixels);
         EXPECT_TRUE(near(pixel(picture, 0, 0), 0, 0, 128)) << std::hex << pixel(picture, 0, 0);
         EXPECT_TRUE(near(pixel(picture, 63, 47), 255, 255, 128))
             << std::hex << pixel(picture, 63, 47);
@@ -55,7 +54,7 @@ TEST(JpegDecoder, DamagedAndHostileFilesAreErrorsWithTheDecodersReason) {
         EXPECT_FALSE(picture.ok()) << row.name;
         EXPECT_TRUE(picture.error.startsWith(QLatin1String(row.reason)))
             << row.name << ": " << picture.error.toStdString();
-        EXPECT_TRUE(picture.pixels.isEmpty()) << row.name;
+        EXPECT_FALSE(picture.pixels) << row.name;
     }
 }
 

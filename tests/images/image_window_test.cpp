@@ -313,9 +313,10 @@ TEST_F(Images, SaveAsWallpaperInstallsThePictureOnShowOrALeftOverBitmap) {
     for (const auto& row : rows) {
         ScriptedServer server({ScriptedServer::reply(ok_reply(row.picture))});
         download(server.url(QStringLiteral("/x")), QLatin1String(row.file));
-        if (row.leftover)
-            ASSERT_TRUE(QImage(7, 5, QImage::Format_RGB32)
-                            .save(working(QStringLiteral("nimbrix.bmp")), "BMP"));
+        const QImage leftover(7, 5, QImage::Format_RGB32);
+        if (row.leftover) {
+            ASSERT_TRUE(leftover.save(working(QStringLiteral("nimbrix.bmp")), "BMP"));
+        }
         desktop.clear();
         window.mnuSaveAsWallpaper1->trigger();
         EXPECT_EQ(desktop.log(),
