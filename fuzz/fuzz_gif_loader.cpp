@@ -3,7 +3,7 @@
 #include "images/gif_check.h"
 #include "images/gif_movie.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
 
@@ -17,7 +17,9 @@ void check(bool condition) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication app(*argc, *argv); // the image plug-ins and QMovie's timers
+    // QMovie keeps its frames as pixmaps, which need a GUI application.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
     return 0;
 }
 
