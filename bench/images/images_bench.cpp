@@ -6,7 +6,7 @@
 //                                      the window (offscreen) for a 4-megapixel JPEG served by
 //                                      nimbrix-host / the time of curl fetching it plus djpeg
 //                                      decoding it
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "images/image_commands.h"
 #include "images/image_window.h"
 #include "images/jpeg_decoder.h"

@@ -1,16 +1,19 @@
 #include "images/image_commands.h"
 
-#include "app/program_state.h"
 #include "images/gif_image.h"
+#include "images/image_catalogue.h"
 #include "images/image_window.h"
 #include "images/jpeg_image.h"
 #include "images/wallpaper_choices.h"
 #include "images/working_folder.h"
 #include "net/nmhttp.h"
+#include "net/request_kinds.h"
+#include "net/sock_errors.h"
 #include "platform/desktop.h"
 #include "platform/wallpaper.h"
 #include "settings/host_table.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +38,32 @@ ImageCommands::ImageCommands(ProgramState& state, Desktop& desktop, TNMHTTP& cli
     window_.do_wallpaper = [this] { do_wallpaper(); };
 }
 
+void ImageCommands::command(const ImageRow& row) {
+    if (client_.busy())
+        throw ESockError(QStringLiteral("Already connected"));
+    switch (row.extra) {
+    case ImageExtra::None:
+        break;
+    case ImageExtra::Animate:
+        window_.GIFImage1->Animate = true;
+        break;
+    case ImageExtra::AnimateFromFrame2:
+        window_.GIFImage1->Animate = true;
+        window_.GIFImage1->CurrentFrame = 2;
+        break;
+    case ImageExtra::PlainWindow:
+        window_.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+        window_.set_background(Qt::white);
+        break;
+    }
+    state_.request_url = image_url(row);
+    window_.setWindowTitle(QLatin1String(row.window_caption));
+    state_.image_file = QLatin1String(row.file);
+    do_image();
+    if (row.note)
+        desktop_.message(QLatin1String(row.note));
+}
+
 void ImageCommands::do_image() {
     // Whatever happens to this download, the window never shows an earlier picture as if it
     // were this one.
@@ -42,11 +71,7 @@ void ImageCommands::do_image() {
     window_.GIFImage1->Clear();
     for (;;) {
         state_.request_ok.clear();
-        client_.TimeOut = 90000;
-        client_.InputFileMode = true;
-        client_.OutputFileMode = false;
-        client_.ReportLevel = 16;
-        client_.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
+        apply_request_kind(client_, RequestKind::Image);
         const QString target = image_working_file(state_.image_file);
         client_.Body = QFile::encodeName(target);
         QFile::remove(target); // a download that fails leaves no older file behind

@@ -6,6 +6,7 @@ class Desktop;
 class ImageHost;
 class TNMHTTP;
 class TfrmImage;
+struct ImageRow;
 struct ProgramState;
 
 // The image commands' download and display, and the wallpaper steps: the main window's
@@ -16,6 +17,10 @@ public:
     ImageCommands(ProgramState& state, Desktop& desktop, TNMHTTP& client, ImageHost& host,
                   TfrmImage& window);
 
+    // One image command of the catalogue: the row's extras, URL, window caption and file, the
+    // download, then the row's note. Refused while the client serves another request, before
+    // anything changes.
+    void command(const ImageRow& row);
     // Downloads request_url into image_file and shows it in the image window (hidden while
     // auto_request is "y"). Errors of the client end the command.
     void do_image();

@@ -1,7 +1,7 @@
 #include "images/image_window.h"
 
-#include "app/app_error.h"
-#include "app/program_state.h"
+#include "shared/app_error.h"
+#include "shared/program_state.h"
 #include "images/gif_image.h"
 #include "images/jpeg_image.h"
 #include "images/working_folder.h"

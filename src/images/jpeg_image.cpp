@@ -1,6 +1,6 @@
 #include "images/jpeg_image.h"
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include "images/jpeg_decoder.h"
 
 QImage to_image(JpegPicture picture) {

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"
@@ -120,27 +120,27 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         {"mnuClearlocations", "Clear all locations", true},
         {"mnuRemoveaspecificlocation1", "Remove a specific location", true},
         {"mnuSortlocations1", "Sort locations", true},
-        {"mnuUSRadarAM", "&2 - US Radar Image - Texas A&&M", false},
+        {"mnuUSRadarAM", "&2 - US Radar Image - Texas A&&M", true},
         {"mnuLocalTVStationRadar1", "Local TV Station Radars...", false},
-        {"mnuUSSatInfRadarPurdue", "US Satellite/Infrared/Radar Image - Purdue", false},
-        {"mnuCamAlaskaAnchorage1", "Alaska - Anchorage", false},
-        {"mnuCamUtahAlta1", "Utah - Alta", false},
-        {"mnuUSStormWatch1", "U.S. StormWatch", false},
+        {"mnuUSSatInfRadarPurdue", "US Satellite/Infrared/Radar Image - Purdue", true},
+        {"mnuCamAlaskaAnchorage1", "Alaska - Anchorage", true},
+        {"mnuCamUtahAlta1", "Utah - Alta", true},
+        {"mnuUSStormWatch1", "U.S. StormWatch", true},
         {"mnuNowcast", "&Nowcast - Short term forecast", false},
         {"mnuForecastHTML", "Forecast - &HTML Version", false},
         {"ForecastTEXTversion1", "Forecast - &TEXT version", false},
-        {"mnu10Africa1", "&1 - Africa", false},
-        {"mnu10PrecSouthAsia1", "&a - South Asia", false},
-        {"mnu10MexicoCarribean1", "&7 - Mexico && Carribean", false},
-        {"mnu1and3monthUSPrecipitation1", "&3 - 1 and 3-month US Temper. && Precip. Outlook", false},
-        {"mnu12monthUSTemperatureOutlook1", "&4 - 12-month US Temperature Outlook", false},
-        {"mnu12monthUSPrecipitationOutlook1", "&5 - 12-month US Precipitation Outlook", false},
+        {"mnu10Africa1", "&1 - Africa", true},
+        {"mnu10PrecSouthAsia1", "&a - South Asia", true},
+        {"mnu10MexicoCarribean1", "&7 - Mexico && Carribean", true},
+        {"mnu1and3monthUSPrecipitation1", "&3 - 1 and 3-month US Temper. && Precip. Outlook", true},
+        {"mnu12monthUSTemperatureOutlook1", "&4 - 12-month US Temperature Outlook", true},
+        {"mnu12monthUSPrecipitationOutlook1", "&5 - 12-month US Precipitation Outlook", true},
         {"mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", false},
         {"PublicInformation1", "&Public Information (NWS)", false},
         {"mnuSpecialWeatherStatementsNWS1", "&Special Weather Statements (NWS)", false},
         {"mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", false},
-        {"mnuCurrWorldPop1", "Current World Population...", false},
-        {"mnuCurrentUSPopulation1", "Current US Population...", false},
+        {"mnuCurrWorldPop1", "Current World Population...", true},
+        {"mnuCurrentUSPopulation1", "Current US Population...", true},
         {"mnuDetailbyUSState1", "Detail by US State...", false},
         {"mnuDetailbyUSZip1", "Detail by US Zip...", false},
         {"mnuUSMHHIncomebyState1", "US Median HH Income by State...", false},
@@ -177,6 +177,38 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         EXPECT_EQ(a->text(), QLatin1String(captions[i]));
         EXPECT_FALSE(a->isVisible());
     }
+}
+
+TEST_F(MainWindow, ImageCommandsStandInTheirMenusInTheDesignOrder) {
+    auto names = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            list << (a->menu() ? a->menu()->objectName() : a->objectName());
+        return list;
+    };
+    const struct {
+        QMenu* menu;
+        QStringList items;
+    } rows[] = {
+        {form->mnuRadarImages,
+         {"mnuUSRadarPurdue", "mnuUSRadarAM", "mnuUSRadarYahoo", "mnuUSRadarwithTopAM",
+          "mnuUSRadarWeatherBank1", "mnuLocalTVStationRadar1"}},
+        {form->mnuImages,
+         {"mnuRadarImages", "mnuSatelliteImages", "mnuWeatherCams", "mnuUSStormWatch1"}},
+        {form->mnuForecasts,
+         {"mnuNowcast", "mnuForecastHTML", "ForecastTEXTversion1", "mnu10dayOutlook",
+          "mnu10dayPrecOutlook", "mnu1and3monthUSPrecipitation1", "mnu12monthUSTemperatureOutlook1",
+          "mnu12monthUSPrecipitationOutlook1"}},
+        {form->mnuWarnings,
+         {"mnuHydrologicalDataNWS1", "PublicInformation1", "mnuSpecialWeatherStatementsNWS1",
+          "mnuWarningsAdvisories", "N5", "mnuCurrWorldPop1", "mnuCurrentUSPopulation1",
+          "mnuGetCountyInfo1"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(names(row.menu), row.items) << row.menu->objectName().toStdString();
+    EXPECT_EQ(form->mnu10dayPrecOutlook->actions().value(3)->objectName(),
+              QStringLiteral("mnu10PrecContinentalUS1"));
+    EXPECT_EQ(form->mnuCurrWorldPop1, action("mnuCurrWorldPop1"));
 }
 
 TEST_F(MainWindow, ShowCentresTheWindowOnTheScreen) {

@@ -1,5 +1,5 @@
 #include "../app/print_qstring.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "image_samples.h"
 #include "images/gif_image.h"
 #include "images/image_commands.h"
