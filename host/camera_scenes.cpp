@@ -130,11 +130,18 @@ QImage camera_picture(const CameraSite& camera, const QDateTime& hour, QSize siz
     const QRgb far_colour =
         darker(camera.scene == SceneKind::Desert ? qRgb(170, 120, 90) : qRgb(90, 110, 130), light);
     const bool snowy_peaks = camera.scene == SceneKind::Mountains;
+    // The skyline of hills and peaks belongs to the camera, the same every hour.
+    const NoiseField terrain(seed);
     const auto ridge = [&](double base_y, double height, double roughness, std::uint64_t salt) {
         QPainterPath path;
         path.moveTo(0, h);
-        for (int x = 0; x <= w; x += 4) {
-            const double n = cloud_field.at(x / (roughness * sx) + salt * 31.0, salt * 7.0, 4);
+        for (int x = 0; x <= w; x += 3) {
+            const double u = x / (roughness * sx) + static_cast<double>(salt) * 31.0;
+            const double smooth = terrain.at(u, static_cast<double>(salt) * 7.0, 3);
+            const double sharp =
+                1.0 -
+                std::abs(2.0 * terrain.at(u * 3.1, static_cast<double>(salt) * 7.0 + 50, 2) - 1.0);
+            const double n = (0.7 * smooth + 0.3 * sharp) * 1.6 - 0.4;
             path.lineTo(x, base_y - height * n);
         }
         path.lineTo(w, h);
@@ -145,22 +152,29 @@ QImage camera_picture(const CameraSite& camera, const QDateTime& hour, QSize siz
     if (camera.scene == SceneKind::Mountains || camera.scene == SceneKind::Lake ||
         camera.scene == SceneKind::Desert || camera.scene == SceneKind::Sea ||
         camera.scene == SceneKind::City) {
-        const double height = camera.scene == SceneKind::Mountains ? 230 * sy : 90 * sy;
+        const double height = camera.scene == SceneKind::Mountains ? 250 * sy : 90 * sy;
+        const QPainterPath far = ridge(horizon + 10 * sy, height, 200, 1);
         painter.setBrush(QColor(far_colour));
-        painter.drawPath(ridge(horizon + 10 * sy, height, 220, 1));
+        painter.drawPath(far);
         if (snowy_peaks) {
-            painter.save();
-            painter.setClipPath(ridge(horizon + 10 * sy, height, 220, 1));
-            painter.fillRect(QRectF(0, 0, w, horizon - height * 0.55),
-                             QColor(darker(qRgb(245, 245, 250), light)));
-            painter.restore();
+            // Snow on the upper slopes: a band along the crest, above the snow line.
+            QPainterPath cap = far.subtracted(far.translated(0, 28 * sy));
+            QPainterPath above;
+            above.addRect(QRectF(0, 0, w, horizon - height * 0.45));
+            painter.setBrush(QColor(darker(qRgb(245, 245, 250), std::max(0.3, light))));
+            painter.drawPath(cap.intersected(above));
+            painter.setBrush(QColor(darker(qRgb(55, 80, 65), light)));
+            painter.drawPath(ridge(horizon + 12 * sy, height * 0.35, 110, 2));
         }
     }
     // Ground or water up to the bottom.
     QRgb ground = qRgb(70, 110, 55);
     if (camera.scene == SceneKind::Desert)
         ground = qRgb(190, 150, 100);
-    if (look.snow || (snowy_peaks && weather.temperature_f < 40))
+    const QDate local_date = QDateTime::fromMSecsSinceEpoch(unix_ms, QTimeZone::utc()).date();
+    const bool winter =
+        camera.place.latitude > 30 && (local_date.month() >= 11 || local_date.month() <= 4);
+    if (look.snow || (snowy_peaks && (winter || weather.temperature_f < 40)))
         ground = qRgb(235, 235, 240);
     const bool water = camera.scene == SceneKind::Lake || camera.scene == SceneKind::Sea ||
                        camera.scene == SceneKind::Falls || camera.scene == SceneKind::LaunchPad;

@@ -42,8 +42,11 @@ HostReply index_reply() {
         "</ul>\n<h2>Maker</h2>\n<ul>\n"
         "<li><a href=\"/assets/NimbrixCount.txt\">/assets/NimbrixCount.txt</a></li>\n"
         "<li><a href=\"/assets/nimbrixvs.txt\">/assets/nimbrixvs.txt</a></li>\n"
-        "</ul>\n</body>\n</html>\n");
-    return page_reply(page);
+        "</ul>\n");
+    QString images = QStringLiteral("<h2>Images</h2>\n<ul>\n");
+    for (const QString& path : image_paths())
+        images += QStringLiteral("<li><a href=\"%1\">%1</a></li>\n").arg(html_escaped(path));
+    return page_reply(page + images + QStringLiteral("</ul>\n</body>\n</html>\n"));
 }
 
 } // namespace

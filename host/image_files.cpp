@@ -137,11 +137,15 @@ Palette palette_for(const QList<QImage>& frames) {
     // The exact colours when there are at most 256 of them.
     std::vector<QRgb> seen;
     bool few = true;
+    QRgb last = 0;
     for (const QImage& frame : frames) {
         for (int y = 0; y < frame.height() && few; ++y) {
             const auto* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
             for (int x = 0; x < frame.width(); ++x) {
                 const QRgb c = row[x] | 0xff000000u;
+                if (c == last && !seen.empty())
+                    continue;
+                last = c;
                 if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
                     if (seen.size() == 256) {
                         few = false;

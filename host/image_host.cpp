@@ -2,6 +2,7 @@
 
 #include "camera_scenes.h"
 #include "image_files.h"
+#include "images/image_catalogue.h"
 #include "weather_maps.h"
 
 #include <QHash>
@@ -23,13 +24,11 @@ enum class Picture {
     Population
 };
 
-// One image path: the catalogue row's menu item and local file name, the path, and what the
-// picture shows. `arg` is the radar look, satellite view, seasonal page, outlook map number
-// (negative for precipitation), camera row or 1 for the world population.
-struct ImageRow {
+// What the picture of each image command shows. `arg` is the radar look, satellite view,
+// seasonal page, outlook map number (negative for precipitation), camera row or 1 for the
+// world population. Paths and file names come from the image catalogue.
+struct PictureRow {
     const char* item;
-    const char* file;
-    const char* path;
     Picture picture;
     int arg;
 };
@@ -37,67 +36,66 @@ struct ImageRow {
 constexpr int animated_frames = 6;
 
 // clang-format off
-const ImageRow image_rows[] = {
-    {"mnuUSRadarPurdue", "rad_comp.gif", "/radar/rad_comp.gif", Picture::RadarUnavailable, 0},
-    {"", "rad_comp-2.gif", "/radar/previous/rad_comp-2.gif", Picture::Radar, int(RadarLook::Purdue)},
-    {"mnuUSRadarAM", "MDR.GIF", "/mcsat/mcimages/MDR/MDR.GIF", Picture::Radar, int(RadarLook::TexasAM)},
-    {"mnuUSRadarYahoo", "nat_rad.wni.gif", "/graphics/radar/nat_rad.wni.gif", Picture::Radar, int(RadarLook::Yahoo)},
-    {"mnuUSRadarwithTopAM", "MDRTOPO.GIF", "/mcsat/mcimages/MDR/MDRTOPO.GIF", Picture::Radar, int(RadarLook::TexasAMTopo)},
-    {"mnuUSRadarWeatherBank1", "hr00us.gif", "/free/hrad/hr00us.gif", Picture::Radar, int(RadarLook::WeatherBank)},
-    {"mnuEuropeSat1", "europe.jpg", "/graphics/satellite/europe.jpg", Picture::Satellite, int(SatelliteView::EuropeVisible)},
-    {"mnuEuropeSatMeteo", "satt0.jpg", "/tpsreel/images/satt0.jpg", Picture::Satellite, int(SatelliteView::EuropeMeteo)},
-    {"mnuGlobalUWM", "latest_cmoll.gif", "/data/comp/latest_cmoll.gif", Picture::Satellite, int(SatelliteView::GlobalTemperature)},
-    {"mnuUSInfraredPurdue", "sat_ir_us.gif", "/satellite/sat_ir_us.gif", Picture::Satellite, int(SatelliteView::UsInfrared)},
-    {"mnuUSSatInfRadarPurdue", "sat_ir_rad.gif", "/satellite/sat_ir_rad.gif", Picture::Satellite, int(SatelliteView::UsInfraredRadar)},
-    {"mnuUSStormWatch1", "SWUS2D.gif", "/STORMWATCH/images/SWUS2D.gif", Picture::StormWatch, 0},
-    {"mnu1and3monthUSPrecipitation1", "page2.gif", "/products/predictions/multi_season/13_seasonal_outlooks/color/page2.gif", Picture::Seasonal, 2},
-    {"mnu12monthUSTemperatureOutlook1", "page3.gif", "/products/predictions/multi_season/13_seasonal_outlooks/color/page3.gif", Picture::Seasonal, 3},
-    {"mnu12monthUSPrecipitationOutlook1", "page4.gif", "/products/predictions/multi_season/13_seasonal_outlooks/color/page4.gif", Picture::Seasonal, 4},
-    {"mnuCurrWorldPop1", "pcwgif.gif", "/cgi-bin/ipc/pcwgif", Picture::Population, 1},
-    {"mnuCurrentUSPopulation1", "pcugif.gif", "/cgi-bin/pcugifd.pl?1", Picture::Population, 0},
-    {"mnu10Africa1", "temp10.gif", "/pix/temp10.gif", Picture::Outlook, 10},
-    {"mnu10Australia1", "temp7.gif", "/pix/temp7.gif", Picture::Outlook, 7},
-    {"mnu10CanadaAlaska1", "temp2.gif", "/pix/temp2.gif", Picture::Outlook, 2},
-    {"mnu10ContUS1", "temp1.gif", "/pix/temp1.gif", Picture::Outlook, 1},
-    {"mnu10EastAsia1", "temp5.gif", "/pix/temp5.gif", Picture::Outlook, 5},
-    {"mnu10Europe1", "temp4.gif", "/pix/temp4.gif", Picture::Outlook, 4},
-    {"mnu10MexicoCarribean1", "temp3.gif", "/pix/temp3.gif", Picture::Outlook, 3},
-    {"mnu10MidEast1", "temp9.gif", "/pix/temp9.gif", Picture::Outlook, 9},
-    {"mnu10SouthAmerica1", "temp8.gif", "/pix/temp8.gif", Picture::Outlook, 8},
-    {"mnu10SouthAsia1", "temp6.gif", "/pix/temp6.gif", Picture::Outlook, 6},
-    {"mnu10PrecAfrica", "prec10.gif", "/pix/prec10.gif", Picture::Outlook, -10},
-    {"mnu10PrecAustralia1", "prec7.gif", "/pix/prec7.gif", Picture::Outlook, -7},
-    {"mnu10PrecCanadaAlaska1", "prec2.gif", "/pix/prec2.gif", Picture::Outlook, -2},
-    {"mnu10PrecContinentalUS1", "prec1.gif", "/pix/prec1.gif", Picture::Outlook, -1},
-    {"mnu10PrecEastAsia1", "prec5.gif", "/pix/prec5.gif", Picture::Outlook, -5},
-    {"mnu10PrecEurope1", "prec4.gif", "/pix/prec4.gif", Picture::Outlook, -4},
-    {"mnu10PrecMexicoCarribean1", "prec3.gif", "/pix/prec3.gif", Picture::Outlook, -3},
-    {"mnu10PrecMidEast1", "prec9.gif", "/pix/prec9.gif", Picture::Outlook, -9},
-    {"mnu10PrecSouthAmerica1", "prec8.gif", "/pix/prec8.gif", Picture::Outlook, -8},
-    {"mnu10PrecSouthAsia1", "prec6.gif", "/pix/prec6.gif", Picture::Outlook, -6},
-    {"mnuCamAlaskaAnchorage1", "recent0.jpg", "/recent0.jpg", Picture::Camera, 0},
-    {"mnuCamArizonaPhoenix1", "camera80.jpg", "/Images/Cameras/camera80.jpg", Picture::Camera, 1},
-    {"mnuCamArkansasLittleRock1", "wxcam.jpg", "/weather/wxcam.jpg", Picture::Camera, 2},
-    {"mnuCamCaliforniaHollywood1", "hollysm.jpg", "/hollywood/images/hollysm.jpg", Picture::Camera, 3},
-    {"mnuCamCaliforniaLakeTahoeSugar1", "sugarpine.jpg", "/sierradsp/sugarpine.jpg", Picture::Camera, 4},
-    {"mnuCamCaliforniaSanFranciscoABC1", "roof_cam.jpg", "/news/images/roof_cam.jpg", Picture::Camera, 5},
-    {"mnuCamCaliforniaSanFranciscoCT1", "tower.jpg", "/images/tower.jpg", Picture::Camera, 6},
-    {"mnuCamCaliforniaYosemiteNatlParkHD1", "capture.jpg", "/halfdome/capture.jpg", Picture::Camera, 7},
-    {"mnuCamCanadaAlbertaBanff1", "fullsize.jpg", "/cam/images/fullsize.jpg", Picture::Camera, 8},
-    {"mnuCamCanadaAlbertaBanffBanffCtrArts1", "banffcam.jpeg", "/BanffCam/banffcam.jpeg", Picture::Camera, 9},
-    {"mnuCamCanadaOntarioNiagraFallsSheraton1", "falls.jpg", "/image/falls.jpg", Picture::Camera, 10},
-    {"mnuCamColoradoAspenCopperMtn1", "copper1.jpg", "/webcam/copper1.jpg", Picture::Camera, 11},
-    {"mnuCamColoradoAspenEldoraMtn1", "eldora.jpg", "/webcam/eldora.jpg", Picture::Camera, 12},
-    {"mnuCamColoradoAspenMJResort1", "wp.jpg", "/cams/wp.jpg", Picture::Camera, 13},
-    {"mnuCamColoradoPikesPeak1", "cam.jpg", "/peak_cam/cam.jpg", Picture::Camera, 14},
-    {"mnuCamFloridaNASA39B1", "chan6.gif", "/shuttle/countdown/video/chan6.gif", Picture::Camera, 15},
-    {"mnuCamHawaiiIslandofOahu1", "last.md.jpeg", "/pub/videocam/sunset/last.md.jpeg", Picture::Camera, 16},
-    {"mnuCamHawaiiMaui1", "m6.jpg", "/cams/m6.jpg", Picture::Camera, 17},
-    {"mnuCamMissouriStLouis1", "arch_backup.jpg", "/archcam/images/arch_backup.jpg", Picture::Camera, 18},
-    {"mnuCamTexasAustin1", "skycam.jpg", "/images/skycam.jpg", Picture::Camera, 19},
-    {"mnuCamTexasCollegeStationAM1", "view.gif", "/webcam/view.gif", Picture::Camera, 20},
-    {"mnuCamTexasDallas1", "view11.jpg", "/graphics/view11.jpg", Picture::Camera, 21},
-    {"mnuCamUtahAlta1", "current.gif", "/cams/current.gif", Picture::Camera, 22},
+const PictureRow picture_rows[] = {
+    {"mnuUSRadarPurdue", Picture::RadarUnavailable, 0},
+    {"mnuUSRadarAM", Picture::Radar, int(RadarLook::TexasAM)},
+    {"mnuUSRadarYahoo", Picture::Radar, int(RadarLook::Yahoo)},
+    {"mnuUSRadarwithTopAM", Picture::Radar, int(RadarLook::TexasAMTopo)},
+    {"mnuUSRadarWeatherBank1", Picture::Radar, int(RadarLook::WeatherBank)},
+    {"mnuEuropeSat1", Picture::Satellite, int(SatelliteView::EuropeVisible)},
+    {"mnuEuropeSatMeteo", Picture::Satellite, int(SatelliteView::EuropeMeteo)},
+    {"mnuGlobalUWM", Picture::Satellite, int(SatelliteView::GlobalTemperature)},
+    {"mnuUSInfraredPurdue", Picture::Satellite, int(SatelliteView::UsInfrared)},
+    {"mnuUSSatInfRadarPurdue", Picture::Satellite, int(SatelliteView::UsInfraredRadar)},
+    {"mnuUSStormWatch1", Picture::StormWatch, 0},
+    {"mnu1and3monthUSPrecipitation1", Picture::Seasonal, 2},
+    {"mnu12monthUSTemperatureOutlook1", Picture::Seasonal, 3},
+    {"mnu12monthUSPrecipitationOutlook1", Picture::Seasonal, 4},
+    {"mnuCurrWorldPop1", Picture::Population, 1},
+    {"mnuCurrentUSPopulation1", Picture::Population, 0},
+    {"mnu10Africa1", Picture::Outlook, 10},
+    {"mnu10Australia1", Picture::Outlook, 7},
+    {"mnu10CanadaAlaska1", Picture::Outlook, 2},
+    {"mnu10ContUS1", Picture::Outlook, 1},
+    {"mnu10EastAsia1", Picture::Outlook, 5},
+    {"mnu10Europe1", Picture::Outlook, 4},
+    {"mnu10MexicoCarribean1", Picture::Outlook, 3},
+    {"mnu10MidEast1", Picture::Outlook, 9},
+    {"mnu10SouthAmerica1", Picture::Outlook, 8},
+    {"mnu10SouthAsia1", Picture::Outlook, 6},
+    {"mnu10PrecAfrica", Picture::Outlook, -10},
+    {"mnu10PrecAustralia1", Picture::Outlook, -7},
+    {"mnu10PrecCanadaAlaska1", Picture::Outlook, -2},
+    {"mnu10PrecContinentalUS1", Picture::Outlook, -1},
+    {"mnu10PrecEastAsia1", Picture::Outlook, -5},
+    {"mnu10PrecEurope1", Picture::Outlook, -4},
+    {"mnu10PrecMexicoCarribean1", Picture::Outlook, -3},
+    {"mnu10PrecMidEast1", Picture::Outlook, -9},
+    {"mnu10PrecSouthAmerica1", Picture::Outlook, -8},
+    {"mnu10PrecSouthAsia1", Picture::Outlook, -6},
+    {"mnuCamAlaskaAnchorage1", Picture::Camera, 0},
+    {"mnuCamArizonaPhoenix1", Picture::Camera, 1},
+    {"mnuCamArkansasLittleRock1", Picture::Camera, 2},
+    {"mnuCamCaliforniaHollywood1", Picture::Camera, 3},
+    {"mnuCamCaliforniaLakeTahoeSugar1", Picture::Camera, 4},
+    {"mnuCamCaliforniaSanFranciscoABC1", Picture::Camera, 5},
+    {"mnuCamCaliforniaSanFranciscoCT1", Picture::Camera, 6},
+    {"mnuCamCaliforniaYosemiteNatlParkHD1", Picture::Camera, 7},
+    {"mnuCamCanadaAlbertaBanff1", Picture::Camera, 8},
+    {"mnuCamCanadaAlbertaBanffBanffCtrArts1", Picture::Camera, 9},
+    {"mnuCamCanadaOntarioNiagraFallsSheraton1", Picture::Camera, 10},
+    {"mnuCamColoradoAspenCopperMtn1", Picture::Camera, 11},
+    {"mnuCamColoradoAspenEldoraMtn1", Picture::Camera, 12},
+    {"mnuCamColoradoAspenMJResort1", Picture::Camera, 13},
+    {"mnuCamColoradoPikesPeak1", Picture::Camera, 14},
+    {"mnuCamFloridaNASA39B1", Picture::Camera, 15},
+    {"mnuCamHawaiiIslandofOahu1", Picture::Camera, 16},
+    {"mnuCamHawaiiMaui1", Picture::Camera, 17},
+    {"mnuCamMissouriStLouis1", Picture::Camera, 18},
+    {"mnuCamTexasAustin1", Picture::Camera, 19},
+    {"mnuCamTexasCollegeStationAM1", Picture::Camera, 20},
+    {"mnuCamTexasDallas1", Picture::Camera, 21},
+    {"mnuCamUtahAlta1", Picture::Camera, 22},
 };
 
 struct CameraRow {
@@ -142,21 +140,47 @@ QString bare_path(const char* path) {
     return question < 0 ? text : text.left(question);
 }
 
-const ImageRow* row_for_path(const QString& path) {
-    static const QHash<QString, const ImageRow*> by_path = [] {
-        QHash<QString, const ImageRow*> index;
-        for (const ImageRow& row : image_rows)
-            index.insert(bare_path(row.path), &row);
+// One path the image hosts answer: its local file name decides the format.
+struct ImagePath {
+    QString target; // as the program requests it, query included
+    QString file;
+    Picture picture;
+    int arg;
+};
+
+// The Purdue host's composite of two hours before, which no menu names: the program falls
+// back to it when "/radar/rad_comp.gif" is too small.
+const ImagePath purdue_previous{QStringLiteral("/radar/previous/rad_comp-2.gif"),
+                                QStringLiteral("rad_comp-2.gif"), Picture::Radar,
+                                int(RadarLook::Purdue)};
+
+// Every image path in catalogue order, then the Purdue fallback. A catalogue row without a
+// picture row has no path here (the tests list every row).
+const std::vector<ImagePath>& image_path_list() {
+    static const std::vector<ImagePath> list = [] {
+        std::vector<ImagePath> out;
+        for (const ImageRow& row : image_catalogue())
+            for (const PictureRow& picture : picture_rows)
+                if (qstrcmp(picture.item, row.item) == 0)
+                    out.push_back({QString::fromLatin1(row.path), QString::fromLatin1(row.file),
+                                   picture.picture, picture.arg});
+        out.push_back(purdue_previous);
+        return out;
+    }();
+    return list;
+}
+
+const ImagePath* path_for_request(const QString& path) {
+    static const QHash<QString, const ImagePath*> by_path = [] {
+        QHash<QString, const ImagePath*> index;
+        for (const ImagePath& p : image_path_list())
+            index.insert(bare_path(p.target.toLatin1().constData()), &p);
         return index;
     }();
     return by_path.value(path, nullptr);
 }
 
-bool is_gif(const char* file) {
-    return QString::fromLatin1(file).toUpper().contains(QStringLiteral(".GIF"));
-}
-
-CameraSite camera_site(int index, const char* path) {
+CameraSite camera_site(int index, const QString& path) {
     const CameraRow& row = camera_rows[index];
     CameraSite site;
     site.name = QString::fromLatin1(row.name);
@@ -168,7 +192,7 @@ CameraSite camera_site(int index, const char* path) {
     site.place.zone = state.endsWith(QStringLiteral("(O)"))
                           ? zone_for_foreign_place(state, row.latitude, row.longitude)
                           : zone_for_us_place(state, row.latitude, row.longitude);
-    site.place.seed_key = bare_path(path).mid(1);
+    site.place.seed_key = bare_path(path.toLatin1().constData()).mid(1);
     return site;
 }
 
@@ -185,7 +209,7 @@ QSize requested_size(const HostRequest& request) {
     return {w, h};
 }
 
-QByteArray image_bytes(const ImageRow& row, const QDateTime& hour, QSize size) {
+QByteArray image_bytes(const ImagePath& row, const QDateTime& hour, QSize size) {
     QList<QImage> frames;
     switch (row.picture) {
     case Picture::Radar:
@@ -208,16 +232,16 @@ QByteArray image_bytes(const ImageRow& row, const QDateTime& hour, QSize size) {
         frames.append(outlook_map(std::abs(row.arg), row.arg < 0, hour));
         break;
     case Picture::Camera:
-        frames.append(camera_picture(camera_site(row.arg, row.path), hour, size));
+        frames.append(camera_picture(camera_site(row.arg, row.target), hour, size));
         break;
     case Picture::Population:
         frames.append(population_picture(row.arg == 1, hour));
         break;
     }
-    return is_gif(row.file) ? gif_file(frames, 40) : jpeg_file(frames.first(), 85);
+    return is_gif_file(row.file) ? gif_file(frames, 40) : jpeg_file(frames.first(), 85);
 }
 
-// The last pictures made, by path, size and hour.
+// The last pictures made, by path, size and hour: at most 32 of them and 48 MB.
 class PictureCache {
 public:
     QByteArray get(const QString& key) {
@@ -230,24 +254,28 @@ public:
     void put(const QString& key, const QByteArray& bytes) {
         const std::lock_guard lock(mutex_);
         entries_.emplace_back(key, bytes);
-        while (entries_.size() > 32)
+        total_ += bytes.size();
+        while (entries_.size() > 32 || (total_ > 48 * 1024 * 1024 && entries_.size() > 1)) {
+            total_ -= entries_.front().second.size();
             entries_.pop_front();
+        }
     }
 
 private:
     std::mutex mutex_;
     std::deque<std::pair<QString, QByteArray>> entries_;
+    qsizetype total_ = 0;
 };
 
 } // namespace
 
 std::optional<HostReply> image_reply(const HostRequest& request, const QDateTime& now_utc) {
-    const ImageRow* row = row_for_path(request.path);
+    const ImagePath* row = path_for_request(request.path);
     if (!row)
         return std::nullopt;
     const QDateTime utc = now_utc.toUTC();
     const QDateTime hour(utc.date(), QTime(utc.time().hour(), 0), QTimeZone::utc());
-    const bool gif = is_gif(row->file);
+    const bool gif = is_gif_file(row->file);
     const QSize size =
         row->picture == Picture::Camera && !gif ? requested_size(request) : QSize(640, 480);
     static PictureCache cache;
@@ -266,7 +294,7 @@ std::optional<HostReply> image_reply(const HostRequest& request, const QDateTime
 
 QStringList image_paths() {
     QStringList paths;
-    for (const ImageRow& row : image_rows)
-        paths.append(QString::fromLatin1(row.path));
+    for (const ImagePath& p : image_path_list())
+        paths.append(p.target);
     return paths;
 }

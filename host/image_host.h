@@ -5,9 +5,10 @@
 #include <QDateTime>
 #include <optional>
 
-// The image hosts' answers: every picture of the image catalogue as a real GIF or JPEG file,
-// chosen by the catalogue row's local file name (".gif" GIF, ".jpg"/".jpeg" JPEG), made for the
-// UTC hour of the request and kept in a small cache per path, size and hour.
+// The image hosts' answers: the path of every row of the image catalogue
+// (images/image_catalogue.h) as a real GIF or JPEG file, chosen by the row's local file name
+// (".gif" GIF, ".jpg"/".jpeg" JPEG), made for the UTC hour of the request and kept in a small
+// cache per path, size and hour.
 //
 // The Purdue weather-processor host's "/radar/rad_comp.gif" is a small "not available" picture
 // sent without a Content-Length, as the real host did while its current composite was

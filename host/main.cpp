@@ -40,7 +40,9 @@ const char* const usage_text =
     "\n"
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
-    "/assets/nimbrixvs.txt; anything else is a 404 page.\n";
+    "/assets/nimbrixvs.txt, every image path of the image menus (GIF or JPEG files; a\n"
+    "camera's JPEG takes ?size=WxH up to 4000x3000, e.g. /recent0.jpg?size=2560x1600);\n"
+    "anything else is a 404 page. \"/\" lists them.\n";
 
 struct Options {
     std::string host = "127.0.0.1";

@@ -20,13 +20,15 @@ double hours_of(const QDateTime& t) {
     return static_cast<double>(t.toMSecsSinceEpoch()) / 3'600'000.0;
 }
 
-// Clouds and precipitation over the earth at a moment: two fields, one per six-hour knot,
-// blended, drifting east about 35 km an hour.
+// Clouds and precipitation over the earth at a moment: two fields, one per 18-hour knot,
+// blended, drifting east about 60 km an hour.
 class WeatherField {
 public:
     explicit WeatherField(double hours) : hours_(hours) {
-        const double knot = std::floor(hours / 6.0);
-        blend_ = smoothstep(0.0, 1.0, hours / 6.0 - knot);
+        const double knot = std::floor(hours / 18.0);
+        blend_ = hours / 18.0 - knot;
+        // Two independent fields blended have less contrast than either; this restores it.
+        spread_ = 1.0 / std::sqrt((1 - blend_) * (1 - blend_) + blend_ * blend_);
         const auto k = static_cast<std::uint64_t>(static_cast<long long>(knot));
         a_ = fields(k);
         b_ = fields(k + 1);
@@ -34,7 +36,7 @@ public:
 
     // Cloud cover, 0 (clear) to 1 (thick), with fewer clouds in the subtropics.
     double cloud(GeoPoint p) const {
-        const double x = (p.lon - 0.35 * hours_) / 9.0;
+        const double x = (p.lon - 0.7 * hours_) / 9.0;
         const double y = p.lat / 9.0;
         const double n = mixed(a_->clouds.at(x, y), b_->clouds.at(x, y));
         const double lat = std::abs(p.lat);
@@ -50,10 +52,10 @@ public:
     double echo_under(GeoPoint p, double c) const {
         if (c < 0.55)
             return 0.0;
-        const double x = (p.lon - 0.35 * hours_) / 2.6;
+        const double x = (p.lon - 0.7 * hours_) / 2.6;
         const double y = p.lat / 2.6;
         const double n = mixed(a_->cells.at(x, y, 4), b_->cells.at(x, y, 4));
-        return std::clamp((n * 0.8 + c * 0.35 - 0.66) * 3.2, 0.0, 1.0);
+        return std::clamp((n * 0.8 + c * 0.35 - 0.66) * 2.5, 0.0, 1.0);
     }
 
     // Cloud cover, precipitation and how cold the cloud tops are, 0 (low) to 1 (deep
@@ -92,10 +94,11 @@ private:
         return made;
     }
 
-    double mixed(double a, double b) const { return a + (b - a) * blend_; }
+    double mixed(double a, double b) const { return (a + (b - a) * blend_ - 0.5) * spread_ + 0.5; }
 
     double hours_;
     double blend_ = 0.0;
+    double spread_ = 1.0;
     std::shared_ptr<const Fields> a_;
     std::shared_ptr<const Fields> b_;
 };
@@ -643,7 +646,7 @@ struct OutlookRegion {
 // The outlook host's map numbers 1 to 10.
 // clang-format off
 const std::array<OutlookRegion, 10> outlook_regions = {{
-    {"Continental US", 22, 52, -127, -65, true},
+    {"Continental US", 24, 50, -125, -66, true},
     {"Canada & Alaska", 40, 75, -170, -50, true},
     {"Mexico & Caribbean", 5, 33, -120, -58, false},
     {"Europe", 34, 72, -12, 45, false},
@@ -797,7 +800,7 @@ void paint_season_panel(QPainter& painter, QRect area, const QString& caption,
 QList<QImage> radar_pictures(RadarLook look, const QDateTime& hour, int frames) {
     QList<QImage> out;
     for (int i = frames - 1; i >= 0; --i)
-        out.append(radar_picture(look, hour.addSecs(-900LL * i)));
+        out.append(radar_picture(look, hour.addSecs(-1200LL * i)));
     return out;
 }
 
@@ -822,7 +825,7 @@ QImage satellite_picture(SatelliteView view, const QDateTime& hour) {
 QList<QImage> storm_watch_pictures(const QDateTime& hour, int frames) {
     QList<QImage> out;
     for (int i = frames - 1; i >= 0; --i)
-        out.append(storm_watch_picture(hour.addSecs(-900LL * i), hour));
+        out.append(storm_watch_picture(hour.addSecs(-1200LL * i), hour));
     return out;
 }
 
@@ -890,7 +893,8 @@ QImage seasonal_page(int page, const QDateTime& hour) {
                            QStringLiteral("3-Month Temperature"), months, false, seed + 2);
         paint_season_panel(painter, QRect(20 + pw, 44 + ph, pw, ph),
                            QStringLiteral("3-Month Precipitation"), months, true, seed + 3);
-        paint_category_legend(painter, QRect(120, height - 40, width - 240, 36), false);
+        paint_category_legend(painter, QRect(10, height - 40, pw, 36), false);
+        paint_category_legend(painter, QRect(20 + pw, height - 40, pw, 36), true);
         return image;
     }
     const bool precipitation = page == 4;

@@ -15,11 +15,11 @@ enum class RadarLook {
     TexasAM,     // white states on blue water
     TexasAMTopo, // states shaded by height
     Yahoo,       // tan states, light blue water
-    WeatherBank, // dark states, one frame per quarter hour
+    WeatherBank, // dark states, animated
 };
 
 // US radar composites: echoes in green, yellow and red over the mainland states. `frames`
-// pictures, a quarter hour apart, the last at `hour`.
+// pictures, 20 minutes apart, the last at `hour`.
 QList<QImage> radar_pictures(RadarLook look, const QDateTime& hour, int frames);
 
 // The small picture the Purdue host serves while its current composite is missing.

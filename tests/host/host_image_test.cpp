@@ -6,6 +6,7 @@
 #include "image_decoding.h"
 #include "image_files.h"
 #include "image_host.h"
+#include "images/image_catalogue.h"
 #include "weather_maps.h"
 
 #include <gtest/gtest.h>
@@ -28,18 +29,27 @@ HostReply get(HostSite& site, const QString& target, const QDateTime& when = tes
 
 } // namespace
 
-TEST(HostImages, EveryImagePathAnswersADecodablePicture) {
+// Every row of the image catalogue: its path answers a picture in the format its local file
+// name says, animated for the rows that switch animation on.
+TEST(HostImages, EveryCatalogueRowAnswersAPictureOfItsFileFormat) {
     HostSite site;
-    const QStringList paths = image_paths();
-    ASSERT_EQ(paths.size(), 60); // 59 catalogue rows and the Purdue fallback
-    for (const QString& path : paths) {
-        const HostReply reply = get(site, path);
-        EXPECT_EQ(reply.status, 200) << path.toStdString();
+    const auto rows = image_catalogue();
+    ASSERT_EQ(rows.size(), 59u);
+    for (const ImageRow& row : rows) {
+        const QString file = QString::fromLatin1(row.file);
+        const HostReply reply = get(site, QString::fromLatin1(row.path));
+        EXPECT_EQ(reply.status, 200) << row.item;
+        EXPECT_EQ(reply.content_type, is_gif_file(file) ? "image/gif" : "image/jpeg") << row.item;
         const DecodedPicture picture = decode(reply);
-        EXPECT_TRUE(picture.ok) << path.toStdString() << " " << reply.content_type.constData();
-        EXPECT_GE(picture.width, 300) << path.toStdString();
-        EXPECT_GE(picture.height, 60) << path.toStdString();
+        EXPECT_TRUE(picture.ok) << row.item;
+        EXPECT_GE(picture.width, 300) << row.item;
+        EXPECT_GE(picture.height, 60) << row.item;
+        const bool animated =
+            row.extra == ImageExtra::Animate || row.extra == ImageExtra::AnimateFromFrame2;
+        EXPECT_EQ(picture.frames > 1, animated) << row.item;
     }
+    // The index lists the same paths and the Purdue fallback.
+    EXPECT_EQ(image_paths().size(), 60);
 }
 
 TEST(HostImages, FormatSizeAndFramesFollowTheRow) {
