@@ -167,11 +167,14 @@ TEST_F(ImageCommandsE2E, SeasonalNotesFollowTheDownloadAlsoAFailedOne) {
 }
 
 TEST_F(ImageCommandsE2E, ThePopulationCounterHasAWhiteWindowWithoutMaximizeBoxUntilItCloses) {
+    form->show();
     trigger("mnuCurrentUSPopulation1");
     ASSERT_TRUE(frmImage->isVisible());
+    EXPECT_TRUE(form->isMinimized()); // while the image is on show
     EXPECT_FALSE(frmImage->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(frmImage->client->palette().color(QPalette::Window), QColor(Qt::white));
     frmImage->close();
+    EXPECT_FALSE(form->isMinimized());
     EXPECT_TRUE(frmImage->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(frmImage->client->palette().color(QPalette::Window), QColor(0, 0, 0x80));
     EXPECT_FALSE(QFile::exists(working(QStringLiteral("pcugif.gif"))));
