@@ -6,11 +6,11 @@
 //                                      the window (offscreen) for a 4-megapixel JPEG served by
 //                                      nimbrix-host / the time of curl fetching it plus djpeg
 //                                      decoding it
-#include "shared/program_state.h"
 #include "images/image_commands.h"
 #include "images/image_window.h"
 #include "images/jpeg_decoder.h"
 #include "net/nmhttp.h"
+#include "shared/program_state.h"
 #include "support/host_process.h"
 #include "support/recording_desktop.h"
 

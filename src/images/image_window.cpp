@@ -1,12 +1,12 @@
 #include "images/image_window.h"
 
-#include "shared/app_error.h"
-#include "shared/program_state.h"
 #include "images/gif_image.h"
 #include "images/jpeg_image.h"
 #include "images/working_folder.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "shared/app_error.h"
+#include "shared/program_state.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "images/jpeg_image.h"
 
-#include "shared/app_error.h"
 #include "images/jpeg_decoder.h"
+#include "shared/app_error.h"
 
 QImage to_image(JpegPicture picture) {
     if (!picture.ok())

@@ -1,5 +1,4 @@
 #include "../app/print_qstring.h"
-#include "shared/program_state.h"
 #include "image_samples.h"
 #include "images/gif_image.h"
 #include "images/image_commands.h"
@@ -7,6 +6,7 @@
 #include "net/nmhttp.h"
 #include "platform/guarded.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/scripted_server.h"
 #include "support/temp_settings.h"
