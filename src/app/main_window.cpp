@@ -9,6 +9,7 @@
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"
+#include "images/image_commands.h"
 #include "net/nmhttp.h"
 #include "tray/tray_rule.h"
 #include "app/moon_phase.h"
@@ -393,8 +394,8 @@ void TForm1::create_menus() {
     command(mnuUSMHHIncomebyState1, &TForm1::mnuUSMHHIncomebyState1Click);
     command(mnuCensusStateSal, &TForm1::mnuCensusStateSalClick);
 
-    // The image commands, disabled, each in its menu: radar images before the local-radar item,
-    // the population counters before the census submenu, the others at the end.
+    // The image commands, each in its menu: radar images before the local-radar item, the
+    // population counters before the census submenu, the others at the end.
     for (const ImageRow& row : image_catalogue()) {
         auto* menu = findChild<QMenu*>(QLatin1String(row.menu));
         QAction* before = menu == mnuRadarImages ? mnuLocalTVStationRadar1
@@ -402,9 +403,11 @@ void TForm1::create_menus() {
                                                  : nullptr;
         auto* action = new QAction(QString::fromLatin1(row.caption), menu);
         action->setObjectName(QLatin1String(row.item));
-        action->setEnabled(false);
         menu->insertAction(before, action);
+        connect_command(action, desktop_,
+                        quiet_after_exit([this, item = QLatin1String(row.item)] { image_command(item); }));
     }
+    command(mnuLocalTVStationRadar1, &TForm1::mnuLocalTVStationRadar1Click);
     auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
     mnuUSStormWatch1 = image_item("mnuUSStormWatch1");
     mnu1and3monthUSPrecipitation1 = image_item("mnu1and3monthUSPrecipitation1");
@@ -832,6 +835,7 @@ void TForm1::Timer1Timer() {
     state_.current_location.location_text = *location;
     AutoRequest unattended(state_);
     Get_the_Stats();
+    auto_wallpaper();
 }
 
 void TForm1::show_moon_phase() {
@@ -854,6 +858,35 @@ void TForm1::show_moon_phase() {
     picture->setGeometry(moon_picture_rect);
     picture->show();
     picture->raise();
+}
+
+// Images.
+
+void TForm1::image_command(const QString& item) {
+    if (const ImageRow* row = find_image_row(item); row && images_)
+        images_->command(*row);
+}
+
+void TForm1::mnuLocalTVStationRadar1Click() {
+    desktop_.message(QStringLiteral("This section is still being tested..."));
+}
+
+void TForm1::minimize_main() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void TForm1::restore_main() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void TForm1::do_image() { images_->do_image(); }
+void TForm1::do_wallpaper() { images_->do_wallpaper(); }
+void TForm1::GetWinDir() { images_->GetWinDir(); }
+void TForm1::set_wallpaper(const QString& path) { images_->set_wallpaper(path); }
+void TForm1::update_auto_wallpaper() { images_->update_auto_wallpaper(); }
+
+void TForm1::auto_wallpaper() {
+    if (images_)
+        images_->auto_wallpaper();
 }
 
 // Commands.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/conditions_request.h"
+#include "images/image_window.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
 #include "settings/preferences_rules.h"
@@ -21,6 +22,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class Desktop;
+class ImageCommands;
 class TNMHTTP;
 class TOnTray;
 class TfrmAbout;
@@ -34,7 +36,11 @@ QIcon program_icon();
 // The main window: the labelled conditions readout, the status bar, the menu tree, the
 // start-up and automatic update timers, and the tray icon. Its handlers keep the names of
 // the commands they serve.
-class TForm1 : public QMainWindow, public PresetMenu, public ChooserHost, public ConditionsView {
+class TForm1 : public QMainWindow,
+               public PresetMenu,
+               public ChooserHost,
+               public ConditionsView,
+               public ImageHost {
     Q_OBJECT
 public:
     TForm1(ProgramState& state, Desktop& desktop, QWidget* parent = nullptr);
@@ -61,6 +67,20 @@ public:
     void set_splash(QWidget* splash) { splash_ = splash; }
     // The location chooser that "&Choose Location..." shows.
     void set_chooser(TfrmLocation* chooser) { frmLocation = chooser; }
+    // The image commands and the wallpaper steps, with the image window they fill.
+    void set_images(ImageCommands* images) { images_ = images; }
+
+    // ImageHost: the main window is minimized while an image is on show.
+    void minimize_main() override;
+    void restore_main() override;
+
+    // The image commands' download and the wallpaper steps (src/images/image_commands).
+    void do_image();
+    void do_wallpaper();
+    void GetWinDir();
+    void set_wallpaper(const QString& path);
+    void auto_wallpaper();
+    void update_auto_wallpaper();
     // The preferences window and the about box that their commands show.
     void set_preferences(TfrmPref* preferences) { frmPref = preferences; }
     void set_about(TfrmAbout* about) { frmAbout = about; }
@@ -122,6 +142,9 @@ public:
     void mnuForecastHTMLClick();
     void timer_startupTimer();
     void Timer1Timer();
+    // Every image command of the catalogue (mnuUSRadarPurdueClick ... mnuCamUtahAlta1Click).
+    void image_command(const QString& item);
+    void mnuLocalTVStationRadar1Click();
     void mnuExit1Click();
     void mnuHelpContentsClick();
     void mnuGeneralPreferences1Click();
@@ -235,4 +258,5 @@ private:
     bool first_paint_done_ = false;
     bool closing_ = false;
     ClientEvents* client_events_ = nullptr;
+    ImageCommands* images_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <optional>
 
 class QImage;
+class QPrinter;
 
 // A text print job whose pages fill line by line, a new page when one is full. close() ends
 // the job; write_line may throw an AppError when the printer fails.
@@ -41,6 +42,9 @@ public:
     // user cancels.
     virtual std::unique_ptr<TextPrintJob>
     open_text_job(const QString& title, const QString& font_family, int point_size) = 0;
+    // The print dialog alone (page numbers offered, printing to a file not): the chosen
+    // printer's settings go into printer; false when the user cancels.
+    virtual bool print_dialog(QPrinter& printer) = 0;
     // Hands a URL (web page or mailto:) to the desktop; false when nothing could open it.
     virtual bool open_url(const QString& url) = 0;
     // The help window at its contents page.

@@ -86,6 +86,12 @@ std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
     if (dialog.exec() != QDialog::Accepted)
         return nullptr;
     return std::make_unique<LinePrinter>(std::move(printer), font_family, point_size);
+
+bool QtDesktop::print_dialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, visible_parent());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }

@@ -13,3 +13,6 @@ target_sources(nimbrix_forms PRIVATE
   platform/single_instance.h platform/single_instance.cpp
   platform/wallpaper.h platform/wallpaper.cpp
 )
+if(NOT WIN32)
+  target_link_libraries(nimbrix_forms PUBLIC Qt6::DBus)
+endif()

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // A Desktop for tests: records every box, beep and request in order and answers from scripts
 // instead of waiting for a person. Unscripted confirmations answer No, colour dialogs Cancel,
@@ -29,6 +30,7 @@ public:
     // its closing to the log ("print_close").
     std::unique_ptr<TextPrintJob> open_text_job(const QString& title, const QString& font_family,
                                                 int point_size) override;
+    bool print_dialog(QPrinter& printer) override;
     bool open_url(const QString& url) override;
     void show_help_contents() override;
     bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) override;
@@ -39,6 +41,9 @@ public:
     std::deque<bool> print_answers;
     bool wallpaper_answer = true;
     bool open_url_answer = true;
+    // Runs when the print dialog is answered yes, in place of the user's choice of printer
+    // (a test points the printer at a PDF file).
+    std::function<void(QPrinter&)> choose_printer;
 
     QList<Event> events;
     QStringList printed_lines;
