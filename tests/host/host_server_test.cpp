@@ -202,6 +202,35 @@ TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
     EXPECT_FALSE(early.run());
 }
 
+TEST(HostServer, RefusesAPortThatIsInUse) {
+    RunningHost first;
+    ASSERT_GT(first.port, 0);
+    HostSite site;
+    HostServer second(site);
+    EXPECT_EQ(second.bind("127.0.0.1", first.port), -1);
+    EXPECT_EQ(second.bind_error(), "address in use");
+    // Every request still reaches the first server.
+    httplib::Client client("127.0.0.1", first.port);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(client.Get("/assets/NimbrixCount.txt"));
+    EXPECT_EQ(first.site.usage_count(), 5u);
+
+    QProcess program;
+    program.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--listen", QStringLiteral("127.0.0.1:%1").arg(first.port)});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardError().toStdString(),
+              "nimbrix-host: cannot listen on 127.0.0.1:" + std::to_string(first.port) +
+                  ": address in use\n");
+
+    // Once the port is free again it can be bound at once.
+    const int port = first.port;
+    first.stop();
+    EXPECT_EQ(second.bind("127.0.0.1", port), port);
+    EXPECT_EQ(second.bind_error(), "");
+}
+
 TEST(HostSite, AnswersPathsWithoutHttp) {
     HostSite site;
     struct Case {
