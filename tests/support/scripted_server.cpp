@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <chrono>
 #include <future>
+#include <sys/socket.h>
 
 ScriptedServer::ScriptedServer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
     std::promise<quint16> listening;
@@ -149,6 +150,14 @@ void ScriptedServer::play(QTcpSocket& socket, const Script& script, std::size_t 
             return;
         case Step::Kind::close:
             return;
+        case Step::Kind::reset: {
+            // No lingering: the close sends a reset.
+            const linger off{1, 0};
+            ::setsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &off,
+                         sizeof off);
+            socket.abort();
+            return;
+        }
         }
     }
 }

@@ -17,7 +17,7 @@
 class ScriptedServer {
 public:
     struct Step {
-        enum class Kind { read_request, send, delay, hold, close };
+        enum class Kind { read_request, send, delay, hold, close, reset };
         Kind kind;
         QByteArray data;
         int chunk = 0;    // send: bytes per write (0: all at once)
@@ -37,6 +37,8 @@ public:
     static Step hold() { return {Step::Kind::hold, {}}; }
     // Closes the connection (also done after the last step).
     static Step close() { return {Step::Kind::close, {}}; }
+    // Breaks the connection off with a reset instead of a close.
+    static Step reset() { return {Step::Kind::reset, {}}; }
 
     // The usual exchange: read the request, send the reply, close.
     static Script reply(const QByteArray& bytes) { return {read_request(), send(bytes)}; }
