@@ -117,8 +117,12 @@ void TNMHTTP::run_exchange() {
 
         const int code = ReplyCode;
         if (code >= 300 && code <= 398) {
-            if (has_cookie_)
+            if (has_cookie_) {
                 HeaderInfo.Cookie = QString::fromLatin1(cookie_);
+                adopted_cookie_ = HeaderInfo.Cookie;
+                cookie_host_ = Host;
+                cookie_port_ = Port;
+            }
             bool handled = false;
             Q_EMIT OnRedirect(handled);
             if (handled)
@@ -163,6 +167,10 @@ void TNMHTTP::build_request() {
         spec.info.UserId.clear();
         spec.info.Password.clear();
     }
+    // A cookie taken from a redirection goes back to the host and port that set it only.
+    if (!adopted_cookie_.isEmpty() && spec.info.Cookie == adopted_cookie_ &&
+        (Host.compare(cookie_host_, Qt::CaseInsensitive) != 0 || Port != cookie_port_))
+        spec.info.Cookie.clear();
     spec.extra = extra_;
     spec.data_length = OutputFileMode ? QFileInfo(QFile::decodeName(data_)).size() : data_.size();
     header_ = build_request_header(spec);

@@ -87,6 +87,9 @@ private:
     bool has_length_ = false;
     QString origin_host_; // where the call began: credentials go there only
     int origin_port_ = 0;
+    QString adopted_cookie_; // the cookie taken from a redirection, and who set it
+    QString cookie_host_;
+    int cookie_port_ = 0;
     TExStringList header_;
     bool in_request_ = false;
 };

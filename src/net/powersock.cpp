@@ -627,6 +627,7 @@ void TPowersock::SendBuffer(const char* data, qsizetype length) {
     if (!send_done_) {
         if (send_error_ != 0)
             throw ESockError(socket_error_text(send_error_));
+        check_receive_error();
         throw ESockError(QStringLiteral("Connection closed by host"));
     }
 }
@@ -665,6 +666,7 @@ void TPowersock::SendFile(const QString& file_name) {
     if (!send_done_ && TotalBytes > 0) {
         if (send_error_ != 0)
             throw ESockError(socket_error_text(send_error_));
+        check_receive_error();
         throw ESockError(QStringLiteral("Connection closed by host"));
     }
 }

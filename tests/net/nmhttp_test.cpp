@@ -428,6 +428,18 @@ TEST_F(NMHTTPTest, CookieOfARedirectionIsSentWithEveryLaterRequest) {
     EXPECT_EQ(http->HeaderInfo.Cookie, "session=abc; path=/");
 }
 
+TEST_F(NMHTTPTest, CookieOfARedirectionGoesBackOnlyToItsHost) {
+    S elsewhere({S::reply(ok_page)});
+    S server({S::reply(http_reply(
+                  "HTTP/1.0 302 Found",
+                  {"Set-Cookie: session=abc", "Location: " + elsewhere.url("/other").toLatin1()})),
+              S::reply(ok_page)});
+    http->Get(server.url("/login"));
+    http->Get(server.url("/later"));
+    EXPECT_FALSE(elsewhere.requests().at(0).contains("Cookie:"));
+    EXPECT_TRUE(server.requests().at(1).contains("\r\nCookie: session=abc\r\n"));
+}
+
 TEST_F(NMHTTPTest, CookieCannotSmuggleHeaderLines) {
     S server({S::reply(http_reply("HTTP/1.0 302 Found",
                                   {"Set-Cookie: a=1\rX-Injected: yes", "Location: /landing"})),
@@ -485,25 +497,25 @@ TEST_F(NMHTTPTest, RedirectionWithoutLocationEndsLikeAFailure) {
     EXPECT_EQ(count("Redirect"), 0);
 }
 
-// ---- how a body ends ----
+// ---- hostile replies, by kind: each row's reply beside the call's result ----
 
-struct EndRow {
+struct HostileRow {
     const char* name;
-    S::Script script;
+    std::vector<S::Script> scripts;
     bool to_file;
     int time_out;
     const char* error; // "" for a success
     QByteArray body;   // Body, or the file's bytes, afterwards
 };
-void PrintTo(const EndRow& row, std::ostream* out) {
+void PrintTo(const HostileRow& row, std::ostream* out) {
     *out << row.name;
 }
 
-class BodyEnd : public NMHTTPTest, public ::testing::WithParamInterface<EndRow> {};
+class HostileReply : public NMHTTPTest, public ::testing::WithParamInterface<HostileRow> {};
 
-TEST_P(BodyEnd, SucceedsOnlyWhenTheWholeBodyArrived) {
-    const EndRow& row = GetParam();
-    S server({row.script});
+TEST_P(HostileReply, EndsAsItsRowSays) {
+    const HostileRow& row = GetParam();
+    S server(row.scripts);
     const QString file = dir.filePath("body.bin");
     http->TimeOut = row.time_out;
     http->InputFileMode = row.to_file;
@@ -523,12 +535,17 @@ TEST_P(BodyEnd, SucceedsOnlyWhenTheWholeBodyArrived) {
     }
     // Nothing here waits for a time-out but the rows that end with one.
     EXPECT_LT(clock.elapsed(), 4 * row.time_out + 3000);
-    EXPECT_EQ(log.lines.last(), "Disconnect");
+    EXPECT_FALSE(http->connected());
+    for (const QByteArray& request : server.requests())
+        EXPECT_FALSE(request.contains("\nX-Injected")) << request.toStdString();
 }
 
 namespace {
 QByteArray head_announcing(const QByteArray& length) {
     return http_reply("HTTP/1.0 200 OK", {"Content-Length: " + length});
+}
+S::Script redirect_to(const QByteArray& location) {
+    return S::reply(http_reply("HTTP/1.0 302 Found", {"Location: " + location}));
 }
 const S::Script reset_in_body{
     S::read_request(), S::send(head_announcing("2000000") + QByteArray(1000000, 'r')), S::reset()};
@@ -538,28 +555,63 @@ const S::Script short_body{S::read_request(),
 const S::Script body_then_hold{S::read_request(), S::send(ok_page), S::hold()};
 const S::Script trickle_body{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {})),
                              S::send_chunked(QByteArray(200, 't'), 1, 50)};
+const S::Script trickle_head{
+    S::read_request(), S::send_chunked("HTTP/1.0 200 OK\r\nX: " + QByteArray(200, 'h'), 1, 50)};
 } // namespace
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
-    Rows, BodyEnd,
+    Network, HostileReply,
     ::testing::Values(
-        EndRow{"ResetInTheBody", reset_in_body, false, 5000, "10054:Connection reset by peer", ""},
-        EndRow{"ResetInTheFile", reset_in_body, true, 5000, "10054:Connection reset by peer", ""},
-        EndRow{"ShorterThanAnnounced", short_body, false, 5000, "Connection closed by host", ""},
-        EndRow{"FileShorterThanAnnounced", short_body, true, 5000, "Connection closed by host", ""},
-        EndRow{"LengthEndsTheBody", body_then_hold, false, 5000, "", "<p>fine</p>"},
-        EndRow{"LengthEndsTheFile", body_then_hold, true, 5000, "", "<p>fine</p>"},
-        EndRow{"BytesPastTheLength", S::reply(head_announcing("4") + "bodyEXTRA"), false, 5000, "", "body"},
-        EndRow{"ZeroLength", {S::read_request(), S::send(head_announcing("0")), S::hold()}, false, 5000, "", ""},
-        EndRow{"TwentyDigitLength", S::reply(head_announcing("99999999999999999999") + "body"), false, 5000,
-               "Connection closed by host", ""},
-        EndRow{"TrickleInTheBody", trickle_body, false, 200, "Transfer took too long", ""},
-        EndRow{"TrickleInTheFile", trickle_body, true, 200, "Transfer took too long", ""},
-        EndRow{"TrickleInTheHead", {S::read_request(), S::send_chunked("HTTP/1.0 200 OK\r\nX: " + QByteArray(200, 'h'), 1, 50)},
-               false, 200, "Transfer took too long", ""}),
+        HostileRow{"ResetInTheBody", {reset_in_body}, false, 5000, "10054:Connection reset by peer", ""},
+        HostileRow{"ResetInTheFile", {reset_in_body}, true, 5000, "10054:Connection reset by peer", ""},
+        HostileRow{"TrickleInTheHead", {trickle_head}, false, 200, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheBody", {trickle_body}, false, 200, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheFile", {trickle_body}, true, 200, "Transfer took too long", ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    MalformedHttp, HostileReply,
+    ::testing::Values(
+        HostileRow{"ShorterThanAnnounced", {short_body}, false, 5000, "Connection closed by host", ""},
+        HostileRow{"FileShorterThanAnnounced", {short_body}, true, 5000, "Connection closed by host", ""},
+        HostileRow{"TwentyDigitLength", {S::reply(head_announcing("99999999999999999999") + "body")}, false, 5000,
+                   "Connection closed by host", ""},
+        HostileRow{"LengthEndsTheBody", {body_then_hold}, false, 5000, "", "<p>fine</p>"},
+        HostileRow{"LengthEndsTheFile", {body_then_hold}, true, 5000, "", "<p>fine</p>"},
+        HostileRow{"BytesPastTheLength", {S::reply(head_announcing("4") + "bodyEXTRA")}, false, 5000, "", "body"},
+        HostileRow{"ZeroLength", {{S::read_request(), S::send(head_announcing("0")), S::hold()}}, false, 5000, "", ""},
+        HostileRow{"LineWithoutColon", {S::reply("HTTP/1.0 200 OK\r\nNo colon here\r\n\r\nbody")}, false, 5000,
+                   "", "body"},
+        HostileRow{"NulInAField", {S::reply(QByteArray("HTTP/1.0 200 OK\r\nX: a\0b\r\n\r\nbody", 31))}, false,
+                   5000, "", "body"},
+        HostileRow{"LocationWithCr", {redirect_to("/a\rX-Injected: 1"), S::reply(ok_page)}, false, 5000,
+                   "Invalid URL", ""},
+        HostileRow{"LocationWithBlank", {redirect_to("/a b"), S::reply(ok_page)}, false, 5000, "Invalid URL", ""},
+        HostileRow{"LocationPercentEncoded", {redirect_to("/a%0D%0AX-Injected%3A%201"), S::reply(ok_page)}, false,
+                   5000, "", "<p>fine</p>"},
+        HostileRow{"LocationWithoutScheme", {redirect_to("//127.0.0.1/x"), S::reply(ok_page)}, false, 5000, "",
+                   "<p>fine</p>"}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
+
+TEST_F(NMHTTPTest, ResetWhileSendingIsAnErrorNotADeath) {
+    S server({{S::delay(100), S::reset()}});
+    const Raised error = raised([&] { http->Put(server.url("/"), QByteArray(16 << 20, 'x')); });
+    EXPECT_EQ(error.kind, "ESockError");
+    EXPECT_TRUE(error.message.startsWith("100")) << error.message.toStdString();
+    EXPECT_FALSE(http->connected());
+}
+
+TEST_F(NMHTTPTest, FullDiskIsAVisibleFailure) {
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    S server({S::reply(ok_page)});
+    http->InputFileMode = true;
+    http->Body = "/dev/full";
+    EXPECT_EQ(error_of([&] { http->Get(server.url("/")); }), "Cannot write file /dev/full");
+    EXPECT_EQ(count("Success 0"), 0);
+}
 
 // ---- bodies in files ----
 
