@@ -216,9 +216,10 @@ qint64 TPowersock::receive_chunk() {
     }
     QByteArray& target = text_sink_ ? *text_sink_ : receive_buffer_;
     const qsizetype old_size = target.size();
-    // A text of known length takes no byte past its end, so its one buffer never grows.
+    // A text of known length takes no byte past its end, so its one buffer never grows; it is
+    // read in passes of whatever the socket holds (up to large_chunk_size), not 16383 bytes.
     const qint64 wanted = text_sink_ && text_sink_limit_ >= 0
-                              ? std::min<qint64>(chunk_size, text_sink_limit_ - old_size)
+                              ? std::min<qint64>(large_chunk_size, text_sink_limit_ - old_size)
                               : chunk_size;
     if (wanted <= 0)
         return -sock_code::would_block;

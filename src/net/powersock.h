@@ -46,9 +46,10 @@ public:
 
     // What a peer may make the client hold before the call ends with an error.
     static constexpr qint64 chunk_size = 16383;
-    qsizetype max_line_length = 16384;         // bytes of a line before its terminator
-    qint64 max_capture_in_memory = 64LL << 20; // bytes collected by CaptureString
-    qint64 max_capture_to_file = 1LL << 30;    // bytes written by CaptureFile
+    static constexpr qint64 large_chunk_size = 1 << 20; // into a body of announced length
+    qsizetype max_line_length = 16384;                  // bytes of a line before its terminator
+    qint64 max_capture_in_memory = 64LL << 20;          // bytes collected by CaptureString
+    qint64 max_capture_to_file = 1LL << 30;             // bytes written by CaptureFile
 
     // Waits for a connection on a socket made listening by listen_on; returns the new socket.
     virtual platform_socket::Handle Accept();
