@@ -574,9 +574,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         HostileRow{"ResetInTheBody", {reset_in_body}, false, 5000, "10054:Connection reset by peer", ""},
         HostileRow{"ResetInTheFile", {reset_in_body}, true, 5000, "10054:Connection reset by peer", ""},
-        HostileRow{"TrickleInTheHead", {trickle_head}, false, 200, "Transfer took too long", ""},
-        HostileRow{"TrickleInTheBody", {trickle_body}, false, 200, "Transfer took too long", ""},
-        HostileRow{"TrickleInTheFile", {trickle_body}, true, 200, "Transfer took too long", ""}),
+        HostileRow{"TrickleInTheHead", {trickle_head}, false, 500, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheBody", {trickle_body}, false, 500, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheFile", {trickle_body}, true, 500, "Transfer took too long", ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
