@@ -12,7 +12,9 @@ namespace {
 
 const QString section = QStringLiteral("Locations");
 
-QString slot_name(int n) { return QStringLiteral("loc%1").arg(n); }
+QString slot_name(int n) {
+    return QStringLiteral("loc%1").arg(n);
+}
 
 // A location string that names no place: the page gave no place name (" (O)" alone), a zip
 // entry without its city, or a US entry without a city.
@@ -77,8 +79,9 @@ void add_preset(ProgramState& state, Desktop& desktop, PresetMenu& menu) {
         }
     }
     state.preset_entry = entry;
-    desktop.message(preset_added_message + entry);
+    // Said once the entry is stored: a refused write ends here with the store's error.
     write_setting(section, slot_name(free_slot), entry);
+    desktop.message(preset_added_message + entry);
     menu.set_preset_item(free_slot, entry);
     menu.repaint_menu();
 }
@@ -99,8 +102,9 @@ QStringList rebuild_presets(ProgramState& state, Desktop& desktop, PresetMenu& m
 
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(working.begin(), working.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(working.begin(), working.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
 
     // Stored in one write, so a store that refuses it still holds every preset.
     QList<QPair<QString, QString>> values;
