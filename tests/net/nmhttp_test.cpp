@@ -129,6 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
                        "Referer: Nimbrix by Corvalen\r\nAuthorization: Basic dXNlcjpwYXNz\r\n"
                        "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
+        RequestRow{"CredentialsWithColonAtAndLineFeed", false, info_with("", "us@r", "p:a\nss"),
+                   "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
+                       "Authorization: Basic dXNAcjpwOmEKc3M=\r\n"
+                       "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
         RequestRow{"UserWithoutPassword", false, info_with("", "user", ""),
                    "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
                        "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
