@@ -5,14 +5,11 @@
 #include "app/page_text.h"
 #include "app/stats_request.h"
 #include "app/units.h"
-#include "locations/catalogue_lookups.h"
-#include "locations/location_chooser.h"
+#include "images/image_catalogue.h"
 #include "net/nmhttp.h"
-#include "net/sock_errors.h"
-#include "settings/host_table.h"
 #include "tray/tray_rule.h"
 #include "app/moon_phase.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
 #include "settings/display_colors.h"
@@ -40,73 +37,6 @@ const QColor teal(0x00, 0x80, 0x80);
 const QColor lime(0x00, 0xFF, 0x00);
 const QColor yellow(0xFF, 0xFF, 0x00);
 const QColor green(0x00, 0x80, 0x00);
-
-struct MenuRow {
-    const char* name;
-    const char* caption;
-};
-
-// Radar, satellite and camera entries of the Images menu.
-constexpr MenuRow radar_rows[] = {
-    {"mnuUSRadarPurdue", "&1 - US Radar Image - Purdue"},
-    {"mnuUSRadarAM", "&2 - US Radar Image - Texas A&&M"},
-    {"mnuUSRadarYahoo", "&3 - US Radar Image - Yahoo"},
-    {"mnuUSRadarwithTopAM", "&4 - US Radar with Topography - Texas A&&M"},
-    {"mnuUSRadarWeatherBank1", "&5 - US Radar Image - WeatherBank"},
-};
-
-constexpr MenuRow satellite_rows[] = {
-    {"mnuEuropeSat1", "Europe Satellite Image"},
-    {"mnuEuropeSatMeteo", "Europe Satellite Image - Meteo"},
-    {"mnuGlobalUWM", "Global Temp/Weather Image - UW-M"},
-    {"mnuUSInfraredPurdue", "US Infrared Satellite Image - Purdue"},
-    {"mnuUSSatInfRadarPurdue", "US Satellite/Infrared/Radar Image - Purdue"},
-};
-
-constexpr MenuRow camera_rows[] = {
-    {"mnuCamAlaskaAnchorage1", "Alaska - Anchorage"},
-    {"mnuCamArizonaPhoenix1", "Arizona - Phoenix"},
-    {"mnuCamArkansasLittleRock1", "Arkansas - Little Rock"},
-    {"mnuCamCaliforniaHollywood1", "California - Hollywood"},
-    {"mnuCamCaliforniaLakeTahoeSugar1", "California - Lake Tahoe (SugarPine)"},
-    {"mnuCamCaliforniaSanFranciscoABC1", "California - San Francisco - ABC"},
-    {"mnuCamCaliforniaSanFranciscoCT1", "California - San Francisco - Clock Tower"},
-    {"mnuCamCaliforniaYosemiteNatlParkHD1", "California - Yosemite Natl. Park, Half Dome"},
-    {"mnuCamCanadaAlbertaBanff1", "Canada - Alberta, Banff - Sulphur Mtn."},
-    {"mnuCamCanadaAlbertaBanffBanffCtrArts1", "Canada - Alberta, Banff - Banff Ctr. Arts"},
-    {"mnuCamCanadaOntarioNiagraFallsSheraton1", "Canada - Ontario, Niagra Falls - Sheraton"},
-    {"mnuCamColoradoAspenCopperMtn1", "Colorado - Aspen (Copper Mtn)"},
-    {"mnuCamColoradoAspenEldoraMtn1", "Colorado - Aspen (Eldora Mtn.)"},
-    {"mnuCamColoradoAspenMJResort1", "Colorado - Aspen (MJ Resort)"},
-    {"mnuCamColoradoPikesPeak1", "Colorado - Pikes Peak"},
-    {"mnuCamFloridaNASA39B1", "Florida - NASA Launch Complex 39-B"},
-    {"mnuCamHawaiiIslandofOahu1", "Hawaii - Island of O'ahu"},
-    {"mnuCamHawaiiMaui1", "Hawaii - Maui"},
-    {"mnuCamMissouriStLouis1", "Missouri - St. Louis"},
-    {"mnuCamTexasAustin1", "Texas - Austin"},
-    {"mnuCamTexasCollegeStationAM1", "Texas - College Station, A&&M"},
-    {"mnuCamTexasDallas1", "Texas - Dallas"},
-    {"mnuCamUtahAlta1", "Utah - Alta"},
-};
-
-struct OutlookRow {
-    const char* caption;
-    const char* temperature_item;
-    const char* precipitation_item;
-};
-
-constexpr OutlookRow outlook_rows[] = {
-    {"&1 - Africa", "mnu10Africa1", "mnu10PrecAfrica"},
-    {"&2 - Australia", "mnu10Australia1", "mnu10PrecAustralia1"},
-    {"&3 - Canada && Alaska", "mnu10CanadaAlaska1", "mnu10PrecCanadaAlaska1"},
-    {"&4 - Continental US", "mnu10ContUS1", "mnu10PrecContinentalUS1"},
-    {"&5 - East Asia", "mnu10EastAsia1", "mnu10PrecEastAsia1"},
-    {"&6 - Europe", "mnu10Europe1", "mnu10PrecEurope1"},
-    {"&7 - Mexico && Carribean", "mnu10MexicoCarribean1", "mnu10PrecMexicoCarribean1"},
-    {"&8 - MidEast", "mnu10MidEast1", "mnu10PrecMidEast1"},
-    {"&9 - South America", "mnu10SouthAmerica1", "mnu10PrecSouthAmerica1"},
-    {"&a - South Asia", "mnu10SouthAsia1", "mnu10PrecSouthAsia1"},
-};
 
 QAction* add_item(QMenu* menu, const QString& name, const QString& caption, bool enabled = false) {
     auto* action = menu->addAction(caption);
@@ -183,36 +113,28 @@ TForm1::~TForm1() {
 void TForm1::create_client() {
     NMHTTP1 = new TNMHTTP(this);
     NMHTTP1->setObjectName(QStringLiteral("NMHTTP1"));
-    NMHTTP1->TimeOut = 90000;
-    NMHTTP1->ReportLevel = 2;
-    connect(NMHTTP1, &TNMHTTP::OnConnect, this, &TForm1::NMHTTP1Connect);
-    connect(NMHTTP1, &TNMHTTP::OnAboutToSend, this, &TForm1::NMHTTP1AboutToSend);
-    connect(NMHTTP1, &TNMHTTP::OnAuthenticationNeeded, this, &TForm1::NMHTTP1AuthenticationNeeded);
-    connect(NMHTTP1, &TNMHTTP::OnConnectionFailed, this, &TForm1::NMHTTP1ConnectionFailed);
-    connect(NMHTTP1, &TNMHTTP::OnDisconnect, this, &TForm1::NMHTTP1Disconnect);
-    connect(NMHTTP1, &TNMHTTP::OnFailure, this, &TForm1::NMHTTP1Failure);
-    connect(NMHTTP1, &TNMHTTP::OnHostResolved, this, &TForm1::NMHTTP1HostResolved);
-    connect(NMHTTP1, &TNMHTTP::OnInvalidHost, this, &TForm1::NMHTTP1InvalidHost);
-    connect(NMHTTP1, &TNMHTTP::OnPacketRecvd, this, &TForm1::NMHTTP1PacketRecvd);
-    connect(NMHTTP1, &TNMHTTP::OnPacketSent, this, &TForm1::NMHTTP1PacketSent);
-    connect(NMHTTP1, &TNMHTTP::OnRedirect, this, &TForm1::NMHTTP1Redirect);
-    connect(NMHTTP1, &TNMHTTP::OnStatus, this, &TForm1::NMHTTP1Status);
-    connect(NMHTTP1, &TNMHTTP::OnSuccess, this, &TForm1::NMHTTP1Success);
+    client_events_ = new ClientEvents(*NMHTTP1, state_, *this, forecast_status, this);
 }
 
 void TForm1::run(void (TForm1::*handler)()) {
     run([this, handler] { (this->*handler)(); });
 }
 
-void TForm1::run(const std::function<void()>& handler) {
-    run_guarded(desktop_, [this, &handler] {
+void TForm1::run(const std::function<void()>& handler) { run_guarded(desktop_, quiet_after_exit(handler)); }
+
+std::function<void()> TForm1::quiet_after_exit(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
         try {
             handler();
         } catch (const AppError&) {
             if (!closing_) // a request ended by the program's own exit is no error to show
                 throw;
         }
-    });
+    };
+}
+
+template <typename Sender> void TForm1::command(Sender* sender, void (TForm1::*handler)()) {
+    connect_command(sender, desktop_, quiet_after_exit([this, handler] { (this->*handler)(); }));
 }
 
 void TForm1::FormCreate() {
@@ -352,7 +274,7 @@ void TForm1::create_labels() {
     btnMinimize->setCursor(Qt::PointingHandCursor);
     btnMinimize->setDefault(true);
     btnMinimize->setAutoDefault(true);
-    connect(btnMinimize, &QPushButton::clicked, this, [this] { run(&TForm1::btnMinimizeClick); });
+    command(btnMinimize, &TForm1::btnMinimizeClick);
 }
 
 void TForm1::create_pictures() {
@@ -399,12 +321,12 @@ void TForm1::create_menus() {
     mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color");
     mnuMinimize = item(mnuOptions, "mnuMinimize", "&Minimize to tray", true);
     mnuExit1 = item(mnuOptions, "mnuExit1", "E&xit", true);
-    connect(mnuMinimize, &QAction::triggered, this, [this] { run(&TForm1::mnuMinimizeClick); });
-    connect(mnuExit1, &QAction::triggered, this, [this] { run(&TForm1::mnuExit1Click); });
+    command(mnuMinimize, &TForm1::mnuMinimizeClick);
+    command(mnuExit1, &TForm1::mnuExit1Click);
 
     mnuGetStats = top("mnuGetStats", "&Get Stats");
     mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...", true);
-    connect(mnuChooseLocation, &QAction::triggered, this, [this] { run(&TForm1::mnuChooseLocationClick); });
+    command(mnuChooseLocation, &TForm1::mnuChooseLocationClick);
     N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
     for (int i = 0; i < 20; ++i) {
         // The first four items are spelled with a small "s"; their design captions differ.
@@ -412,31 +334,23 @@ void TForm1::create_menus() {
         const QString caption = (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
         mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
         mnuViewStats[i]->setVisible(false);
-        connect(mnuViewStats[i], &QAction::triggered, this, [this, i] { run([this, i] { mnuViewStatsClick(i); }); });
+        connect_command(mnuViewStats[i], desktop_, quiet_after_exit([this, i] { mnuViewStatsClick(i); }));
     }
     N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
     mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection", true);
     mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations", true);
     mnuRemoveaspecificlocation1 = item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
     mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations", true);
-    connect(mnuAbortconnection, &QAction::triggered, this, [this] { run(&TForm1::mnuAbortconnectionClick); });
-    connect(mnuClearlocations, &QAction::triggered, this, [this] { run(&TForm1::mnuClearlocationsClick); });
-    connect(mnuRemoveaspecificlocation1, &QAction::triggered, this,
-            [this] { run(&TForm1::mnuRemoveaspecificlocation1Click); });
-    connect(mnuSortlocations1, &QAction::triggered, this, [this] { run(&TForm1::mnuSortlocations1Click); });
+    command(mnuAbortconnection, &TForm1::mnuAbortconnectionClick);
+    command(mnuClearlocations, &TForm1::mnuClearlocationsClick);
+    command(mnuRemoveaspecificlocation1, &TForm1::mnuRemoveaspecificlocation1Click);
+    command(mnuSortlocations1, &TForm1::mnuSortlocations1Click);
 
     mnuImages = top("mnuImages", "&Images");
     mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
-    for (const auto& row : radar_rows)
-        item(mnuRadarImages, row.name, row.caption);
     mnuLocalTVStationRadar1 = item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
     mnuSatelliteImages = sub(mnuImages, "mnuSatelliteImages", "&Satellite Images");
-    for (const auto& row : satellite_rows)
-        item(mnuSatelliteImages, row.name, row.caption);
     mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
-    for (const auto& row : camera_rows)
-        item(mnuWeatherCams, row.name, row.caption);
-    mnuUSStormWatch1 = item(mnuImages, "mnuUSStormWatch1", "U.S. StormWatch");
 
     mnuForecasts = top("mnuForecasts", "&Forecasts");
     mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast");
@@ -444,16 +358,6 @@ void TForm1::create_menus() {
     ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version");
     mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
     mnu10dayPrecOutlook = sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
-    for (const auto& row : outlook_rows) {
-        item(mnu10dayOutlook, row.temperature_item, row.caption);
-        item(mnu10dayPrecOutlook, row.precipitation_item, row.caption);
-    }
-    mnu1and3monthUSPrecipitation1 = item(mnuForecasts, "mnu1and3monthUSPrecipitation1",
-                                         "&3 - 1 and 3-month US Temper. && Precip. Outlook");
-    mnu12monthUSTemperatureOutlook1 = item(mnuForecasts, "mnu12monthUSTemperatureOutlook1",
-                                           "&4 - 12-month US Temperature Outlook");
-    mnu12monthUSPrecipitationOutlook1 = item(mnuForecasts, "mnu12monthUSPrecipitationOutlook1",
-                                             "&5 - 12-month US Precipitation Outlook");
 
     mnuWarnings = top("mnuWarnings", "I&nformation");
     mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)");
@@ -462,19 +366,37 @@ void TForm1::create_menus() {
                                            "&Special Weather Statements (NWS)");
     mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)");
     N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
-    mnuCurrWorldPop1 = item(mnuWarnings, "mnuCurrWorldPop1", "Current World Population...");
-    mnuCurrentUSPopulation1 = item(mnuWarnings, "mnuCurrentUSPopulation1", "Current US Population...");
     mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
     mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...");
     mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...");
     mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...");
     mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...");
 
+    // The image commands, disabled, each in its menu: radar images before the local-radar item,
+    // the population counters before the census submenu, the others at the end.
+    for (const ImageRow& row : image_catalogue()) {
+        auto* menu = findChild<QMenu*>(QLatin1String(row.menu));
+        QAction* before = menu == mnuRadarImages ? mnuLocalTVStationRadar1
+                          : menu == mnuWarnings  ? mnuGetCountyInfo1->menuAction()
+                                                 : nullptr;
+        auto* action = new QAction(QString::fromLatin1(row.caption), menu);
+        action->setObjectName(QLatin1String(row.item));
+        action->setEnabled(false);
+        menu->insertAction(before, action);
+    }
+    auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+    mnuUSStormWatch1 = image_item("mnuUSStormWatch1");
+    mnu1and3monthUSPrecipitation1 = image_item("mnu1and3monthUSPrecipitation1");
+    mnu12monthUSTemperatureOutlook1 = image_item("mnu12monthUSTemperatureOutlook1");
+    mnu12monthUSPrecipitationOutlook1 = image_item("mnu12monthUSPrecipitationOutlook1");
+    mnuCurrWorldPop1 = image_item("mnuCurrWorldPop1");
+    mnuCurrentUSPopulation1 = image_item("mnuCurrentUSPopulation1");
+
     mnuHelp = top("mnuHelp", "&Help");
     mnuHelpContents = item(mnuHelp, "mnuHelpContents", "Help &Contents (F1)", true);
     mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     mnuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
-    connect(mnuHelpContents, &QAction::triggered, this, [this] { run(&TForm1::mnuHelpContentsClick); });
+    command(mnuHelpContents, &TForm1::mnuHelpContentsClick);
     N1 = add_separator(mnuHelp, QStringLiteral("N1"));
     mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...");
     CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...");
@@ -489,10 +411,10 @@ void TForm1::create_menus() {
     pithide = item(pmnRight, "pithide", "Hide window...", true);
     pmnRight->addSeparator();
     pitExit = item(pmnRight, "pitExit", "Exit", true);
-    connect(pmnLeft_show, &QAction::triggered, this, [this] { run(&TForm1::pitshowClick); });
-    connect(pitshow, &QAction::triggered, this, [this] { run(&TForm1::pitshowClick); });
-    connect(pithide, &QAction::triggered, this, [this] { run(&TForm1::pithideClick); });
-    connect(pitExit, &QAction::triggered, this, [this] { run(&TForm1::pitExitClick); });
+    command(pmnLeft_show, &TForm1::pitshowClick);
+    command(pitshow, &TForm1::pitshowClick);
+    command(pithide, &TForm1::pithideClick);
+    command(pitExit, &TForm1::pitExitClick);
 }
 
 void TForm1::create_status_bar() {
@@ -666,17 +588,9 @@ void TForm1::set_stats_font_color() {
 
 // Timers and the conditions request.
 
-void TForm1::report(const QString& text) {
-    if (!state_.xcast_code.isEmpty() && forecast_status)
-        forecast_status(text);
-    else
-        set_status(text);
-}
+bool TForm1::client_busy() const { return NMHTTP1->busy(); }
 
-void TForm1::refuse_when_busy() const {
-    if (NMHTTP1->busy())
-        throw ESockError(QStringLiteral("Already connected"));
-}
+void TForm1::refuse_when_busy() const { ::refuse_when_busy(*NMHTTP1); }
 
 bool TForm1::skip_unattended_when_busy() {
     if (!NMHTTP1->busy())
@@ -685,27 +599,7 @@ bool TForm1::skip_unattended_when_busy() {
     return true;
 }
 
-void TForm1::send_usage_ping() {
-    if (state_.counter_sent != QLatin1String("Y") && !NMHTTP1->busy()) {
-        state_.counter_sent = QStringLiteral("Y");
-        NMHTTP1->TimeOut = 12000;
-        NMHTTP1->InputFileMode = false;
-        NMHTTP1->OutputFileMode = false;
-        NMHTTP1->ReportLevel = 0;
-        NMHTTP1->HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
-        try {
-            NMHTTP1->Get(host_root_url(QStringLiteral("Maker")) + QStringLiteral("assets/NimbrixCount.txt"));
-            set_status(status_idle); // the ping's own event texts do not stay behind
-        } catch (const AppError&) {
-            // The counter is the maker's business: the request the user asked for goes on.
-            set_status(QStringLiteral("Usage ping failed..."));
-        }
-        NMHTTP1->Body.clear();
-    }
-    state_.request_ok.clear();
-    NMHTTP1->TimeOut = 90000;
-    NMHTTP1->ReportLevel = 2;
-}
+void TForm1::send_usage_ping() { ::send_usage_ping(conditions_context()); }
 
 void TForm1::Get_the_Stats() {
     Q_EMIT stats_requested(state_.current_location.location_text);
@@ -715,52 +609,12 @@ void TForm1::Get_the_Stats() {
         state_.remove_mode.clear();
         return;
     }
-
-    read_request_location(state_);
-    CurrentLocation& location = state_.current_location;
-    NMHTTP1->TimeOut = 60000;
-    NMHTTP1->InputFileMode = false;
-    NMHTTP1->OutputFileMode = false;
-    NMHTTP1->ReportLevel = 4;
-
-    const QString root = host_root_url(QStringLiteral("Conditions"));
-    if (location.zip.size() >= 2) {
-        state_.request_url = conditions_url_by_zip(root, location.zip);
-    } else if (location.region == QLatin1String("US")) {
-        state_.request_url = conditions_url_us(root, location.state, location.city);
-    } else {
-        lookup_station(state_, desktop_);
-        location.city = location.station;
-        if (location.city.size() < 2) {
-            desktop_.message(QStringLiteral("Error in Unit1 - Invalid city:") + location.city);
-            return;
-        }
-        if (location.city == QLatin1String("n/a")) {
-            desktop_.message(QStringLiteral("Error - Invalid city:") + location.city);
-            return;
-        }
-        state_.request_url = conditions_url_station(root, location.city);
-    }
-
-    NMHTTP1->HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
-    NMHTTP1->Get(state_.request_url);
-
-    const QByteArray page = NMHTTP1->Body;
-    set_status(QStringLiteral("Connection process complete..."));
-    repaint_now();
-    if (state_.request_ok == QLatin1String("Y")) {
-        parse_conditions_page(page);
-        compute_derived_values();
-    } else {
-        set_status(QStringLiteral("Error retrieving data..."));
-    }
-    state_.request_ok.clear();
-    location.location_text.clear();
-
-    set_status(QStringLiteral("Processing moon phase image..."));
-    show_moon_phase();
-    set_status(status_idle);
+    request_conditions(conditions_context(), driver_conditions);
 }
+
+void TForm1::request_chosen_conditions() { request_conditions(conditions_context(), chooser_conditions); }
+
+void TForm1::end_chosen_request() { end_request_with_usage_ping(conditions_context()); }
 
 void TForm1::parse_conditions_page(const QByteArray& page) {
     const ConditionsResult result =
@@ -811,40 +665,6 @@ void TForm1::compute_derived_values() {
                                               read_setting(settings_section, QStringLiteral("Metric"))));
     lblWindChill2->setText(compute_wind_chill(state_.temperature_f, lblWind2->text(), lblTemp2->text(),
                                               read_setting(settings_section, QStringLiteral("Metric"))));
-}
-
-// The client's events.
-
-void TForm1::NMHTTP1Connect() { report(QStringLiteral("Connected...")); }
-void TForm1::NMHTTP1AboutToSend() { report(QStringLiteral("Sending request...")); }
-void TForm1::NMHTTP1AuthenticationNeeded() { report(QStringLiteral("Authentication needed...")); }
-void TForm1::NMHTTP1ConnectionFailed() { report(QStringLiteral("Connection Failed...")); }
-void TForm1::NMHTTP1Disconnect() { report(QStringLiteral("Disconnected...")); }
-void TForm1::NMHTTP1HostResolved() { report(QStringLiteral("Host resolved...")); }
-void TForm1::NMHTTP1InvalidHost(bool&) { report(QStringLiteral("Invalid host...")); }
-void TForm1::NMHTTP1Redirect(bool&) { report(QStringLiteral("Redirected...")); }
-
-void TForm1::NMHTTP1PacketRecvd() {
-    report(packet_received_text(NMHTTP1->ReceivedBytes, NMHTTP1->TotalBytes));
-}
-
-void TForm1::NMHTTP1Status(const QString& Status) {
-    report(QStringLiteral("Status = ") + Status);
-    if (NMHTTP1->ReplyCode == 404)
-        set_status(QStringLiteral("Error 404 - Object Not Found"));
-}
-
-void TForm1::NMHTTP1PacketSent() { set_status(QStringLiteral("Packet sent...")); }
-
-void TForm1::NMHTTP1Failure(int Cmd) {
-    const QString text = command_failure_text(Cmd);
-    if (!text.isEmpty())
-        set_status(text);
-}
-
-void TForm1::NMHTTP1Success(int Cmd) {
-    report(command_success_text(Cmd));
-    state_.request_ok = QStringLiteral("Y");
 }
 
 // Presets.

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QDate>
+#include "app/conditions_request.h"
+#include "locations/location_chooser.h"
 #include "locations/presets.h"
+
+#include <QDate>
 
 #include <QIcon>
 #include <QList>
@@ -18,7 +21,6 @@ class QTimer;
 class Desktop;
 class TNMHTTP;
 class TOnTray;
-class TfrmLocation;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -27,7 +29,7 @@ QIcon program_icon();
 // The main window: the labelled conditions readout, the status bar, the menu tree, the
 // start-up and automatic update timers, and the tray icon. Its handlers keep the names of
 // the commands they serve.
-class TForm1 : public QMainWindow, public PresetMenu {
+class TForm1 : public QMainWindow, public PresetMenu, public ChooserHost, public ConditionsView {
     Q_OBJECT
 public:
     TForm1(ProgramState& state, Desktop& desktop, QWidget* parent = nullptr);
@@ -37,17 +39,18 @@ public:
     Desktop& desktop() { return desktop_; }
 
     // Panel 0 of the status bar, where every progress text of the program goes.
-    void set_status(const QString& text);
+    void set_status(const QString& text) override;
     QString status_text() const;
     // Repaints the window at once (progress texts stay readable during a blocking request).
-    void repaint_now();
+    void repaint_now() override;
 
-    // Runs a command of this window or of a window it serves (the chooser) through the default
-    // error report; errors of a request ended by the program's own exit are not shown.
-    void run_command(const std::function<void()>& command) { run(command); }
-    // A request started by the user while another waits is refused with the client's
-    // "Already connected" before it changes anything.
-    void refuse_when_busy() const;
+    // ChooserHost. Commands run through the default error report; errors of a request ended by
+    // the program's own exit are not shown.
+    void run_command(const std::function<void()>& command) override { run(command); }
+    bool client_busy() const override;
+    void refuse_when_busy() const override;
+    void request_chosen_conditions() override;
+    void end_chosen_request() override;
 
     // The splash that the first paint hides.
     void set_splash(QWidget* splash) { splash_ = splash; }
@@ -56,21 +59,17 @@ public:
 
     // Progress texts of the client's events: into the forecast window's status line while it
     // serves a text product (xcast_code set), else into panel 0.
-    void report(const QString& text);
+    void report(const QString& text) { client_events_->report(text); }
     // Where report sends texts while xcast_code is set; the forecast window plugs in here.
     std::function<void(const QString&)> forecast_status;
 
     // The conditions request for current_location.location_text (presets, start-up timer,
     // automatic update).
     void Get_the_Stats();
-    // The once-per-run usage ping to the maker's host, then the client's settings between
-    // requests. A host that cannot be reached costs a status text only.
     void send_usage_ping();
-    // Parses a downloaded conditions page into the labels, heading, tray icon, presets and
-    // caption.
-    void parse_conditions_page(const QByteArray& page);
-    // Heat index and wind chill where the page gave none.
-    void compute_derived_values();
+    // ConditionsView.
+    void parse_conditions_page(const QByteArray& page) override;
+    void compute_derived_values() override;
 
     // PresetMenu: the twenty preset items of "&Get Stats".
     void set_preset_item(int n, const QString& text) override;
@@ -82,7 +81,7 @@ public:
 
     // Shows the picture of the Moon's phase for today at its place under "Moon Phase:"
     // (a year outside the tables beeps and warns instead).
-    void show_moon_phase();
+    void show_moon_phase() override;
     // The date the moon phase is shown for; tests set another clock.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
 
@@ -94,19 +93,6 @@ public:
     void set_stats_font_color();
 
     // Handlers.
-    void NMHTTP1Connect();
-    void NMHTTP1AboutToSend();
-    void NMHTTP1AuthenticationNeeded();
-    void NMHTTP1ConnectionFailed();
-    void NMHTTP1Disconnect();
-    void NMHTTP1Failure(int Cmd);
-    void NMHTTP1HostResolved();
-    void NMHTTP1InvalidHost(bool& Handled);
-    void NMHTTP1PacketRecvd();
-    void NMHTTP1PacketSent();
-    void NMHTTP1Redirect(bool& Handled);
-    void NMHTTP1Status(const QString& Status);
-    void NMHTTP1Success(int Cmd);
     void mnuViewStatsClick(int n);
     void mnuAbortconnectionClick();
     void mnuChooseLocationClick();
@@ -201,7 +187,12 @@ private:
     void apply_stored_colors();
     void run(void (TForm1::*handler)());
     void run(const std::function<void()>& handler);
+    // The handler with errors of a request ended by the program's own exit kept quiet.
+    std::function<void()> quiet_after_exit(std::function<void()> handler);
+    // Connects a menu item or button of this window to its handler (connect_command).
+    template <typename Sender> void command(Sender* sender, void (TForm1::*handler)());
     void create_client();
+    ConditionsContext conditions_context() { return {state_, desktop_, *NMHTTP1, *this}; }
     // An unattended request finds the client busy: it is skipped with a status text.
     bool skip_unattended_when_busy();
 
@@ -210,4 +201,5 @@ private:
     QWidget* splash_ = nullptr;
     bool first_paint_done_ = false;
     bool closing_ = false;
+    ClientEvents* client_events_ = nullptr;
 };

@@ -1,13 +1,17 @@
 #include "app/startup.h"
 
+#include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/splash.h"
+#include "app/window_shot.h"
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
+#include "platform/single_instance.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
     // The splash refers to nothing; the main window goes last, taking the tray icon with it.
@@ -22,24 +26,90 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
     windows->Form1->set_splash(windows->frmPleaseWait.get());
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
-    windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1);
+    windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);
     windows->frmPleaseWait->set_progress(100);
     return windows;
 }
 
+bool bring_to_front(TForm1& form) {
+    form.run_command([&form] { form.pitshowClick(); });
+    return form.isVisible() && !form.isMinimized();
+}
+
+namespace {
+
+QStringList arguments_of(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
 int run_program(int argc, char** argv) {
+    // --help and --version are answered before the application object, which needs a display.
+    const CommandLine early = parse_command_line(arguments_of(argc, argv));
+    if (early.action == CommandLine::Action::Help) {
+        print(stdout, command_line_help());
+        return 0;
+    }
+    if (early.action == CommandLine::Action::Version) {
+        print(stdout, command_line_version());
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbrix"));
     QApplication::setApplicationVersion(QStringLiteral(NIMBRIX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.nimbrix.Nimbrix"));
     QApplication::setWindowIcon(program_icon());
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The windowing system's own options are gone from the arguments now.
+    const CommandLine command = parse_command_line(QApplication::arguments());
+    if (command.action == CommandLine::Action::Error) {
+        print(stderr, QStringLiteral("nimbrix: %1\nTry 'nimbrix --help'.\n").arg(command.error));
+        return 2;
+    }
+
+    // A picture for the build is taken beside a running program, not instead of it.
+    SingleInstance instance;
+    if (command.screenshot_file.isEmpty()) {
+        switch (instance.claim()) {
+        case SingleInstance::Claim::AlreadyRunning:
+            print(stdout, instance.running_window_shown()
+                              ? QStringLiteral("Nimbrix is already running (process %1); its "
+                                               "window is in front now.\n")
+                                    .arg(instance.running_pid())
+                              : QStringLiteral("Nimbrix is already running.\n"));
+            return 0;
+        case SingleInstance::Claim::Failed:
+            print(stderr, QStringLiteral("nimbrix: cannot watch for a second start (%1); running "
+                                         "anyway.\n")
+                              .arg(instance.error_text()));
+            break;
+        case SingleInstance::Claim::First:
+            break;
+        }
+    }
 
     ProgramState state;
     QtDesktop desktop;
     auto windows = create_program_windows(state, desktop);
     desktop.set_dialog_parent(windows->Form1.get());
+    TForm1& form = *windows->Form1;
+    instance.on_activate = [&form] { return bring_to_front(form); };
+    if (!command.screenshot_file.isEmpty())
+        save_window_shot_when_ready(form, command.screenshot_file);
     const int code = QApplication::exec();
+    instance.on_activate = nullptr;
     windows.reset();
     return code;
 }

@@ -22,5 +22,10 @@ struct ProgramWindows {
 // window's first paint hides the splash.
 std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desktop& desktop);
 
-// The program entry: application settings, the start-up sequence and the event loop.
+// What a later start of the program asks of the running one: the main window comes back (from
+// the tray if it was hidden there) and to the front. True when it is shown now.
+bool bring_to_front(TForm1& form);
+
+// The program entry: --help and --version (answered without a window), one running program
+// per user, then application settings, the start-up sequence and the event loop.
 int run_program(int argc, char** argv);

@@ -1,6 +1,6 @@
 #include "app/stats_request.h"
 
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/catalogue_lookups.h"
 #include "locations/location_string.h"
 

@@ -1,6 +1,6 @@
 #include "locations/catalogue_lookups.h"
 
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "platform/desktop.h"
 

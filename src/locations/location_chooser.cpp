@@ -1,15 +1,11 @@
 #include "locations/location_chooser.h"
 
-#include "app/main_window.h"
-#include "app/program_state.h"
-#include "app/replace_all.h"
-#include "app/stats_request.h"
 #include "locations/catalogue.h"
 #include "locations/catalogue_lookups.h"
 #include "locations/tree_choice.h"
-#include "net/nmhttp.h"
 #include "platform/desktop.h"
-#include "settings/host_table.h"
+#include "platform/guarded.h"
+#include "shared/program_state.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -34,11 +30,11 @@ void set_text_color(QWidget* widget, const QColor& text, const QColor& backgroun
 
 } // namespace
 
-TfrmLocation::TfrmLocation(ProgramState& state, Desktop& desktop, TForm1& main)
-    : QWidget(&main, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+TfrmLocation::TfrmLocation(ProgramState& state, Desktop& desktop, ChooserHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                          Qt::WindowCloseButtonHint),
-      state_(state), desktop_(desktop), main_(main) {
+      state_(state), desktop_(desktop), host_(host) {
     FormCreate();
 }
 
@@ -123,8 +119,8 @@ void TfrmLocation::FormCreate() {
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setCursor(Qt::PointingHandCursor);
     btnCancel->setGeometry(343, 284, 75, 25);
-    connect(btnOkay, &QPushButton::clicked, this, [this] { main_.run_command([this] { btnOkayClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect_command(btnOkay, desktop_, [this] { host_.run_command([this] { btnOkayClick(); }); });
+    connect_command(btnCancel, desktop_, [this] { btnCancelClick(); });
 
     // Tab order: the zip box, Okay, Cancel, the tree.
     setTabOrder(txtzipcode, btnOkay);
@@ -146,7 +142,7 @@ void TfrmLocation::FormShow() {
     lblna->clear();
     TreeView1->show();
     // While a request runs, its location stays as it is until that request has used it.
-    if (main_.NMHTTP1->busy())
+    if (host_.client_busy())
         clear_pending_ = true;
     else
         clear_location();
@@ -194,7 +190,7 @@ QString TfrmLocation::take_tree_path() {
 }
 
 void TfrmLocation::btnOkayClick() {
-    main_.refuse_when_busy();
+    host_.refuse_when_busy();
     if (clear_pending_)
         clear_location();
     CurrentLocation& location = state_.current_location;
@@ -231,80 +227,11 @@ void TfrmLocation::btnOkayClick() {
         desktop_.beep();
         desktop_.message(QStringLiteral("Please select your location for weather conditions."));
         show();
-        ending(false);
+        host_.end_chosen_request();
         return;
     }
-    request_conditions();
-}
-
-void TfrmLocation::request_conditions() {
-    CurrentLocation& location = state_.current_location;
-    main_.repaint_now();
-    TNMHTTP& http = *main_.NMHTTP1;
-    http.TimeOut = 60000;
-    http.InputFileMode = false;
-    http.OutputFileMode = false;
-    http.ReportLevel = 2;
-
-    const QString root = host_root_url(QStringLiteral("Conditions"));
-    QString url;
-    if (location.zip.size() >= 2) {
-        url = conditions_url_by_zip(root, location.zip);
-    } else if (location.region == QLatin1String("United States")) {
-        url = conditions_url_us(root, location.state, location.city);
-    } else {
-        location.state += QStringLiteral(" (O)");
-        location.city = replace_all(location.city, QStringLiteral("_"), QStringLiteral(" "));
-        lookup_station(state_, desktop_);
-        location.city = location.station;
-        if (location.city == QLatin1String("n/a")) {
-            desktop_.message(QStringLiteral("Error - Invalid station:") + location.station);
-            ending(true);
-            return;
-        }
-        url = conditions_url_station(root, location.city);
-    }
-    state_.request_url = url;
-
-    main_.set_status(QStringLiteral("Attempting connection..."));
-    http.HeaderInfo.Referer = QStringLiteral("Nimbrix by Corvalen");
-    http.Get(url);
-
-    const QByteArray page = http.Body;
-    main_.set_status(QStringLiteral("Connection process complete..."));
-    main_.repaint_now();
-
-    if ((location.state.isEmpty() || location.city.isEmpty()) && location.zip.isEmpty()) {
-        desktop_.message(QStringLiteral("Error - missing data found. (Unit_location). State=") +
-                         location.state + QStringLiteral("/ City = ") + location.city +
-                         QStringLiteral("/ Country = ") + location.region);
-        ending(true);
-        return;
-    }
-    if (state_.request_ok == QLatin1String("Y"))
-        main_.parse_conditions_page(page);
-    else
-        desktop_.message(QStringLiteral("Error retrieving data...(Unit_Location)"));
-    state_.request_ok.clear();
-    main_.repaint_now();
-    main_.compute_derived_values();
-
-    main_.set_status(QStringLiteral("Processing moon phase image..."));
-    main_.show_moon_phase();
-    main_.set_status(QString());
-    main_.repaint_now();
-    ending(true);
-}
-
-void TfrmLocation::ending(bool close_window) {
-    state_.request_ok.clear();
-    main_.NMHTTP1->TimeOut = 90000;
-    main_.NMHTTP1->ReportLevel = 2;
-    main_.set_status(status_idle);
-    main_.repaint_now();
-    main_.send_usage_ping();
-    if (close_window)
-        hide();
+    host_.request_chosen_conditions();
+    hide();
 }
 
 void TfrmLocation::btnCancelClick() { hide(); }

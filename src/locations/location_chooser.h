@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -9,16 +10,34 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class Desktop;
-class TForm1;
 struct ProgramState;
 
+// What the chooser needs from the window that owns the HTTP client; the main window
+// implements it.
+class ChooserHost {
+public:
+    virtual ~ChooserHost() = default;
+    // Runs a command through the owner's error report (which also keeps quiet about a request
+    // that the program's own exit ended).
+    virtual void run_command(const std::function<void()>& command) = 0;
+    // True while the client runs a request.
+    virtual bool client_busy() const = 0;
+    // A request while another runs is refused with the client's "Already connected".
+    virtual void refuse_when_busy() const = 0;
+    // The whole conditions request for the chosen current_location (into the owner's readout,
+    // derived values and moon picture), ending with the idle text and the usage ping.
+    virtual void request_chosen_conditions() = 0;
+    // That ending alone, when the choice made no request.
+    virtual void end_chosen_request() = 0;
+};
+
 // The window in which the user names a place for the first time: a city of the location tree
-// or a US zip code. "&Okay" turns the choice into current_location and runs a whole
-// conditions request with the main window's client, parser, derived values and moon picture.
+// or a US zip code. "&Okay" turns the choice into current_location and has the host run a
+// whole conditions request.
 class TfrmLocation : public QWidget {
     Q_OBJECT
 public:
-    TfrmLocation(ProgramState& state, Desktop& desktop, TForm1& main);
+    TfrmLocation(ProgramState& state, Desktop& desktop, ChooserHost& host, QWidget* parent);
 
     void btnOkayClick();
     void btnCancelClick();
@@ -47,16 +66,13 @@ private:
     void FormShow();
     // The tree path of the selected node, walking up from it; the selection ends empty.
     QString take_tree_path();
-    // Steps of "&Okay" after the choice is made: the request and the ending.
-    void request_conditions();
-    void ending(bool close_window);
     // Region, state, city and zip of current_location are emptied on every show; a show during
     // a running request defers it to the next "&Okay".
     void clear_location();
 
     ProgramState& state_;
     Desktop& desktop_;
-    TForm1& main_;
+    ChooserHost& host_;
     std::vector<QTreeWidgetItem*> items_;
     bool clear_pending_ = false;
 };

@@ -1,7 +1,7 @@
 #include "locations/location_string.h"
 
-#include "app/program_state.h"
-#include "app/replace_all.h"
+#include "shared/program_state.h"
+#include "shared/replace_all.h"
 #include "locations/catalogue_lookups.h"
 
 LocationStringParts read_location_string(const QString& text) {

@@ -1,6 +1,6 @@
 #include "locations/presets.h"
 
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/location_string.h"
 #include "platform/desktop.h"
 #include "settings/settings_store.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include <QString>
 
 // Socket and lookup failures ("Connection Timed Out", "Host Lookup Failed", ...).

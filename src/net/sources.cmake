@@ -14,6 +14,7 @@ target_sources(nimbrix_net PRIVATE
   net/host_lookup.h net/host_lookup.cpp
   net/powersock.h net/powersock.cpp
   net/nmhttp.h net/nmhttp.cpp
+  net/request_kinds.h net/request_kinds.cpp
 )
 if(WIN32)
   target_link_libraries(nimbrix_net PUBLIC ws2_32)

@@ -1,6 +1,6 @@
 #include "net/thread_timer.h"
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include <limits>
 
 TThreadTimer::TThreadTimer(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {

@@ -1,6 +1,6 @@
 #include "platform/guarded.h"
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include <exception>
 
 void run_guarded(Desktop& desktop, const std::function<void()>& command) {

@@ -3,7 +3,16 @@
 #include "platform/desktop.h"
 #include <functional>
 
+class QAbstractButton;
+class QAction;
+
 // The application's default error report: runs a command and shows the message of an error
 // that ends it in an error box; the program keeps running. Every menu command, timer and
 // button handler runs through it, so no error crosses the event loop.
 void run_guarded(Desktop& desktop, const std::function<void()>& command);
+
+// Connects a menu command (triggered) or a button (clicked) to its handler, which always runs
+// through run_guarded with the desktop. The connection ends with the action or button. These
+// two live with the windows (nimbrix_forms).
+void connect_command(QAction* action, Desktop& desktop, std::function<void()> handler);
+void connect_command(QAbstractButton* button, Desktop& desktop, std::function<void()> handler);

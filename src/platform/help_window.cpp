@@ -1,12 +1,14 @@
 #include "platform/help_window.h"
 
+#include "platform/guarded.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(Desktop& desktop, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Nimbrix Help"));
     resize(620, 520);
@@ -19,10 +21,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* contents = new QPushButton(QStringLiteral("&Contents"), this);
     auto* back = new QPushButton(QStringLiteral("&Back"), this);
     auto* close = new QPushButton(QStringLiteral("C&lose"), this);
-    connect(contents, &QPushButton::clicked, this, &HelpWindow::show_contents);
-    connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+    connect_command(contents, desktop, [this] { show_contents(); });
+    connect_command(back, desktop, [this] { browser_->backward(); });
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect_command(close, desktop, [this] { this->close(); });
     back->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;

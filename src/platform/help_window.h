@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class Desktop;
 class QTextBrowser;
 
 // The program's help: the bundled HTML pages (":/help/index.html" is the contents page) in a
@@ -9,7 +10,8 @@ class QTextBrowser;
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    // Its buttons run through the desktop's error report.
+    explicit HelpWindow(Desktop& desktop, QWidget* parent = nullptr);
 
     // Shows the window at the contents page and brings it to the front.
     void show_contents();

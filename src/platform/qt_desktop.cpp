@@ -81,7 +81,7 @@ bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(
 
 void QtDesktop::show_help_contents() {
     if (!help_)
-        help_ = new HelpWindow();
+        help_ = new HelpWindow(*this);
     help_->show_contents();
 }
 

@@ -3,7 +3,7 @@
 #ifdef Q_OS_WIN
 #include <QSettings>
 #else
-#include "settings/ini_file.h"
+#include "platform/ini_file.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,13 @@
 target_sources(nimbrix_core PRIVATE
   platform/desktop.h
   platform/guarded.h platform/guarded.cpp
+  platform/ini_file.h platform/ini_file.cpp
   platform/settings_backend.h platform/settings_backend.cpp
 )
 target_sources(nimbrix_forms PRIVATE
+  platform/connect_command.cpp
   platform/help_window.h platform/help_window.cpp
   platform/qt_desktop.h platform/qt_desktop.cpp
+  platform/single_instance.h platform/single_instance.cpp
   platform/wallpaper.h platform/wallpaper.cpp
 )

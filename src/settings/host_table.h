@@ -7,7 +7,10 @@
 // named after the role in the settings group "Hosts" overrides it. The defaults point at
 // nimbrix-host on this machine.
 //
-// Roles: "Conditions" (conditions host), "Maker" (maker's web host).
+// Roles: "Conditions" (conditions host), "Maker" (maker's web host), the image hosts of the
+// image catalogue ("PurdueWx", "PurdueAtmos", "TexasAM", "Yahoo", "WeatherBank", "Meteo",
+// "UWM", "EarthWatch", "ClimateOutlook", "OutlookMaps", "Census" and one "Cam..." role per
+// web camera), "NWS" (text products) and "CensusLookup" (census detail lookups).
 
 // The roles known to the program, in table order.
 QStringList host_roles();

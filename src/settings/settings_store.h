@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include <QList>
 #include <QPair>
 #include <QString>

@@ -1,7 +1,6 @@
 target_sources(nimbrix_core PRIVATE
   settings/color_text.h settings/color_text.cpp
   settings/host_table.h settings/host_table.cpp
-  settings/ini_file.h settings/ini_file.cpp
   settings/settings_store.h settings/settings_store.cpp
 )
 target_sources(nimbrix_forms PRIVATE

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"
@@ -177,6 +177,38 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         EXPECT_EQ(a->text(), QLatin1String(captions[i]));
         EXPECT_FALSE(a->isVisible());
     }
+}
+
+TEST_F(MainWindow, ImageCommandsStandInTheirMenusInTheDesignOrder) {
+    auto names = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            list << (a->menu() ? a->menu()->objectName() : a->objectName());
+        return list;
+    };
+    const struct {
+        QMenu* menu;
+        QStringList items;
+    } rows[] = {
+        {form->mnuRadarImages,
+         {"mnuUSRadarPurdue", "mnuUSRadarAM", "mnuUSRadarYahoo", "mnuUSRadarwithTopAM",
+          "mnuUSRadarWeatherBank1", "mnuLocalTVStationRadar1"}},
+        {form->mnuImages,
+         {"mnuRadarImages", "mnuSatelliteImages", "mnuWeatherCams", "mnuUSStormWatch1"}},
+        {form->mnuForecasts,
+         {"mnuNowcast", "mnuForecastHTML", "ForecastTEXTversion1", "mnu10dayOutlook",
+          "mnu10dayPrecOutlook", "mnu1and3monthUSPrecipitation1", "mnu12monthUSTemperatureOutlook1",
+          "mnu12monthUSPrecipitationOutlook1"}},
+        {form->mnuWarnings,
+         {"mnuHydrologicalDataNWS1", "PublicInformation1", "mnuSpecialWeatherStatementsNWS1",
+          "mnuWarningsAdvisories", "N5", "mnuCurrWorldPop1", "mnuCurrentUSPopulation1",
+          "mnuGetCountyInfo1"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(names(row.menu), row.items) << row.menu->objectName().toStdString();
+    EXPECT_EQ(form->mnu10dayPrecOutlook->actions().value(3)->objectName(),
+              QStringLiteral("mnu10PrecContinentalUS1"));
+    EXPECT_EQ(form->mnuCurrWorldPop1, action("mnuCurrWorldPop1"));
 }
 
 TEST_F(MainWindow, ShowCentresTheWindowOnTheScreen) {

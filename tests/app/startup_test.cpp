@@ -1,10 +1,11 @@
 #include "app/main_window.h"
 #include "app/needle_gauge.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/startup.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
+#include "tray/on_tray.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,4 +55,20 @@ TEST(NeedleGauge, ProgressStaysBetween0And100) {
         gauge.SetProgress(row.set);
         EXPECT_EQ(gauge.Progress(), row.got);
     }
+}
+
+TEST(Startup, ALaterStartBringsTheWindowBackFromTheTray) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    TForm1 form(state, desktop);
+    form.tray->set_tray_available(true);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.pithideClick();
+    ASSERT_FALSE(form.isVisible());
+    EXPECT_TRUE(bring_to_front(form));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_TRUE(desktop.events.isEmpty());
 }

@@ -1,4 +1,4 @@
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "app/stats_request.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
 #include "net/nmhttp.h"
@@ -35,7 +35,7 @@ protected:
         write_setting(H, QStringLiteral("Conditions"), host.address());
         write_setting(H, QStringLiteral("Maker"), host.address());
         form = std::make_unique<TForm1>(state, desktop);
-        chooser = new TfrmLocation(state, desktop, *form);
+        chooser = new TfrmLocation(state, desktop, *form, form.get());
         form->set_chooser(chooser);
         QObject::connect(form.get(), &TForm1::status_changed, [this](const QString& t) { statuses << t; });
         form->timer_startup->stop();

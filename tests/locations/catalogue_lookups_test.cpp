@@ -1,6 +1,6 @@
 // state_to_code, split_place_name and lookup_station: the pure answers with their messages and
 // beeps, and the bindings' effect on the shared state and the desktop, in order.
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/catalogue_lookups.h"
 #include "support/recording_desktop.h"
 

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "locations/location_chooser.h"
 #include "settings/settings_store.h"
@@ -22,7 +22,7 @@ protected:
         write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"), QStringLiteral("127.0.0.1:1"));
         write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:1"));
         form = std::make_unique<TForm1>(state, desktop);
-        chooser = new TfrmLocation(state, desktop, *form);
+        chooser = new TfrmLocation(state, desktop, *form, form.get());
         form->set_chooser(chooser);
         form->mnuChooseLocation->trigger();
         desktop.clear();

@@ -1,5 +1,5 @@
 // The one reader and the builders of location strings, and the chooser's field rule.
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "locations/location_string.h"
 #include "locations/tree_choice.h"

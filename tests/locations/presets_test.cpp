@@ -1,4 +1,4 @@
-#include "app/program_state.h"
+#include "shared/program_state.h"
 #include "locations/presets.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"

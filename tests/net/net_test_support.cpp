@@ -1,6 +1,6 @@
 #include "net_test_support.h"
 
-#include "app/app_error.h"
+#include "shared/app_error.h"
 #include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "platform/help_window.h"
+#include "support/recording_desktop.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -6,7 +7,8 @@
 #include <gtest/gtest.h>
 
 TEST(HelpWindow, ShowsTheContentsPageAndEveryPageItLinksExists) {
-    HelpWindow help;
+    RecordingDesktop desktop;
+    HelpWindow help(desktop);
     help.show_contents();
     EXPECT_TRUE(help.isVisible());
     EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Nimbrix Help")));

@@ -1,6 +1,6 @@
-#include "app/replace_all.h"
+#include "shared/replace_all.h"
 
-#include "print_qstring.h"
+#include "app/print_qstring.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "settings/ini_file.h"
+#include "platform/ini_file.h"
 
 #include <QStringConverter>
 

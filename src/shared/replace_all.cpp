@@ -1,4 +1,4 @@
-#include "app/replace_all.h"
+#include "shared/replace_all.h"
 
 QString replace_all(const QString& text, const QString& find, const QString& replacement) {
     if (find.isEmpty())

@@ -1,0 +1,7 @@
+# The program-wide vocabulary below every subsystem: the error kinds, the program state and
+# the text helpers.
+target_sources(nimbrix_core PRIVATE
+  shared/app_error.h
+  shared/program_state.h
+  shared/replace_all.h shared/replace_all.cpp
+)
