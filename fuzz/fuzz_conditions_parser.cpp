@@ -1,7 +1,7 @@
 // Fuzzes the conditions parser with the bytes a host might send as a conditions page, decoded
 // as the program decodes them; the first byte chooses the units.
 #include "app/conditions_parser.h"
-#include "app/page_text.h"
+#include "shared/page_text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Fuzzes the location-string reader with any line of text (a stored preset, the "StartupLoc"
 // setting, the caption), and the stats driver's reading of it into current_location.
-#include "app/program_state.h"
 #include "app/stats_request.h"
 #include "locations/location_string.h"
+#include "shared/program_state.h"
 
 #include <cstdint>
 #include <cstdlib>

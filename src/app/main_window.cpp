@@ -2,7 +2,7 @@
 
 #include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
-#include "app/page_text.h"
+#include "shared/page_text.h"
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"

@@ -2,18 +2,20 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/window_shot.h"
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
 #include "platform/single_instance.h"
+#include "settings/settings_store.h"
+#include "shared/program_state.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
+    set_settings_notice(nullptr);
     // The splash refers to nothing; the main window goes last, taking the tray icon with it.
     frmPleaseWait.reset();
     Form1.reset();
@@ -29,6 +31,10 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);
     windows->frmPleaseWait->set_progress(100);
+    // The settings store's notice (lines of the file it cannot read) goes to the status panel,
+    // also when the windows' first reads met them.
+    set_settings_notice(
+        [form = windows->Form1.get()](const QString& text) { form->set_status(text); });
     return windows;
 }
 

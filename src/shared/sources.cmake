@@ -3,5 +3,6 @@
 target_sources(nimbrix_core PRIVATE
   shared/app_error.h
   shared/program_state.h
+  shared/page_text.h shared/page_text.cpp
   shared/replace_all.h shared/replace_all.cpp
 )

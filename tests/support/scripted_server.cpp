@@ -127,6 +127,15 @@ void ScriptedServer::play(QTcpSocket& socket, const Script& script, std::size_t 
             received.remove(0, complete_request(received));
             break;
         }
+        case Step::Kind::read_bytes: {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!stop_ && received.size() < step.chunk &&
+                   std::chrono::steady_clock::now() < deadline &&
+                   socket.state() == QAbstractSocket::ConnectedState) {
+                received += take();
+            }
+            break;
+        }
         case Step::Kind::send:
             if (step.chunk <= 0) {
                 write_all(step.data);
