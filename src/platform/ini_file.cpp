@@ -62,7 +62,10 @@ QString unescape_value(QStringView text) {
 
 // One line as text: UTF-8 when it is, otherwise Windows-1252.
 QString decode_line(const QByteArray& line) {
-    auto decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte order mark inside the file is a character like any other: the decoder keeps it.
+    auto decoder =
+        QStringDecoder(QStringDecoder::Utf8,
+                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder.decode(line);
     return decoder.hasError() ? decode_windows_1252(line) : text;
 }

@@ -103,6 +103,18 @@ TEST(IniFile, LinesThatAreNotUtf8ReadAsWindows1252) {
               QStringLiteral("\u201ccp1252\u201d"));
 }
 
+TEST(IniFile, AByteOrderMarkIsSkippedBeforeTheFirstLineOnly) {
+    EXPECT_EQ(parse_ini("\xEF\xBB\xBF[Settings]\nA=b\n").value("Settings", "A"),
+              QStringLiteral("b"));
+    // Elsewhere it is a character of its line, and a kept line that begins with one stays
+    // behind the file's first line when written back.
+    const IniDocument doc = parse_ini("; first\n\xEF\xBB\xBF[Other]\n[Settings]\nA=b\n");
+    EXPECT_EQ(doc.unreadable_lines, 1);
+    const QByteArray written = format_ini(doc);
+    EXPECT_EQ(parse_ini(written).unreadable_lines, 1);
+    EXPECT_EQ(format_ini(parse_ini(written)), written);
+}
+
 TEST(IniFile, SetValueKeepsTheFirstSpellingAndRemoveGroupIgnoresCase) {
     IniDocument doc;
     doc.set_value(QStringLiteral("Settings"), QStringLiteral("Labelfcolor"),
