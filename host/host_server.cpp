@@ -96,8 +96,21 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
             QString::fromUtf8(req.target.data(), static_cast<qsizetype>(req.target.size())));
         const HostReply reply = d.site.answer(request, d.clock());
         res.status = reply.status;
-        res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
-                        reply.content_type.toStdString());
+        if (reply.announce_length) {
+            res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
+                            reply.content_type.toStdString());
+        } else {
+            // No Content-Length and no chunks: the body runs until the connection closes.
+            res.set_content_provider(
+                reply.content_type.toStdString(),
+                [body = reply.body](std::size_t offset, httplib::DataSink& sink) {
+                    const auto size = static_cast<std::size_t>(body.size());
+                    if (offset < size)
+                        sink.write(body.constData() + offset, size - offset);
+                    sink.done();
+                    return true;
+                });
+        }
         return httplib::Server::HandlerResponse::Handled;
     });
     d.server.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {
