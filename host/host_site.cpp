@@ -81,5 +81,6 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         place = place_for_city_path(path.mid(1));
     if (!place)
         return not_found_reply(path);
-    return page_reply(conditions_page(*place, now_utc));
+    return page_reply(conditions_source_ ? conditions_source_(*place, now_utc)
+                                         : conditions_page(*place, now_utc));
 }

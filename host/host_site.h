@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 // What nimbrix-host answers, without the HTTP: a request's path and query parameters in, the
 // status, content type and body bytes out. Roles served:
@@ -43,12 +44,18 @@ inline constexpr char maker_content_type[] = "text/plain; charset=windows-1252";
 // The version nimbrix-host publishes unless told otherwise (--published-version).
 inline const QString default_published_version = QStringLiteral("1.30.7.2");
 
+struct HostPlace;
+
 class HostSite {
 public:
     // published_version: what the version file names as the latest version.
     explicit HostSite(QString published_version = default_published_version)
         : published_version_(std::move(published_version)) {}
 
+    // Makes a place's conditions page (the sample page unless set). Set before serving; it is
+    // called from several threads at once.
+    using ConditionsSource = std::function<QString(const HostPlace&, const QDateTime& now_utc)>;
+    void set_conditions_source(ConditionsSource source) { conditions_source_ = std::move(source); }
 
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
@@ -59,6 +66,7 @@ public:
 private:
     QString published_version_;
     std::atomic<unsigned long long> usage_count_{0};
+    ConditionsSource conditions_source_;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.

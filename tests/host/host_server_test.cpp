@@ -22,6 +22,7 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
+#include <string>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -383,7 +384,8 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
     for (const QStringList& arguments :
          {QStringList{"--listen", "8079"}, QStringList{"--listen", "127.0.0.1:99999"},
           QStringList{"--at", "yesterday"}, QStringList{"--published-version", ""},
-          QStringList{"--bogus"}}) {
+          QStringList{"--bogus"}, QStringList{"--source", "web"},
+          QStringList{"--upstream-base", "ftp://example.org"}}) {
         process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
         ASSERT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();
