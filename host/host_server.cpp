@@ -5,9 +5,63 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <thread>
+
+#ifndef _WIN32
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The listening socket may take over an address in TIME_WAIT (a quick restart) but never
+// share a port: cpp-httplib's own options add SO_REUSEPORT, which lets a second copy of the
+// host start on the same port and take some of the requests.
+void exclusive_socket_options(socket_t socket) {
+#ifndef _WIN32
+    const int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#else
+    const BOOL yes = TRUE;
+    ::setsockopt(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes),
+                 sizeof yes);
+#endif
+}
+
+// Why host:port cannot be bound, found by binding a socket of our own the same way.
+std::string bind_failure(const std::string& host, int port) {
+#ifndef _WIN32
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found)
+        return "unknown address";
+    std::string reason = "cannot bind";
+    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (fd >= 0) {
+        exclusive_socket_options(fd);
+        if (::bind(fd, found->ai_addr, found->ai_addrlen) != 0)
+            reason = errno == EADDRINUSE ? "address in use" : std::strerror(errno);
+        ::close(fd);
+    }
+    ::freeaddrinfo(found);
+    return reason;
+#else
+    (void)host;
+    (void)port;
+    return "cannot bind";
+#endif
+}
+
+} // namespace
 
 struct HostServer::Impl {
     HostSite& site;
@@ -15,6 +69,7 @@ struct HostServer::Impl {
     httplib::Server server;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTimeUtc(); };
     std::mutex log_mutex;
+    std::string bind_error;
 
     // run() and stop() agree through these: a stop before run keeps run from starting, a
     // stop during run waits until the listening loop is up before ending it.
@@ -28,6 +83,7 @@ struct HostServer::Impl {
 
 HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<Impl>(site, log)) {
     Impl& d = *impl_;
+    d.server.set_socket_options(exclusive_socket_options);
     // Every reply ends its connection, as an HTTP/1.0 server does.
     d.server.set_keep_alive_max_count(1);
     // A request is logged before its reply goes out, so a client that waits for each reply
@@ -78,9 +134,17 @@ void HostServer::set_clock(std::function<QDateTime()> clock) {
 }
 
 int HostServer::bind(const std::string& host, int port) {
-    if (port == 0)
-        return impl_->server.bind_to_any_port(host);
-    return impl_->server.bind_to_port(host, port) ? port : -1;
+    Impl& d = *impl_;
+    d.bind_error.clear();
+    const int bound = port == 0 ? d.server.bind_to_any_port(host)
+                                : (d.server.bind_to_port(host, port) ? port : -1);
+    if (bound < 0)
+        d.bind_error = bind_failure(host, port);
+    return bound;
+}
+
+const std::string& HostServer::bind_error() const {
+    return impl_->bind_error;
 }
 
 bool HostServer::run() {

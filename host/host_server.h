@@ -22,8 +22,12 @@ public:
     // The clock that picks the hour of the conditions pages (the current UTC time unless set).
     void set_clock(std::function<QDateTime()> clock);
 
-    // Binds to host and port (0: a free port the kernel chooses); the port bound, or -1.
+    // Binds to host and port (0: a free port the kernel chooses); the port bound, or -1 with
+    // the reason in bind_error(). A port another program listens on is refused, even when
+    // that program allows sharing it.
     int bind(const std::string& host, int port);
+    // Why the last bind failed: "address in use" or the system's text; empty after success.
+    const std::string& bind_error() const;
     // Serves on the bound socket until stop(); false when it could not serve or was stopped
     // before it began.
     bool run();

@@ -259,8 +259,8 @@ int main(int argc, char** argv) {
     HostServer server(site, options.quiet ? nullptr : stderr);
     const int port = server.bind(options.host, options.port);
     if (port < 0) {
-        std::fprintf(stderr, "nimbrix-host: cannot listen on %s:%d\n", options.host.c_str(),
-                     options.port);
+        std::fprintf(stderr, "nimbrix-host: cannot listen on %s:%d: %s\n", options.host.c_str(),
+                     options.port, server.bind_error().c_str());
         return 1;
     }
     std::printf("nimbrix-host listening on %s:%d\n", options.host.c_str(), port);

@@ -11,6 +11,7 @@
 #include "platform/qt_desktop.h"
 #include "platform/single_instance.h"
 #include "settings/preferences_window.h"
+#include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
 
@@ -19,8 +20,9 @@
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
-    // The splash refers to nothing; the forecast window and the image commands use the main
-    // window's client; the main window goes last, taking the tray icon with it.
+#include "settings/settings_store.h"
+#include "shared/program_state.h"
+#include "textproducts/forecast_window.h"
     frmPleaseWait.reset();
     frmForecast.reset();
     images.reset();
@@ -55,6 +57,10 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);
     windows->frmPleaseWait->set_progress(100);
+    // The settings store's notice (lines of the file it cannot read) goes to the status panel,
+    // also when the windows' first reads met them.
+    set_settings_notice(
+        [form = windows->Form1.get()](const QString& text) { form->set_status(text); });
     return windows;
 }
 

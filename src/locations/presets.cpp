@@ -11,7 +11,9 @@ namespace {
 
 const QString section = QStringLiteral("Locations");
 
-QString slot_name(int n) { return QStringLiteral("loc%1").arg(n); }
+QString slot_name(int n) {
+    return QStringLiteral("loc%1").arg(n);
+}
 
 // A location string that names no place: the page gave no place name (" (O)" alone), a zip
 // entry without its city, or a US entry without a city.
@@ -76,8 +78,9 @@ void add_preset(ProgramState& state, Desktop& desktop, PresetMenu& menu) {
         }
     }
     state.preset_entry = entry;
-    desktop.message(preset_added_message + entry);
+    // Said once the entry is stored: a refused write ends here with the store's error.
     write_setting(section, slot_name(free_slot), entry);
+    desktop.message(preset_added_message + entry);
     menu.set_preset_item(free_slot, entry);
     menu.repaint_menu();
 }

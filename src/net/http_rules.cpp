@@ -70,9 +70,10 @@ UrlSplit split_error(const char* message) {
 UrlSplit split_url(const QString& url, const QString& host, int port) {
     if (url.isEmpty())
         return split_error("Empty URL");
-    // Control characters would end the request line early and smuggle in header lines.
+    // Control characters would end the request line early and smuggle in header lines; a
+    // blank would end the path; DEL and bytes past ASCII have no place in a request line.
     for (QChar c : url) {
-        if (c.unicode() < 32)
+        if (c.unicode() <= 32 || c.unicode() >= 127)
             return split_error("Invalid URL");
     }
 
@@ -190,8 +191,31 @@ QByteArray request_bytes(const TExStringList& header) {
     return bytes;
 }
 
+namespace {
+
+// "HTTP/", digits, ".", digits: the protocol field of a status line.
+bool is_http_version(const QByteArray& field) {
+    if (!field.startsWith("HTTP/"))
+        return false;
+    const QByteArray version = field.mid(5);
+    const qsizetype dot = version.indexOf('.');
+    if (dot <= 0 || dot == version.size() - 1)
+        return false;
+    for (qsizetype i = 0; i < version.size(); ++i) {
+        if (i != dot && (version[i] < '0' || version[i] > '9'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 qint16 parse_reply_code(const QByteArray& status_line) {
     const QByteArray line = without_terminator(status_line);
+    // Only a line that starts with the protocol is a status line: a field line or a page sent
+    // without a head carries no code.
+    if (!is_http_version(line.left(line.indexOf(' '))))
+        return 0;
     const QList<QByteArray> fields = line.split(' ');
     int index = 0;
     for (const QByteArray& field : fields) {
@@ -277,6 +301,7 @@ ResponseHeadReader::Result ResponseHeadReader::add_line(const QByteArray& line) 
         }
     } else if (field == "CONTENT-LENGTH:") {
         content_length_ = content_length_of(text);
+        has_content_length_ = true;
     }
     return Result::more;
 }

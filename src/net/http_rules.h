@@ -77,7 +77,8 @@ QByteArray request_bytes(const TExStringList& header);
 bool sends_data(CmdType cmd);
 
 // The reply code of a status line: its second blank-separated field as a decimal number
-// (at most 32767); 0 when that field is not a number.
+// (at most 32767); 0 when that field is not a number or the line does not begin with the
+// protocol ("HTTP/1.0").
 qint16 parse_reply_code(const QByteArray& status_line);
 
 // The line without its CR LF or LF terminator.
@@ -103,6 +104,8 @@ public:
     const QByteArray& location() const { return location_; }
     bool has_location() const { return has_location_; }
     qint32 content_length() const { return content_length_; }
+    // True when a Content-Length line announced the body's length.
+    bool has_content_length() const { return has_content_length_; }
     int lines() const { return lines_; }
     bool complete() const { return complete_; }
 
@@ -113,6 +116,7 @@ private:
     QByteArray location_;
     bool has_location_ = false;
     qint32 content_length_ = 0;
+    bool has_content_length_ = false;
     int lines_ = 0;
     bool complete_ = false;
 };

@@ -76,15 +76,19 @@ void TNMHTTP::start_request(CmdType cmd, const QString& url, const QByteArray& d
 
 void TNMHTTP::run_exchange() {
     int redirections = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         // A code left from an earlier request must not stand for this one.
         ReplyCode = 0;
         split_request_url();
+        if (first) {
+            origin_host_ = Host;
+            origin_port_ = Port;
+        }
         build_request();
         Q_EMIT OnAboutToSend();
         Connect();
 
-        bool refused = false;
+        QString refusal;
         try {
             send_request();
             read_head();
@@ -96,7 +100,8 @@ void TNMHTTP::run_exchange() {
                 // A reply without a numeric code comes from a broken host: never a success.
                 Q_EMIT OnFailure(sent_cmd_);
             } else if (!has_location_ || redirections >= max_redirections) {
-                refused = true;
+                refusal = has_location_ ? QStringLiteral("Too many redirections")
+                                        : QStringLiteral("Redirect without a location");
                 Q_EMIT OnFailure(sent_cmd_);
             }
         } catch (...) {
@@ -107,13 +112,17 @@ void TNMHTTP::run_exchange() {
             throw;
         }
         Disconnect();
-        if (refused)
-            throw ESockError(QStringLiteral("Too many redirections"));
+        if (!refusal.isEmpty())
+            throw ESockError(refusal);
 
         const int code = ReplyCode;
         if (code >= 300 && code <= 398) {
-            if (has_cookie_)
+            if (has_cookie_) {
                 HeaderInfo.Cookie = QString::fromLatin1(cookie_);
+                adopted_cookie_ = HeaderInfo.Cookie;
+                cookie_host_ = Host;
+                cookie_port_ = Port;
+            }
             bool handled = false;
             Q_EMIT OnRedirect(handled);
             if (handled)
@@ -151,6 +160,17 @@ void TNMHTTP::build_request() {
     spec.host = Host;
     spec.proxy = !Proxy.isEmpty();
     spec.info = HeaderInfo;
+    // Credentials were given for the host of the call: a redirection elsewhere (another host
+    // or port) does not carry them. A proxy's credentials go to the proxy alone.
+    if (!spec.proxy &&
+        (Host.compare(origin_host_, Qt::CaseInsensitive) != 0 || Port != origin_port_)) {
+        spec.info.UserId.clear();
+        spec.info.Password.clear();
+    }
+    // A cookie taken from a redirection goes back to the host and port that set it only.
+    if (!adopted_cookie_.isEmpty() && spec.info.Cookie == adopted_cookie_ &&
+        (Host.compare(cookie_host_, Qt::CaseInsensitive) != 0 || Port != cookie_port_))
+        spec.info.Cookie.clear();
     spec.extra = extra_;
     spec.data_length = OutputFileMode ? QFileInfo(QFile::decodeName(data_)).size() : data_.size();
     header_ = build_request_header(spec);
@@ -213,14 +233,24 @@ void TNMHTTP::read_head() {
         if (has_location_)
             url_ = QString::fromLatin1(reader.location());
         TotalBytes = reader.content_length();
+        has_length_ = reader.has_content_length();
         if (result == ResponseHeadReader::Result::complete)
             break;
     }
 }
 
 void TNMHTTP::read_body() {
-    if (InputFileMode)
-        CaptureFile(QFile::decodeName(Body));
-    else
-        CaptureString(Body, -1);
+    // A reply that announces its length ends with that many bytes (a keep-alive proxy leaves
+    // the connection open behind them); one that does not ends when the server closes. A
+    // HEAD reply and the codes without a body announce a length but send nothing.
+    const bool no_body = sent_cmd_ == cmd_head || ReplyCode == 204 || ReplyCode == 304 ||
+                         (ReplyCode >= 100 && ReplyCode < 200);
+    const qint64 length = !has_length_ ? -1 : no_body ? 0 : TotalBytes;
+    if (InputFileMode) {
+        CaptureFile(QFile::decodeName(Body), length);
+    } else {
+        CaptureString(Body, static_cast<int>(length), true);
+        if (length >= 0 && Body.size() > length)
+            Body.truncate(static_cast<qsizetype>(length));
+    }
 }

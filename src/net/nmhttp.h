@@ -84,6 +84,12 @@ private:
     QByteArray cookie_;
     bool has_cookie_ = false;
     bool has_location_ = false;
+    bool has_length_ = false;
+    QString origin_host_; // where the call began: credentials go there only
+    int origin_port_ = 0;
+    QString adopted_cookie_; // the cookie taken from a redirection, and who set it
+    QString cookie_host_;
+    int cookie_port_ = 0;
     TExStringList header_;
     bool in_request_ = false;
 };

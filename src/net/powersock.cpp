@@ -172,8 +172,7 @@ void TPowersock::on_readable() {
         status(QStringLiteral("ReadToStream"), 8);
         const qint64 count = receive_chunk();
         if (count > 0) {
-            if (silence_watch_)
-                last_arrival_.restart();
+            last_arrival_.restart();
             if (capturing_) {
                 ReceivedBytes = add_count(ReceivedBytes, count);
                 Q_EMIT OnPacketRecvd();
@@ -185,6 +184,7 @@ void TPowersock::on_readable() {
         } else if (-count != sock_code::would_block) {
             // The connection broke: nothing more will arrive on it.
             last_error_ = static_cast<int>(-count);
+            receive_error_ = last_error_;
             error_text(last_error_);
             no_error_ = false;
             close_notification();
@@ -198,7 +198,13 @@ void TPowersock::on_readable() {
 qint64 TPowersock::receive_chunk() {
     if (file_sink_) {
         char chunk[chunk_size];
-        const qint64 count = platform_socket::receive_some(socket_, chunk, chunk_size);
+        // A file of announced length takes no byte past its end.
+        const qint64 wanted = file_sink_limit_ < 0
+                                  ? chunk_size
+                                  : std::min(chunk_size, file_sink_limit_ - file_sink_bytes_);
+        if (wanted <= 0)
+            return -sock_code::would_block;
+        const qint64 count = platform_socket::receive_some(socket_, chunk, wanted);
         if (count > 0) {
             file_sink_bytes_ += count;
             if (file_sink_bytes_ > max_capture_to_file)
@@ -210,11 +216,17 @@ qint64 TPowersock::receive_chunk() {
     }
     QByteArray& target = text_sink_ ? *text_sink_ : receive_buffer_;
     const qsizetype old_size = target.size();
-    if (target.capacity() - old_size < chunk_size)
+    // A text of known length takes no byte past its end, so its one buffer never grows; it is
+    // read in passes of whatever the socket holds (up to large_chunk_size), not 16383 bytes.
+    const qint64 wanted = text_sink_ && text_sink_limit_ >= 0
+                              ? std::min<qint64>(large_chunk_size, text_sink_limit_ - old_size)
+                              : chunk_size;
+    if (wanted <= 0)
+        return -sock_code::would_block;
+    if (target.capacity() - old_size < wanted)
         target.reserve(std::max(old_size + chunk_size, target.capacity() * 2));
-    target.resize(old_size + chunk_size);
-    const qint64 count =
-        platform_socket::receive_some(socket_, target.data() + old_size, chunk_size);
+    target.resize(old_size + wanted);
+    const qint64 count = platform_socket::receive_some(socket_, target.data() + old_size, wanted);
     target.resize(old_size + std::max<qint64>(count, 0));
     if (text_sink_ && target.size() > max_capture_in_memory)
         capture_overflow_ = true;
@@ -373,32 +385,60 @@ void TPowersock::timer_off() {
     timer_->set_enabled(false);
 }
 
-void TPowersock::watch_silence(bool on) {
+void TPowersock::watch_transfer(bool silence) {
     if (TimeOut <= 0)
         return;
-    silence_watch_ = on;
-    if (on) {
-        last_arrival_.start();
-        timer_on();
-    } else {
-        timer_off();
-    }
+    watch_ = silence ? Watch::silence : Watch::overall;
+    last_arrival_.start();
+    timed_out_ = false;
+    status(QStringLiteral("Timer On"), 8);
+    const qint64 remaining = watch_remaining();
+    timer_->set_interval(static_cast<unsigned>(std::max<qint64>(remaining, 1)));
+    timer_->set_enabled(true);
+}
+
+void TPowersock::end_watch() {
+    if (watch_ == Watch::none)
+        return;
+    watch_ = Watch::none;
+    timer_off();
+}
+
+qint64 TPowersock::watch_remaining() const {
+    qint64 remaining = 4 * static_cast<qint64>(TimeOut) - exchange_clock_.elapsed();
+    if (watch_ == Watch::silence)
+        remaining = std::min(remaining, TimeOut - last_arrival_.elapsed());
+    return remaining;
 }
 
 void TPowersock::on_time_out() {
-    if (silence_watch_) {
-        // Only a silence longer than TimeOut since the last chunk ends a read.
-        const qint64 remaining = TimeOut - last_arrival_.elapsed();
+    if (watch_ != Watch::none) {
+        // Only a silence longer than TimeOut since the last chunk, or the whole exchange
+        // running past its bound, ends a transfer.
+        const qint64 remaining = watch_remaining();
         if (remaining > 0) {
             timer_->set_interval(static_cast<unsigned>(remaining));
             return;
         }
+        overall_expired_ = exchange_clock_.elapsed() >= 4 * static_cast<qint64>(TimeOut);
     }
     status(QStringLiteral("Timer Triggered"), 8);
     timer_->set_enabled(false);
     timed_out_ = true;
     Abort();
     notify_waiters();
+}
+
+void TPowersock::raise_time_out() {
+    canceled_ = false; // set by the time-out, not by a command
+    if (overall_expired_)
+        throw ESockError(QStringLiteral("Transfer took too long"));
+    throw ESockError(QStringLiteral("Connection Timed Out"));
+}
+
+void TPowersock::check_receive_error() {
+    if (receive_error_ != 0)
+        throw ESockError(socket_error_text(receive_error_));
 }
 
 // ---- operations ----
@@ -439,6 +479,8 @@ void TPowersock::Connect() {
     send_buffer_.clear();
     send_position_ = 0;
     send_error_ = 0;
+    receive_error_ = 0;
+    overall_expired_ = false;
     read_off_ = false;
 
     resolving_ = true;
@@ -467,6 +509,7 @@ void TPowersock::Connect() {
     resolving_ = false;
 
     const int port = Proxy.isEmpty() ? Port : ProxyPort;
+    exchange_clock_.start();
     no_error_ = true;
     lookup_done_ = false;
     const int error =
@@ -570,7 +613,14 @@ void TPowersock::SendBuffer(const char* data, qsizetype length) {
     send_buffer_.append(data, length);
     send_done_ = false;
     update_notifiers();
-    wait_for([this] { return send_done_ || canceled_ || !connected_; });
+    const auto ready = [this] { return send_done_ || canceled_ || timed_out_ || !connected_; };
+    if (!ready()) {
+        watch_transfer(false);
+        wait_for(ready);
+        end_watch();
+    }
+    if (timed_out_)
+        raise_time_out();
     if (canceled_) {
         canceled_ = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
@@ -578,6 +628,7 @@ void TPowersock::SendBuffer(const char* data, qsizetype length) {
     if (!send_done_) {
         if (send_error_ != 0)
             throw ESockError(socket_error_text(send_error_));
+        check_receive_error();
         throw ESockError(QStringLiteral("Connection closed by host"));
     }
 }
@@ -595,11 +646,20 @@ void TPowersock::SendFile(const QString& file_name) {
         static_cast<qint32>(std::min<qint64>(file.size(), std::numeric_limits<qint32>::max()));
     send_done_ = false;
     update_notifiers();
-    wait_for([this] { return send_done_ || canceled_ || TotalBytes <= 0 || !connected_; });
+    const auto ready = [this] {
+        return send_done_ || canceled_ || timed_out_ || TotalBytes <= 0 || !connected_;
+    };
+    if (!ready()) {
+        watch_transfer(false);
+        wait_for(ready);
+        end_watch();
+    }
     send_file_ = nullptr;
     capturing_ = false;
     file_send_mode_ = false;
     update_notifiers();
+    if (timed_out_)
+        raise_time_out();
     if (canceled_) {
         canceled_ = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
@@ -607,6 +667,7 @@ void TPowersock::SendFile(const QString& file_name) {
     if (!send_done_ && TotalBytes > 0) {
         if (send_error_ != 0)
             throw ESockError(socket_error_text(send_error_));
+        check_receive_error();
         throw ESockError(QStringLiteral("Connection closed by host"));
     }
 }
@@ -630,14 +691,12 @@ QByteArray TPowersock::ReadLn() {
         return has_line() || line_overflow() || canceled_ || timed_out_ || !connected_;
     };
     if (!ready()) {
-        watch_silence(true);
+        watch_transfer(true);
         wait_for(ready);
-        watch_silence(false);
+        end_watch();
     }
-    if (timed_out_) {
-        canceled_ = false; // set by the time-out, not by a command
-        throw ESockError(QStringLiteral("Connection Timed Out"));
-    }
+    if (timed_out_)
+        raise_time_out();
     if (canceled_)
         throw EAbortError(QStringLiteral("Socket readln aborted"));
     if (has_line()) {
@@ -657,6 +716,7 @@ QByteArray TPowersock::ReadLn() {
         update_notifiers();
         throw ESockError(QStringLiteral("Reply header too large"));
     }
+    check_receive_error();
     throw ESockError(QStringLiteral("Connection closed by host"));
 }
 
@@ -679,13 +739,16 @@ QByteArray TPowersock::Transaction(const QByteArray& command) {
     return reply;
 }
 
-void TPowersock::CaptureString(QByteArray& text, int count) {
+void TPowersock::CaptureString(QByteArray& text, int count, bool exact) {
     status(QStringLiteral("Capture String"), 8);
     text.clear();
     capturing_ = true;
     ReceivedBytes = 0;
     capture_overflow_ = false;
-    if (count < 0 && TotalBytes > 0) {
+    if (count >= 0 && exact) {
+        // A known length goes into one buffer of that size: no copying, no regrowth.
+        text.reserve(std::min<qint64>(count, max_capture_in_memory));
+    } else if (count < 0 && TotalBytes > 0) {
         // The announced length is reserved at once: no copying while the body grows.
         text.reserve(std::min<qint64>(TotalBytes, max_capture_in_memory) + chunk_size);
     }
@@ -695,6 +758,7 @@ void TPowersock::CaptureString(QByteArray& text, int count) {
     if (text.size() > max_capture_in_memory)
         capture_overflow_ = true;
     text_sink_ = &text;
+    text_sink_limit_ = exact ? count : -1;
     update_notifiers();
     const auto ready = [this, &text, count] {
         if (canceled_ || timed_out_ || capture_overflow_ || !connected_)
@@ -702,17 +766,16 @@ void TPowersock::CaptureString(QByteArray& text, int count) {
         return count >= 0 && text.size() >= count;
     };
     if (!ready()) {
-        watch_silence(true);
+        watch_transfer(true);
         wait_for(ready);
-        watch_silence(false);
+        end_watch();
     }
     text_sink_ = nullptr;
+    text_sink_limit_ = -1;
     capturing_ = false;
     update_notifiers();
-    if (timed_out_) {
-        canceled_ = false;
-        throw ESockError(QStringLiteral("Connection Timed Out"));
-    }
+    if (timed_out_)
+        raise_time_out();
     if (canceled_) {
         canceled_ = false;
         throw EAbortError(QStringLiteral("Socket capture aborted"));
@@ -722,6 +785,8 @@ void TPowersock::CaptureString(QByteArray& text, int count) {
         text = QByteArray(); // frees what was collected
         throw ESockError(QStringLiteral("Reply too large"));
     }
+    if (count < 0 || text.size() < count)
+        check_receive_error();
     if (count >= 0 && text.size() < count)
         throw ESockError(QStringLiteral("Connection closed by host"));
     // A host that announced far more than it sent leaves no large reservation behind.
@@ -729,7 +794,7 @@ void TPowersock::CaptureString(QByteArray& text, int count) {
         text.squeeze();
 }
 
-void TPowersock::CaptureFile(const QString& file_name) {
+void TPowersock::CaptureFile(const QString& file_name, qint64 length) {
     status(QStringLiteral("CaptureFile"), 8);
     QFile file(file_name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
@@ -737,32 +802,38 @@ void TPowersock::CaptureFile(const QString& file_name) {
     capturing_ = true;
     capture_overflow_ = false;
     capture_write_failed_ = false;
-    file_sink_bytes_ = receive_buffer_.size();
-    if (file.write(receive_buffer_) != receive_buffer_.size())
+    const QByteArray first =
+        length >= 0 ? receive_buffer_.left(static_cast<qsizetype>(length)) : receive_buffer_;
+    file_sink_bytes_ = first.size();
+    if (file.write(first) != first.size())
         capture_write_failed_ = true;
-    ReceivedBytes = static_cast<qint32>(receive_buffer_.size());
+    ReceivedBytes = static_cast<qint32>(first.size());
     receive_buffer_.clear();
     line_scan_ = 0;
     file_sink_ = &file;
+    file_sink_limit_ = length;
     update_notifiers();
-    const auto ready = [this] {
-        return !connected_ || canceled_ || timed_out_ || capture_overflow_ || capture_write_failed_;
+    const auto ready = [this, length] {
+        return !connected_ || canceled_ || timed_out_ || capture_overflow_ ||
+               capture_write_failed_ || (length >= 0 && file_sink_bytes_ >= length);
     };
     if (!ready()) {
-        watch_silence(true);
+        watch_transfer(true);
         wait_for(ready);
-        watch_silence(false);
+        end_watch();
     }
     file_sink_ = nullptr;
+    file_sink_limit_ = -1;
     capturing_ = false;
     update_notifiers();
-    if (capture_overflow_)
+    const bool short_body = length >= 0 && file_sink_bytes_ < length;
+    const bool broken = receive_error_ != 0 && (length < 0 || short_body);
+    // A file that did not arrive whole is not left looking like one.
+    if (capture_overflow_ || timed_out_ || broken || (short_body && !canceled_))
         file.resize(0);
     file.close();
-    if (timed_out_) {
-        canceled_ = false;
-        throw ESockError(QStringLiteral("Connection Timed Out"));
-    }
+    if (timed_out_)
+        raise_time_out();
     if (canceled_) {
         canceled_ = false;
         throw EAbortError(QStringLiteral("Socket send aborted"));
@@ -775,6 +846,10 @@ void TPowersock::CaptureFile(const QString& file_name) {
         capture_write_failed_ = false;
         throw AppError(QStringLiteral("Cannot write file ") + file_name);
     }
+    if (broken)
+        throw ESockError(socket_error_text(receive_error_));
+    if (short_body)
+        throw ESockError(QStringLiteral("Connection closed by host"));
 }
 
 quint16 TPowersock::listen_on(quint16 port) {

@@ -30,7 +30,9 @@ public:
     // Published properties.
     QString Host;
     int Port = 0;
-    int TimeOut = 0; // milliseconds for lookup, connect and each silence of a reply; 0: none
+    // Milliseconds for lookup, connect and each silence of a reply; a transfer may take four
+    // times as long from connect to its last byte. 0: no limits.
+    int TimeOut = 0;
     int ReportLevel = 0;
     QString Proxy;
     int ProxyPort = 0;
@@ -44,9 +46,10 @@ public:
 
     // What a peer may make the client hold before the call ends with an error.
     static constexpr qint64 chunk_size = 16383;
-    qsizetype max_line_length = 16384;         // bytes of a line before its terminator
-    qint64 max_capture_in_memory = 64LL << 20; // bytes collected by CaptureString
-    qint64 max_capture_to_file = 1LL << 30;    // bytes written by CaptureFile
+    static constexpr qint64 large_chunk_size = 1 << 20; // into a body of announced length
+    qsizetype max_line_length = 16384;                  // bytes of a line before its terminator
+    qint64 max_capture_in_memory = 64LL << 20;          // bytes collected by CaptureString
+    qint64 max_capture_to_file = 1LL << 30;             // bytes written by CaptureFile
 
     // Waits for a connection on a socket made listening by listen_on; returns the new socket.
     virtual platform_socket::Handle Accept();
@@ -65,9 +68,12 @@ public:
     void SendBuffer(const char* data, qsizetype length);
     QByteArray ReadLn();
     void SendFile(const QString& file_name);
-    void CaptureFile(const QString& file_name);
-    // Collects into text everything up to the peer's close (count -1) or at least count bytes.
-    void CaptureString(QByteArray& text, int count);
+    // Writes into a new file everything up to the peer's close (length -1) or length bytes;
+    // a capture that fails leaves the file empty.
+    void CaptureFile(const QString& file_name, qint64 length = -1);
+    // Collects into text everything up to the peer's close (count -1) or at least count bytes;
+    // exact reads no byte past count, into one buffer of that size.
+    void CaptureString(QByteArray& text, int count, bool exact = false);
 
     bool connected() const { return connected_; }
     bool canceled() const { return canceled_; }
@@ -120,7 +126,14 @@ private:
     void timer_on();
     void timer_off();
     void on_time_out();
-    void watch_silence(bool on);
+    // While a transfer waits: the time-out fires after TimeOut of silence (silence true) or
+    // once the exchange has run four times TimeOut since its connect began.
+    void watch_transfer(bool silence);
+    void end_watch();
+    qint64 watch_remaining() const;
+    [[noreturn]] void raise_time_out();
+    // Raises the error table's text when a receive error broke the connection.
+    void check_receive_error();
     void notify_waiters();
     QString error_text(int code);
     [[noreturn]] void raise_socket_error(int code);
@@ -169,8 +182,14 @@ private:
     qsizetype send_position_ = 0;
     QFile* send_file_ = nullptr;
 
-    bool silence_watch_ = false;
+    enum class Watch { none, overall, silence };
+    Watch watch_ = Watch::none;
     QElapsedTimer last_arrival_;
+    QElapsedTimer exchange_clock_; // from the start of the connect
+    bool overall_expired_ = false;
+    int receive_error_ = 0;       // the error that broke the connection while receiving
+    qint64 file_sink_limit_ = -1; // bytes CaptureFile takes, -1: up to the close
+    qint64 text_sink_limit_ = -1; // bytes CaptureString takes, -1: up to the close
 
     std::vector<WaitPass*> passes_;
 };

@@ -4,13 +4,14 @@
 #include <QSettings>
 #else
 #include "platform/ini_file.h"
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace settings_backend {
@@ -23,7 +24,9 @@ const QString key_path = QStringLiteral("HKEY_CURRENT_USER\\Software\\Nimbrix");
 // The registry matches value names without regard to case by itself.
 } // namespace
 
-QString location() { return key_path; }
+QString location() {
+    return key_path;
+}
 
 std::optional<QString> read_value(const QString& section, const QString& name) {
     QSettings registry(key_path, QSettings::NativeFormat);
@@ -33,28 +36,42 @@ std::optional<QString> read_value(const QString& section, const QString& name) {
     return v.toString();
 }
 
-bool write_value(const QString& section, const QString& name, const QString& value) {
+QString status_text(const QSettings& registry) {
+    switch (registry.status()) {
+    case QSettings::NoError:
+        return QString();
+    case QSettings::AccessError:
+        return QStringLiteral("Permission denied");
+    case QSettings::FormatError:
+        return QStringLiteral("Format error");
+    }
+    return QStringLiteral("Unknown error");
+}
+
+QString write_value(const QString& section, const QString& name, const QString& value) {
     QSettings registry(key_path, QSettings::NativeFormat);
     registry.setValue(section + QLatin1Char('/') + name, value);
     registry.sync();
-    return registry.status() == QSettings::NoError;
+    return status_text(registry);
 }
 
-bool remove_section(const QString& section) {
+QString remove_section(const QString& section) {
     QSettings registry(key_path, QSettings::NativeFormat);
     registry.remove(section);
     registry.sync();
-    return registry.status() == QSettings::NoError;
+    return status_text(registry);
 }
 
-bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
+QString replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
     QSettings registry(key_path, QSettings::NativeFormat);
     registry.remove(section);
     for (const auto& [name, value] : values)
         registry.setValue(section + QLatin1Char('/') + name, value);
     registry.sync();
-    return registry.status() == QSettings::NoError;
+    return status_text(registry);
 }
+
+void set_unreadable_lines_hook(std::function<void()>) {} // the registry has no lines
 
 #else
 
@@ -67,74 +84,95 @@ QString config_dir() {
     return base + QStringLiteral("/Nimbrix");
 }
 
-QString file_path() { return config_dir() + QStringLiteral("/Nimbrix.conf"); }
+QString file_path() {
+    return config_dir() + QStringLiteral("/Nimbrix.conf");
+}
 
-enum class Load { Ok, Missing, Unreadable, Corrupt };
+std::function<void()>& unreadable_lines_hook() {
+    static std::function<void()> hook;
+    return hook;
+}
 
-Load load(IniDocument& doc) {
+enum class Load { Ok, Missing, Unreadable };
+
+Load load(IniDocument& doc, QString* reason = nullptr) {
     QFile file(file_path());
     if (!file.exists())
         return Load::Missing;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
         return Load::Unreadable;
-    auto parsed = parse_ini(file.readAll());
-    if (!parsed)
-        return Load::Corrupt;
-    doc = std::move(*parsed);
+    }
+    doc = parse_ini(file.readAll());
+    if (doc.unreadable_lines > 0 && unreadable_lines_hook())
+        unreadable_lines_hook()();
     return Load::Ok;
 }
 
 // The file holds the proxy password as typed: it is readable by its owner only.
 constexpr QFileDevice::Permissions owner_only = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+// The system's text for the error a call just left behind ("Permission denied").
+QString system_error() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 // Read, change and replace the file under a lock, so two processes writing at once lose
 // nothing. The new text goes to a temporary file that replaces the old one in one rename.
-template <typename Change> bool modify(Change change) {
+// Returns why the file could not be written, or an empty text.
+template <typename Change> QString modify(Change change) {
+    errno = 0;
     if (!QDir().mkpath(config_dir()))
-        return false;
-    QFile::setPermissions(config_dir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner);
+        return system_error();
+    QFile::setPermissions(config_dir(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QLockFile lock(file_path() + QStringLiteral(".lock"));
     lock.setStaleLockTime(5000); // a writer that died leaves its lock behind
-    if (!lock.tryLock(1000)) // another writer holds it for milliseconds only
-        return false;
+    // Another writer holds the lock for milliseconds; a busy machine may make that seconds.
+    errno = 0;
+    if (!lock.tryLock(5000)) {
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            return QStringLiteral("locked by another program");
+        case QLockFile::PermissionError:
+            return QStringLiteral("Permission denied");
+        default:
+            return errno != 0 ? system_error() : QStringLiteral("cannot lock the file");
+        }
+    }
 
     IniDocument doc;
-    switch (load(doc)) {
-    case Load::Ok:
-    case Load::Missing: break;
-    case Load::Unreadable: return false;
-    case Load::Corrupt: {
-        // Keep the unreadable file for the user instead of overwriting it.
-        const QString aside = file_path() + QStringLiteral(".corrupt-") +
-                              QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
-        if (!QFile::rename(file_path(), aside))
-            return false;
-        break;
-    }
-    }
+    QString reason;
+    if (load(doc, &reason) == Load::Unreadable)
+        return reason;
     if (!change(doc))
-        return true; // nothing to write
+        return QString(); // nothing to write
 
     QSaveFile out(file_path());
     out.setDirectWriteFallback(false);
+    errno = 0;
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return out.error() == QFileDevice::PermissionsError ? QStringLiteral("Permission denied")
+                                                            : out.errorString();
     out.setPermissions(owner_only);
     const QByteArray text = format_ini(doc);
     if (out.write(text) != text.size()) {
+        const QString error = out.errorString();
         out.cancelWriting();
-        return false;
+        return error;
     }
     if (!out.commit())
-        return false;
+        return out.errorString();
     QFile::setPermissions(file_path(), owner_only);
-    return true;
+    return QString();
 }
 
 } // namespace
 
-QString location() { return file_path(); }
+QString location() {
+    return file_path();
+}
 
 std::optional<QString> read_value(const QString& section, const QString& name) {
     IniDocument doc;
@@ -143,24 +181,28 @@ std::optional<QString> read_value(const QString& section, const QString& name) {
     return doc.value(section, name);
 }
 
-bool write_value(const QString& section, const QString& name, const QString& value) {
+QString write_value(const QString& section, const QString& name, const QString& value) {
     return modify([&](IniDocument& doc) {
         doc.set_value(section, name, value);
         return true;
     });
 }
 
-bool remove_section(const QString& section) {
+QString remove_section(const QString& section) {
     return modify([&](IniDocument& doc) { return doc.remove_group(section); });
 }
 
-bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
+QString replace_section(const QString& section, const QList<QPair<QString, QString>>& values) {
     return modify([&](IniDocument& doc) {
         doc.remove_group(section);
         for (const auto& [name, value] : values)
             doc.set_value(section, name, value);
         return true;
     });
+}
+
+void set_unreadable_lines_hook(std::function<void()> hook) {
+    unreadable_lines_hook() = std::move(hook);
 }
 
 #endif

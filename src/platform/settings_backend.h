@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The per-user store behind read_setting and write_setting. On Windows it is the registry key
@@ -16,17 +17,23 @@ namespace settings_backend {
 QString location();
 
 // The stored text, or nothing when the section or value is missing or the store cannot be
-// read (a file that cannot be parsed reads as empty). Names are compared without regard to case.
+// read. Names are compared without regard to case. Lines of the file that cannot be read are
+// skipped (and kept when the file is written again).
 std::optional<QString> read_value(const QString& section, const QString& name);
 
-// Stores the text; a value present under another case of the name is replaced. Returns false
-// when the store could not be written; then nothing in it has changed.
-bool write_value(const QString& section, const QString& name, const QString& value);
+// The writes below return why the store refused them ("Permission denied"), or an empty text
+// when they were stored; a refused write changes nothing.
 
-// Removes a section with all its values; a missing section is no error. False on a failed write.
-bool remove_section(const QString& section);
+// Stores the text; a value present under another case of the name is replaced.
+QString write_value(const QString& section, const QString& name, const QString& value);
 
-// Replaces a section's values in one write. False on a failed write; then nothing changed.
-bool replace_section(const QString& section, const QList<QPair<QString, QString>>& values);
+// Removes a section with all its values; a missing section is no error.
+QString remove_section(const QString& section);
+
+// Replaces a section's values in one write.
+QString replace_section(const QString& section, const QList<QPair<QString, QString>>& values);
+
+// Called whenever a read or write meets lines of the file that it cannot read.
+void set_unreadable_lines_hook(std::function<void()> hook);
 
 } // namespace settings_backend

@@ -4,11 +4,13 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 
 // The only access to stored settings. Sections are "Settings", "Locations" and "Hosts"; every
 // value is text. Value names are compared without regard to case.
 
-// Raised when the store refuses a write: "Failed to set data for '<name>'". Nothing else in
+// Raised when the store refuses a write: "Failed to set data for '<name>'" followed by the
+// store and the reason, " (~/.config/Nimbrix/Nimbrix.conf: Permission denied)". Nothing in
 // the store has changed.
 class SettingsError : public AppError {
 public:
@@ -17,6 +19,14 @@ public:
 
 // The text absent values read as, and what callers compare against.
 inline const QString setting_absent = QStringLiteral("n/a");
+
+// Said once per run when the settings file has lines the store cannot read.
+inline const QString settings_unreadable_message =
+    QStringLiteral("Settings file has unreadable lines; they were left as they are");
+
+// Where the store's notices go (the main window's status panel); nullptr: nowhere. A notice
+// given before a sink is set reaches the first sink set.
+void set_settings_notice(std::function<void(const QString&)> sink);
 
 // The stored text, or "n/a" when the section or value is missing (a stored "n/a" reads the
 // same). Never fails.

@@ -401,6 +401,14 @@ TEST(RemoveMarkup, CleansOneLine) {
         {"<p>one</p>\n<p>two</p>", "one two"},
         {"  \t x \r\n", "x"},
         {"", ""},
+        // Hostile markup: a tag cut off by the end of the page, ">" inside quotes, comments
+        // and scripts end a tag at their first ">", character references are not decoded.
+        {"abc<div class=", "abc"},
+        {"<a title=\">\">x", "\">x"},
+        {"<!-- a > b -->c", "b -->c"},
+        {"<script>if(a<b)x</script>y", "if(ay"},
+        {"&#0;", "~"},
+        {"&#x110000;", "~000;"},
     };
     for (const auto& [input, expected] : cases) {
         SCOPED_TRACE(input.toStdString());

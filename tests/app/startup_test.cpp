@@ -1,10 +1,11 @@
 #include "about/about_window.h"
 #include "app/main_window.h"
 #include "app/needle_gauge.h"
-#include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/startup.h"
 #include "settings/preferences_window.h"
+#include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 #include "textproducts/forecast_window.h"
@@ -31,7 +32,8 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
     ASSERT_TRUE(windows->frmForecast);
     EXPECT_FALSE(windows->frmForecast->isVisible());
     EXPECT_TRUE(form.ForecastTEXTversion1->isEnabled());
-    EXPECT_EQ(splash.lblPleaseWait->text(), QStringLiteral("Please wait...           loading information..."));
+    EXPECT_EQ(splash.lblPleaseWait->text(),
+              QStringLiteral("Please wait...           loading information..."));
     EXPECT_EQ(splash.size(), QSize(277, 253));
     EXPECT_EQ(splash.pos(), form.pos() + QPoint(35, 70));
     EXPECT_EQ(splash.Gauge1->geometry(), QRect(48, 80, 150, 100));
@@ -57,11 +59,19 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
     EXPECT_TRUE(desktop.events.isEmpty());
 }
 
+TEST(Startup, UnreadableSettingsLinesAreToldInTheStatusPanel) {
+    TempSettings store;
+    store.write_file("[Settings]\nMetric=y\nthis line has no equals sign\n");
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    EXPECT_EQ(windows->Form1->status_text(), settings_unreadable_message);
+    EXPECT_TRUE(desktop.events.isEmpty());
+}
+
 TEST(NeedleGauge, ProgressStaysBetween0And100) {
     NeedleGauge gauge;
-    const struct {
-        int set, got;
-    } rows[] = {{50, 50}, {-5, 0}, {140, 100}, {100, 100}, {0, 0}};
+    const struct { int set, got; } rows[] = {{50, 50}, {-5, 0}, {140, 100}, {100, 100}, {0, 0}};
     for (const auto& row : rows) {
         gauge.SetProgress(row.set);
         EXPECT_EQ(gauge.Progress(), row.got);

@@ -105,13 +105,17 @@ TEST_F(Conditions, TheStatusTextsOfARequestByHostNameComeInOrder) {
         if (!text.contains(QStringLiteral(" bytes retrieved")))
             seen << text;
     }
+    // The page ends at its announced length: the host's close is seen before that only when
+    // it arrives with the last bytes.
+    const QStringList peer_close{QStringLiteral("Status = Request Close Socket"),
+                                 QStringLiteral("Disconnected...")};
+    if (seen.mid(4, 2) == peer_close)
+        seen.remove(4, 2);
     EXPECT_EQ(seen, (QStringList{
                         QStringLiteral("Sending request..."),
                         QStringLiteral("Host resolved..."),
                         QStringLiteral("Connected..."),
                         QStringLiteral("Status = Sending Buffer"),
-                        QStringLiteral("Status = Request Close Socket"),
-                        QStringLiteral("Disconnected..."),
                         QStringLiteral("Get Succeeded"),
                         QStringLiteral("Status = Transaction Completed"),
                         QStringLiteral("Status = Request Close Socket"),

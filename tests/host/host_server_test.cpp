@@ -208,9 +208,9 @@ TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
         ASSERT_TRUE(client.Get("/cgi-bin/findweather/getForecast?query=60601"));
         ASSERT_TRUE(client.Get("/nowhere"));
     }
+    // A request is logged after its reply has gone out, on the thread that served it, so the
+    // next request's line may come first: the lines are compared in any order.
     std::rewind(log);
-    // The pool's threads write their lines after the reply has gone out, so a quick reply's
-    // line may come before that of the request before it.
     std::vector<std::string> lines;
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, log))
@@ -227,6 +227,37 @@ TEST(HostServer, LogsOneLinePerRequestAndStopsBeforeOrDuringRun) {
     ASSERT_GT(early.bind("127.0.0.1", 0), 0);
     early.stop();
     EXPECT_FALSE(early.run());
+}
+
+TEST(HostServer, RefusesAPortThatIsInUse) {
+    RunningHost first;
+    ASSERT_GT(first.port, 0);
+    HostSite site;
+    HostServer second(site);
+    EXPECT_EQ(second.bind("127.0.0.1", first.port), -1);
+    EXPECT_EQ(second.bind_error(), "address in use");
+    // Every request still reaches the first server.
+    httplib::Client client("127.0.0.1", first.port);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(client.Get("/assets/NimbrixCount.txt"));
+    EXPECT_EQ(first.site.usage_count(), 5u);
+
+    QProcess program;
+    program.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--listen", QStringLiteral("127.0.0.1:%1").arg(first.port)});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 1);
+    const std::string error = program.readAllStandardError().toStdString();
+    EXPECT_NE(error.find("nimbrix-host: cannot listen on 127.0.0.1:" + std::to_string(first.port) +
+                         ": address in use\n"),
+              std::string::npos)
+        << error;
+
+    // Once the port is free again it can be bound at once.
+    const int port = first.port;
+    first.stop();
+    EXPECT_EQ(second.bind("127.0.0.1", port), port);
+    EXPECT_EQ(second.bind_error(), "");
 }
 
 TEST(HostSite, AnswersPathsWithoutHttp) {
@@ -265,26 +296,31 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
     // version is published by default.
     EXPECT_EQ(site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
               QByteArray("Version#") + NIMBRIX_VERSION);
-    EXPECT_EQ(HostSite(QStringLiteral("1.31.0.0")).answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
+    EXPECT_EQ(HostSite(QStringLiteral("1.31.0.0"))
+                  .answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour)
+                  .body,
               "Version#1.31.0.0");
 
     // The home page links to every state and every US city page of the catalogue, each of
     // which the host answers.
-    const QString home = decode_windows_1252(site.answer(request_from_target("/"), fixed_hour).body);
+    const QString home =
+        decode_windows_1252(site.answer(request_from_target("/"), fixed_hour).body);
     int us_places = 0;
     for (const CataloguePlace& place : catalogue_places()) {
         if (!place.us)
             continue;
         ++us_places;
-        const QString href = QStringLiteral("href=\"/") +
-                             QString::fromLatin1(QUrl::toPercentEncoding(place.request_path, "/?=_-.")) + u'"';
+        const QString href =
+            QStringLiteral("href=\"/") +
+            QString::fromLatin1(QUrl::toPercentEncoding(place.request_path, "/?=_-.")) + u'"';
         ASSERT_TRUE(home.contains(href)) << place.request_path.toStdString();
         ASSERT_TRUE(home.contains(QStringLiteral("<h3 id=\"") + place.state_code + u'"'))
             << place.state_code.toStdString();
     }
     EXPECT_GT(us_places, 500);
     EXPECT_TRUE(home.contains(QStringLiteral("href=\"/US/ID/Coeur_d%27Alene.html\"")));
-    EXPECT_EQ(site.answer(request_from_target("/US/ID/Coeur_d%27Alene.html"), fixed_hour).status, 200);
+    EXPECT_EQ(site.answer(request_from_target("/US/ID/Coeur_d%27Alene.html"), fixed_hour).status,
+              200);
 
     const HostRequest request = request_from_target("/a%20b+c?query=6%200+1&x&y=%41");
     EXPECT_EQ(request.path, "/a b+c");

@@ -61,10 +61,10 @@ TEST_F(Presets, EachRequestFormBuildsItsEntry) {
         {"70112", "70112", ".", "New Orleans, Lousiana", "70112 - New Orleans, LA"},
         {"", "62366", "Egypt (O)", "Cairo, Egypt", "Cairo, Egypt (O)"},
         {"", "71623", "Ontario (O)", "London, Ontario", "London, Ontario (O)"},
-        {"", "62366", "Egypt (O)", "", nullptr},      // the page gave no place name
-        {"12345", "12345", ".", "", nullptr},         // zip page without a place
+        {"", "62366", "Egypt (O)", "", nullptr}, // the page gave no place name
+        {"12345", "12345", ".", "", nullptr},    // zip page without a place
         {"60601", "60601", ".", ", Illinois", nullptr},
-        {"", "", "", "", nullptr},                    // US request without a city
+        {"", "", "", "", nullptr}, // US request without a city
     };
     for (const auto& row : rows) {
         TempSettings fresh;
@@ -79,7 +79,8 @@ TEST_F(Presets, EachRequestFormBuildsItsEntry) {
         add_preset(state, desktop, menu);
         if (row.entry) {
             EXPECT_EQ(state.preset_entry, QLatin1String(row.entry));
-            EXPECT_EQ(desktop.messages(), QStringList{preset_added_message + QLatin1String(row.entry)});
+            EXPECT_EQ(desktop.messages(),
+                      QStringList{preset_added_message + QLatin1String(row.entry)});
             EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), QLatin1String(row.entry));
             EXPECT_EQ(menu.items[0], QLatin1String(row.entry));
         } else {
@@ -195,6 +196,15 @@ TEST_F(Presets, ClearBeepsAndHidesEvenWhenNothingIsStored) {
     EXPECT_TRUE(menu.items.empty());
     store_presets({QStringLiteral("Austin, TX")});
     clear_presets(desktop, menu);
+    EXPECT_TRUE(stored_presets().isEmpty());
+}
+
+TEST_F(Presets, ARefusedAddSaysNothingWasAdded) {
+    us_request("Austin", "TX");
+    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    EXPECT_THROW(add_preset(state, desktop, menu), SettingsError);
+    EXPECT_TRUE(desktop.messages().isEmpty()) << desktop.messages().join('|').toStdString();
+    EXPECT_TRUE(menu.items.empty());
     EXPECT_TRUE(stored_presets().isEmpty());
 }
 

@@ -74,7 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
         SplitRow{"LineBreak", "http://w.example/a\r\nX: 1", "", 0, "Invalid URL", "", "", 0, ""},
         SplitRow{"Nul", QStringLiteral("http://w.example/a") + QChar(0), "", 0, "Invalid URL", "",
                  "", 0, ""},
-        SplitRow{"Tab", "http://w.example/\ta", "", 0, "Invalid URL", "", "", 0, ""}),
+        SplitRow{"Tab", "http://w.example/\ta", "", 0, "Invalid URL", "", "", 0, ""},
+        SplitRow{"Blank", "http://w.example/a b", "", 0, "Invalid URL", "", "", 0, ""},
+        SplitRow{"Del", "http://w.example/a\x7f", "", 0, "Invalid URL", "", "", 0, ""},
+        SplitRow{"PastAscii", QStringLiteral("http://w.example/caf\u00e9"), "", 0, "Invalid URL",
+                 "", "", 0, ""}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(DottedAddress, OnlyFourDecimalParts) {
@@ -188,6 +192,12 @@ TEST(ReplyCode, SecondFieldOfTheStatusLine) {
         {"", 0},
         {"HTTP/1.0 +200 OK\r\n", 0},
         {"HTTP/1.0 007 Bond\r\n", 7},
+        {"HTTP/1.0 999 Odd\r\n", 999},
+        {"Content-Length: 5\r\n", 0}, // a field line is no status line
+        {"ICY 200 OK\r\n", 0},
+        {"HTTP/123 200 OK\r\n", 0},
+        {"HTTP/1. 200 OK\r\n", 0},
+        {"http/1.0 200 OK\r\n", 0},
     };
     for (const auto& [line, code] : rows)
         EXPECT_EQ(parse_reply_code(line), code) << line.toStdString();

@@ -129,6 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
                        "Referer: Nimbrix by Corvalen\r\nAuthorization: Basic dXNlcjpwYXNz\r\n"
                        "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
+        RequestRow{"CredentialsWithColonAtAndLineFeed", false, info_with("", "us@r", "p:a\nss"),
+                   "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
+                       "Authorization: Basic dXNAcjpwOmEKc3M=\r\n"
+                       "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
         RequestRow{"UserWithoutPassword", false, info_with("", "user", ""),
                    "GET /US/IL/Chicago.html HTTP/1.0\r\nHost: %HOST%\r\n" + accept_lines +
                        "Content-type: application/x-www-form-urlencoded\r\n\r\n"},
@@ -177,28 +181,34 @@ TEST_F(NMHTTPTest, PostSendsDecodedFormDataWithItsLength) {
 
 TEST_F(NMHTTPTest, SuccessfulGetRaisesEventsAndStatusInOrder) {
     const QByteArray body = "first part|second part";
-    S server({{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {"Content-Length: 22"})),
-               S::delay(150), S::send(body.left(11)), S::delay(150), S::send(body.mid(11))}});
-    lookup.addresses = {QStringLiteral("127.0.0.1")};
-    http->ReportLevel = 4;
-    http->Get(QStringLiteral("http://localhost:") + QString::number(server.port()) + "/page");
-    const QStringList expected{"AboutToSend",
-                               "HostResolved",
-                               "Connect",
-                               "Status: Sending Buffer",
-                               "PacketRecvd",
-                               "PacketRecvd",
-                               "Status: Request Close Socket",
-                               "Disconnect",
-                               "Success 0",
-                               "Status: Transaction Completed",
-                               "Status: Request Close Socket",
-                               "Disconnect"};
-    EXPECT_EQ(log.lines, expected);
-    EXPECT_EQ(http->Body, body);
-    EXPECT_EQ(http->TotalBytes, 22);
-    EXPECT_EQ(http->ReceivedBytes, 22);
-    EXPECT_EQ(http->Status, QStringLiteral("Request Close Socket"));
+    const QStringList start{"AboutToSend", "HostResolved", "Connect", "Status: Sending Buffer",
+                            "PacketRecvd", "PacketRecvd"};
+    const QStringList peer_close{"Status: Request Close Socket", "Disconnect"};
+    const QStringList end{"Success 0", "Status: Transaction Completed",
+                          "Status: Request Close Socket", "Disconnect"};
+    struct Row {
+        QList<QByteArray> lines;
+        S::Step after_body;
+        QStringList expected;
+    };
+    // Without a length the body ends when the server closes; with one, after its last byte,
+    // while the server still holds the connection.
+    const Row rows[] = {{{}, S::close(), start + peer_close + end},
+                        {{"Content-Length: 22"}, S::hold(), start + end}};
+    for (const Row& row : rows) {
+        S server(
+            {{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", row.lines)), S::delay(150),
+              S::send(body.left(11)), S::delay(150), S::send(body.mid(11)), row.after_body}});
+        log.lines.clear();
+        lookup.addresses = {QStringLiteral("127.0.0.1")};
+        http->ReportLevel = 4;
+        http->Get(QStringLiteral("http://localhost:") + QString::number(server.port()) + "/page");
+        EXPECT_EQ(log.lines, row.expected);
+        EXPECT_EQ(http->Body, body);
+        EXPECT_EQ(http->TotalBytes, row.lines.isEmpty() ? 0 : 22);
+        EXPECT_EQ(http->ReceivedBytes, 22);
+        EXPECT_EQ(http->Status, QStringLiteral("Request Close Socket"));
+    }
 }
 
 TEST_F(NMHTTPTest, ReportLevelZeroReportsNothing) {
@@ -252,11 +262,20 @@ TEST_F(NMHTTPTest, ReplyWithoutContentLengthIsReadToTheClose) {
 
 TEST_F(NMHTTPTest, LargeBurstsArriveWhole) {
     const QByteArray body = binary_body(300000);
-    S server({S::reply(http_reply("HTTP/1.0 200 OK", {"Content-Length: 300000"}, body))});
-    http->Get(server.url("/"));
-    EXPECT_EQ(http->Body.size(), body.size());
-    EXPECT_TRUE(http->Body == body);
-    EXPECT_GT(count("PacketRecvd"), 1);
+    // Without a length the body is read in chunks of 16383 bytes; with one, in passes of what
+    // the socket holds, straight into a buffer of that length.
+    for (const QList<QByteArray>& lines : {QList<QByteArray>{}, {"Content-Length: 300000"}}) {
+        S server({S::reply(http_reply("HTTP/1.0 200 OK", lines, body))});
+        log.lines.clear();
+        http->Get(server.url("/"));
+        EXPECT_EQ(http->Body.size(), body.size());
+        EXPECT_TRUE(http->Body == body);
+        if (lines.isEmpty()) {
+            EXPECT_GE(count("PacketRecvd"), 300000 / TPowersock::chunk_size);
+        } else {
+            EXPECT_EQ(http->Body.capacity(), body.size());
+        }
+    }
 }
 
 TEST_F(NMHTTPTest, HeaderHoldsTheHeadExactlyAsReceived) {
@@ -324,8 +343,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenStatusRow{"WordForCode", "HTTP/1.0 OK fine\r\n\r\nbody"},
                       BrokenStatusRow{"CodeTooLarge", "HTTP/1.0 99999 Big\r\n\r\nbody"},
                       BrokenStatusRow{"NegativeCode", "HTTP/1.0 -200 Odd\r\n\r\nbody"},
-                      BrokenStatusRow{"BodyWithoutHead",
-                                      "<html><body>old style</body></html>\n\n"}),
+                      BrokenStatusRow{"BodyWithoutHead", "<html><body>old style</body></html>\n\n"},
+                      BrokenStatusRow{"FieldLineFirst", "Content-Length: 5\r\n\r\nhello"},
+                      BrokenStatusRow{"OtherProtocol", "ICY 200 OK\r\n\r\nbody"},
+                      BrokenStatusRow{"VersionWithoutDot", "HTTP/123 200 OK\r\n\r\nbody"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // ---- URLs ----
@@ -364,9 +385,9 @@ TEST_F(NMHTTPTest, EmptyUrlIsRefused) {
     EXPECT_TRUE(log.lines.isEmpty());
 }
 
-class ControlCharacter : public NMHTTPTest, public ::testing::WithParamInterface<QByteArray> {};
+class UnsafeCharacter : public NMHTTPTest, public ::testing::WithParamInterface<QByteArray> {};
 
-TEST_P(ControlCharacter, InUrlIsRefusedBeforeAnythingIsSent) {
+TEST_P(UnsafeCharacter, InUrlIsRefusedBeforeAnythingIsSent) {
     S server({S::reply(ok_page)});
     QString url = server.url("/a");
     url.insert(url.size() - 1, QString::fromLatin1(GetParam()));
@@ -376,10 +397,12 @@ TEST_P(ControlCharacter, InUrlIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(server.connections(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ControlCharacter,
+INSTANTIATE_TEST_SUITE_P(Rows, UnsafeCharacter,
                          ::testing::Values(QByteArray("\r\nX-Injected: 1\r\n"), QByteArray("\n"),
                                            QByteArray("\r"), QByteArray(1, '\0'), QByteArray("\t"),
-                                           QByteArray("\x1f")));
+                                           QByteArray("\x1f"), QByteArray("\x7f"),
+                                           QByteArray("\x80"), QByteArray("\xe9"),
+                                           QByteArray(" ")));
 
 // ---- redirections ----
 
@@ -418,6 +441,18 @@ TEST_F(NMHTTPTest, CookieOfARedirectionIsSentWithEveryLaterRequest) {
     EXPECT_EQ(http->HeaderInfo.Cookie, "session=abc; path=/");
 }
 
+TEST_F(NMHTTPTest, CookieOfARedirectionGoesBackOnlyToItsHost) {
+    S elsewhere({S::reply(ok_page)});
+    S server({S::reply(http_reply(
+                  "HTTP/1.0 302 Found",
+                  {"Set-Cookie: session=abc", "Location: " + elsewhere.url("/other").toLatin1()})),
+              S::reply(ok_page)});
+    http->Get(server.url("/login"));
+    http->Get(server.url("/later"));
+    EXPECT_FALSE(elsewhere.requests().at(0).contains("Cookie:"));
+    EXPECT_TRUE(server.requests().at(1).contains("\r\nCookie: session=abc\r\n"));
+}
+
 TEST_F(NMHTTPTest, CookieCannotSmuggleHeaderLines) {
     S server({S::reply(http_reply("HTTP/1.0 302 Found",
                                   {"Set-Cookie: a=1\rX-Injected: yes", "Location: /landing"})),
@@ -425,6 +460,25 @@ TEST_F(NMHTTPTest, CookieCannotSmuggleHeaderLines) {
     http->Get(server.url("/"));
     EXPECT_EQ(http->HeaderInfo.Cookie, "a=1");
     EXPECT_FALSE(server.requests().at(1).contains("X-Injected"));
+}
+
+TEST_F(NMHTTPTest, AuthorizationStaysWithTheHostAndPortItWasGivenFor) {
+    S elsewhere({S::reply(ok_page)});
+    S server({S::reply(http_reply("HTTP/1.0 302 Found", {"Location: /landing"})),
+              S::reply(http_reply("HTTP/1.0 302 Found",
+                                  {"Location: " + elsewhere.url("/other").toLatin1()}))});
+    http->HeaderInfo.UserId = QStringLiteral("user");
+    http->HeaderInfo.Password = QStringLiteral("pass");
+    http->Get(server.url("/private"));
+    const QByteArray line = "\r\nAuthorization: Basic dXNlcjpwYXNz\r\n";
+    ASSERT_EQ(server.requests().size(), 2u);
+    EXPECT_TRUE(server.requests().at(0).contains(line));
+    EXPECT_TRUE(server.requests().at(1).contains(line)); // the same host and port
+    ASSERT_EQ(elsewhere.requests().size(), 1u);
+    EXPECT_FALSE(elsewhere.requests().at(0).contains("Authorization"));
+    // A call of its own to the other host carries them.
+    http->Get(elsewhere.url("/direct"));
+    EXPECT_TRUE(elsewhere.requests().at(1).contains(line));
 }
 
 TEST_F(NMHTTPTest, RedirectHandlerCanStopTheRedirection) {
@@ -450,10 +504,127 @@ TEST_F(NMHTTPTest, RedirectionsEndAfterTwenty) {
 TEST_F(NMHTTPTest, RedirectionWithoutLocationEndsLikeAFailure) {
     S server({S::reply(http_reply("HTTP/1.0 302 Found", {"Location:"})), S::reply(ok_page)});
     const Raised error = raised([&] { http->Get(server.url("/start")); });
-    EXPECT_EQ(error.message, "Too many redirections");
+    EXPECT_EQ(error.message, "Redirect without a location");
     EXPECT_EQ(server.connections(), 1);
     EXPECT_EQ(count("Failure 0"), 1);
     EXPECT_EQ(count("Redirect"), 0);
+}
+
+// ---- hostile replies, by kind: each row's reply beside the call's result ----
+
+struct HostileRow {
+    const char* name;
+    std::vector<S::Script> scripts;
+    bool to_file;
+    int time_out;
+    const char* error; // "" for a success
+    QByteArray body;   // Body, or the file's bytes, afterwards
+};
+void PrintTo(const HostileRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class HostileReply : public NMHTTPTest, public ::testing::WithParamInterface<HostileRow> {};
+
+TEST_P(HostileReply, EndsAsItsRowSays) {
+    const HostileRow& row = GetParam();
+    S server(row.scripts);
+    const QString file = dir.filePath("body.bin");
+    http->TimeOut = row.time_out;
+    http->InputFileMode = row.to_file;
+    http->Body = row.to_file ? QFile::encodeName(file) : QByteArray();
+    QElapsedTimer clock;
+    clock.start();
+    const Raised error = raised([&] { http->Get(server.url("/")); });
+    EXPECT_EQ(error.message, row.error);
+    EXPECT_EQ(count("Success 0"), error.message.isEmpty() ? 1 : 0);
+    if (row.to_file) {
+        EXPECT_EQ(file_bytes(file), row.body); // a broken transfer leaves no half file
+    } else if (error.message.isEmpty()) {
+        EXPECT_EQ(http->Body, row.body);
+    }
+    if (error.message == "Transfer took too long") {
+        EXPECT_GE(clock.elapsed(), 4 * row.time_out - 50);
+    }
+    // Nothing here waits for a time-out but the rows that end with one.
+    EXPECT_LT(clock.elapsed(), 4 * row.time_out + 3000);
+    EXPECT_FALSE(http->connected());
+    for (const QByteArray& request : server.requests())
+        EXPECT_FALSE(request.contains("\nX-Injected")) << request.toStdString();
+}
+
+namespace {
+QByteArray head_announcing(const QByteArray& length) {
+    return http_reply("HTTP/1.0 200 OK", {"Content-Length: " + length});
+}
+S::Script redirect_to(const QByteArray& location) {
+    return S::reply(http_reply("HTTP/1.0 302 Found", {"Location: " + location}));
+}
+const S::Script reset_in_body{
+    S::read_request(), S::send(head_announcing("2000000") + QByteArray(1000000, 'r')), S::reset()};
+const S::Script short_body{S::read_request(),
+                           S::send(head_announcing("100") + QByteArray(40, 's'))};
+// A keep-alive proxy: the whole body, then the connection stays open.
+const S::Script body_then_hold{S::read_request(), S::send(ok_page), S::hold()};
+const S::Script trickle_body{S::read_request(), S::send(http_reply("HTTP/1.0 200 OK", {})),
+                             S::send_chunked(QByteArray(200, 't'), 1, 50)};
+const S::Script trickle_head{
+    S::read_request(), S::send_chunked("HTTP/1.0 200 OK\r\nX: " + QByteArray(200, 'h'), 1, 50)};
+} // namespace
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Network, HostileReply,
+    ::testing::Values(
+        HostileRow{"ResetInTheBody", {reset_in_body}, false, 5000, "10054:Connection reset by peer", ""},
+        HostileRow{"ResetInTheFile", {reset_in_body}, true, 5000, "10054:Connection reset by peer", ""},
+        HostileRow{"TrickleInTheHead", {trickle_head}, false, 500, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheBody", {trickle_body}, false, 500, "Transfer took too long", ""},
+        HostileRow{"TrickleInTheFile", {trickle_body}, true, 500, "Transfer took too long", ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    MalformedHttp, HostileReply,
+    ::testing::Values(
+        HostileRow{"ShorterThanAnnounced", {short_body}, false, 5000, "Connection closed by host", ""},
+        HostileRow{"FileShorterThanAnnounced", {short_body}, true, 5000, "Connection closed by host", ""},
+        HostileRow{"TwentyDigitLength", {S::reply(head_announcing("99999999999999999999") + "body")}, false, 5000,
+                   "Connection closed by host", ""},
+        HostileRow{"LengthEndsTheBody", {body_then_hold}, false, 5000, "", "<p>fine</p>"},
+        HostileRow{"LengthEndsTheFile", {body_then_hold}, true, 5000, "", "<p>fine</p>"},
+        HostileRow{"BytesPastTheLength", {S::reply(head_announcing("4") + "bodyEXTRA")}, false, 5000, "", "body"},
+        HostileRow{"ZeroLength", {{S::read_request(), S::send(head_announcing("0")), S::hold()}}, false, 5000, "", ""},
+        HostileRow{"LineWithoutColon", {S::reply("HTTP/1.0 200 OK\r\nNo colon here\r\n\r\nbody")}, false, 5000,
+                   "", "body"},
+        HostileRow{"NulInAField", {S::reply(QByteArray("HTTP/1.0 200 OK\r\nX: a\0b\r\n\r\nbody", 31))}, false,
+                   5000, "", "body"},
+        HostileRow{"LocationWithCr", {redirect_to("/a\rX-Injected: 1"), S::reply(ok_page)}, false, 5000,
+                   "Invalid URL", ""},
+        HostileRow{"LocationWithBlank", {redirect_to("/a b"), S::reply(ok_page)}, false, 5000, "Invalid URL", ""},
+        HostileRow{"LocationPercentEncoded", {redirect_to("/a%0D%0AX-Injected%3A%201"), S::reply(ok_page)}, false,
+                   5000, "", "<p>fine</p>"},
+        HostileRow{"LocationWithoutScheme", {redirect_to("//127.0.0.1/x"), S::reply(ok_page)}, false, 5000, "",
+                   "<p>fine</p>"}),
+    [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
+
+TEST_F(NMHTTPTest, ResetWhileSendingIsAnErrorNotADeath) {
+    // The reset comes once the request is on its way, while most of it is still to send.
+    S server({{S::read_bytes(1000), S::reset()}});
+    const Raised error = raised([&] { http->Put(server.url("/"), QByteArray(16 << 20, 'x')); });
+    EXPECT_EQ(error.kind, "ESockError");
+    EXPECT_TRUE(error.message.startsWith("100")) << error.message.toStdString();
+    EXPECT_FALSE(http->connected());
+}
+
+TEST_F(NMHTTPTest, FullDiskIsAVisibleFailure) {
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    S server({S::reply(ok_page)});
+    http->InputFileMode = true;
+    http->Body = "/dev/full";
+    EXPECT_EQ(error_of([&] { http->Get(server.url("/")); }), "Cannot write file /dev/full");
+    EXPECT_EQ(count("Success 0"), 0);
 }
 
 // ---- bodies in files ----

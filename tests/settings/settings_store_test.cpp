@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +23,13 @@ QString run_tool(const QStringList& args, int* exit_code = nullptr) {
     if (exit_code)
         *exit_code = tool.exitCode();
     return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// The store's file as its messages show it: the home folder as "~".
+QString shown(const QString& path) {
+    const QString home = QDir::homePath();
+    return path.startsWith(home + QLatin1Char('/')) ? QLatin1Char('~') + path.mid(home.size())
+                                                    : path;
 }
 
 class SettingsStore : public ::testing::Test {
@@ -47,7 +59,8 @@ TEST_F(SettingsStore, WrittenValuesReadBackUnderAnyCaseOfTheirName) {
     };
     for (const auto& row : rows) {
         write_setting(S, QLatin1String(row.written), QString::fromUtf8(row.value));
-        EXPECT_EQ(read_setting(S, QLatin1String(row.read)), QString::fromUtf8(row.value)) << row.read;
+        EXPECT_EQ(read_setting(S, QLatin1String(row.read)), QString::fromUtf8(row.value))
+            << row.read;
     }
 }
 
@@ -87,24 +100,53 @@ TEST_F(SettingsStore, FileIsReadableByItsOwnerOnlyAfterEveryWrite) {
     EXPECT_EQ(QFile::permissions(store.file_path()) & (owner_only | others), owner_only);
 
     // A file widened by other means is narrowed again by the next write.
-    QFile::setPermissions(store.file_path(), owner_only | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(store.file_path(),
+                          owner_only | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     write_setting(S, QStringLiteral("Metric"), QStringLiteral("n"));
     EXPECT_EQ(QFile::permissions(store.file_path()) & (owner_only | others), owner_only);
 }
 
-TEST_F(SettingsStore, CorruptFileReadsAsEmptyAndIsKeptAsideAtTheNextWrite) {
-    const QByteArray corrupt("[Settings\n\x01garbage\xff\xfe\nStartupLoc=Austin, TX\n");
-    store.write_file(corrupt);
-    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), setting_absent);
-
+TEST_F(SettingsStore, UnreadableLinesAreToldOnceAndKept) {
+    // A line without "=", a value before the first group, a Latin-1 byte typed by hand and a
+    // path with backslashes: the readable lines are read, the rest stays as it was.
+    const QByteArray file("Orphan=1\n[Settings]\nStartupLoc=C:\\temp\njust words\n"
+                          "Proxy=M\xfcnchen\n[Locations]\nloc0=Austin, TX\n");
+    store.write_file(file);
+    QStringList told;
+    set_settings_notice([&told](const QString& text) { told << text; });
+    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), QStringLiteral("C:\\temp"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("Proxy")), QStringLiteral("M\u00fcnchen"));
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), QStringLiteral("Austin, TX"));
     write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
     EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("y"));
-    const QStringList aside = QDir(store.config_home() + QStringLiteral("/Nimbrix"))
-                                  .entryList({QStringLiteral("Nimbrix.conf.corrupt-*")});
-    ASSERT_EQ(aside.size(), 1);
-    QFile kept(store.config_home() + QStringLiteral("/Nimbrix/") + aside.front());
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), corrupt);
+    set_settings_notice(nullptr);
+    EXPECT_EQ(told, QStringList{settings_unreadable_message});
+
+    const QByteArray written = store.file_contents();
+    EXPECT_TRUE(written.startsWith("Orphan=1\n")) << written.toStdString();
+    EXPECT_TRUE(written.contains("\njust words\n")) << written.toStdString();
+    EXPECT_EQ(read_setting(L, QStringLiteral("loc0")), QStringLiteral("Austin, TX"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("StartupLoc")), QStringLiteral("C:\\temp"));
+    EXPECT_TRUE(QDir(store.config_home() + QStringLiteral("/Nimbrix"))
+                    .entryList({QStringLiteral("Nimbrix.conf.*")})
+                    .filter(QStringLiteral("corrupt"))
+                    .isEmpty());
+}
+
+TEST_F(SettingsStore, AWriterWaitsForAnotherWritersLock) {
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
+    std::promise<void> locked;
+    std::thread other([this, &locked] {
+        QLockFile lock(store.file_path() + QStringLiteral(".lock"));
+        ASSERT_TRUE(lock.lock());
+        locked.set_value();
+        // Another process's write that takes a while on a busy machine.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    });
+    locked.get_future().wait();
+    EXPECT_NO_THROW(write_setting(S, QStringLiteral("Metric"), QStringLiteral("n")));
+    other.join();
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("n"));
 }
 
 TEST_F(SettingsStore, RefusedWriteRaisesTheStoreErrorAndLosesNothing) {
@@ -118,7 +160,9 @@ TEST_F(SettingsStore, RefusedWriteRaisesTheStoreErrorAndLosesNothing) {
         write_setting(S, QStringLiteral("labelcolor"), QStringLiteral("clRed"));
         FAIL() << "the write should have been refused";
     } catch (const SettingsError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Failed to set data for 'labelcolor'"));
+        EXPECT_EQ(error.message(), QStringLiteral("Failed to set data for 'labelcolor' (") +
+                                       shown(store.file_path()) +
+                                       QStringLiteral(": locked by another program)"));
     }
     EXPECT_EQ(store.file_contents(), before);
     EXPECT_EQ(read_setting(S, QStringLiteral("labelcolor")), setting_absent);
@@ -130,6 +174,34 @@ TEST_F(SettingsStore, UnreadableStoreReadsAbsentAndRefusesWrites) {
     EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), setting_absent);
     EXPECT_THROW(write_setting(S, QStringLiteral("Metric"), QStringLiteral("y")), SettingsError);
     EXPECT_THROW(delete_setting_section(L), SettingsError);
+}
+
+TEST_F(SettingsStore, ARefusedWriteNamesTheFileAndTheReason) {
+    const QString folder = store.config_home() + QStringLiteral("/Nimbrix");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // A folder the user may not write to (root may write anywhere: there a file stands where
+    // the folder should be).
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    } else {
+        ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    try {
+        write_setting(L, QStringLiteral("loc1"), QStringLiteral("Austin, TX"));
+        FAIL() << "the write should have been refused";
+    } catch (const SettingsError& error) {
+        const QString start =
+            QStringLiteral("Failed to set data for 'loc1' (") + shown(store.file_path()) + ": ";
+        EXPECT_TRUE(error.message().startsWith(start)) << error.message().toStdString();
+        EXPECT_TRUE(error.message().endsWith(root ? QStringLiteral("File exists)")
+                                                  : QStringLiteral("Permission denied)")))
+            << error.message().toStdString();
+    }
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(SettingsStore, ASecondProcessSeesEveryWriteAtOnce) {

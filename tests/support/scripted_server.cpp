@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <chrono>
 #include <future>
+#include <sys/socket.h>
 
 ScriptedServer::ScriptedServer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
     std::promise<quint16> listening;
@@ -126,6 +127,15 @@ void ScriptedServer::play(QTcpSocket& socket, const Script& script, std::size_t 
             received.remove(0, complete_request(received));
             break;
         }
+        case Step::Kind::read_bytes: {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!stop_ && received.size() < step.chunk &&
+                   std::chrono::steady_clock::now() < deadline &&
+                   socket.state() == QAbstractSocket::ConnectedState) {
+                received += take();
+            }
+            break;
+        }
         case Step::Kind::send:
             if (step.chunk <= 0) {
                 write_all(step.data);
@@ -149,6 +159,14 @@ void ScriptedServer::play(QTcpSocket& socket, const Script& script, std::size_t 
             return;
         case Step::Kind::close:
             return;
+        case Step::Kind::reset: {
+            // No lingering: the close sends a reset.
+            const linger off{1, 0};
+            ::setsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &off,
+                         sizeof off);
+            socket.abort();
+            return;
+        }
         }
     }
 }

@@ -17,7 +17,7 @@
 class ScriptedServer {
 public:
     struct Step {
-        enum class Kind { read_request, send, delay, hold, close };
+        enum class Kind { read_request, read_bytes, send, delay, hold, close, reset };
         Kind kind;
         QByteArray data;
         int chunk = 0;    // send: bytes per write (0: all at once)
@@ -27,6 +27,8 @@ public:
 
     // Reads the request head up to its empty line, and a body as long as its Content-Length.
     static Step read_request() { return {Step::Kind::read_request, {}}; }
+    // Reads until at least count bytes of the request have arrived.
+    static Step read_bytes(int count) { return {Step::Kind::read_bytes, {}, count}; }
     static Step send(const QByteArray& bytes) { return {Step::Kind::send, bytes}; }
     // Writes bytes in pieces of chunk bytes with a pause after each.
     static Step send_chunked(const QByteArray& bytes, int chunk, int delay_ms) {
@@ -37,6 +39,8 @@ public:
     static Step hold() { return {Step::Kind::hold, {}}; }
     // Closes the connection (also done after the last step).
     static Step close() { return {Step::Kind::close, {}}; }
+    // Breaks the connection off with a reset instead of a close.
+    static Step reset() { return {Step::Kind::reset, {}}; }
 
     // The usual exchange: read the request, send the reply, close.
     static Script reply(const QByteArray& bytes) { return {read_request(), send(bytes)}; }

@@ -1,0 +1,44 @@
+// Fuzzes the conditions parser with the bytes a host might send as a conditions page, decoded
+// as the program decodes them; the first byte chooses the units.
+#include "app/conditions_parser.h"
+#include "shared/page_text.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const QString metric = (data[0] & 1) != 0 ? QStringLiteral("y") : QStringLiteral("n");
+    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1,
+                           static_cast<qsizetype>(size - 1));
+    const ConditionsResult result = parse_conditions(decode_windows_1252(bytes), metric);
+
+    check(result.status_texts.size() <= 2);
+    for (const QString& message : result.messages)
+        check(message == parse_message_p1 || message == parse_message_p2 ||
+              message == parse_message_p3);
+    // A parse that shows a message reads no field.
+    const ConditionsLabels& l = result.labels;
+    if (!result.messages.isEmpty())
+        check(l.lblsky2.isEmpty() && l.lblTemp2.isEmpty() && l.lblHumid2.isEmpty() &&
+              l.lblPress2.isEmpty() && l.lblWind2.isEmpty() && l.lblVisible2.isEmpty());
+    check(l.lblWindChill2.isEmpty());
+    // The page is one line once its markup is gone: no value spans a line break.
+    for (const QString* value :
+         {&l.lblsky2, &l.lblTemp2, &l.lblHumid2, &l.lblPress2, &l.lblWind2, &l.lblVisible2,
+          &l.lblSunrise2, &l.lblSunset2, &l.lblMoonRise2, &l.lblMoonSet2, &l.lblHeatIndex2})
+        check(!value->contains(u'\n') && !value->contains(u'\r'));
+    if (result.sky)
+        check(result.sky->size() <= bytes.size());
+    return 0;
+}
