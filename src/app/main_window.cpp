@@ -6,6 +6,7 @@
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"
+#include "locations/location_string.h"
 #include "net/nmhttp.h"
 #include "tray/tray_rule.h"
 #include "app/moon_phase.h"
@@ -657,7 +658,12 @@ void TForm1::parse_conditions_page(const QByteArray& page) {
 
     set_status(result.status_texts.value(1, status_idle));
     add_preset(state_, desktop_, *this);
-    setWindowTitle(conditions_caption(state_.current_location.location_text, state_.preset_entry));
+    // A chooser request is named by the entry built from the fields it fetched, also when the
+    // preset store is full and add_preset left preset_entry as an earlier request had it.
+    const QString caption = conditions_caption(state_.current_location.location_text,
+                                               preset_location_string(state_.current_location).entry);
+    shown_location_ = caption.mid(caption_prefix.size());
+    setWindowTitle(caption);
 }
 
 void TForm1::compute_derived_values() {
@@ -690,6 +696,7 @@ void TForm1::mnuViewStatsClick(int n) {
 }
 
 void TForm1::mnuAbortconnectionClick() {
+    ++user_aborts_;
     NMHTTP1->Abort();
     set_status(QStringLiteral("Connection Aborted..."));
     repaint_now();
@@ -751,7 +758,7 @@ void TForm1::Timer1Timer() {
     if (read_setting(settings_section, QStringLiteral("AutoUpdate")) != QLatin1String("y"))
         return;
     Timer1->setInterval(2400000); // restarts the running timer
-    const auto location = auto_update_location(windowTitle());
+    const auto location = auto_update_location(windowTitle(), shown_location_);
     if (!location || skip_unattended_when_busy())
         return;
     state_.current_location.location_text = *location;

@@ -202,7 +202,10 @@ void TfrmLocation::btnOkayClick() {
             desktop_.message(QStringLiteral("Error - parsing pathStr."));
     } else {
         const TreeChoice choice = tree_choice(tree_path);
-        if (choice.outcome != TreeChoice::Outcome::Complete) {
+        // A typed zip wins over a state or province chosen without its city.
+        const bool zip_wins =
+            choice.outcome == TreeChoice::Outcome::NoCity && txtzipcode->text().size() >= 2;
+        if (choice.outcome != TreeChoice::Outcome::Complete && !zip_wins) {
             desktop_.message(choice.message);
             desktop_.beep();
             return; // the window stays open

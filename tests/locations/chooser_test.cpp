@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -84,6 +85,23 @@ TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
         EXPECT_TRUE(chooser->isVisible()) << row.path;
         EXPECT_TRUE(chooser->TreeView1->selectedItems().isEmpty());
         EXPECT_EQ(state.current_location.city, QStringLiteral("unchanged"));
+    }
+}
+
+TEST_F(Chooser, AZipWinsOverAStateOrProvinceChosenWithoutItsCity) {
+    for (const char* path :
+         {"North America\\United States\\Texas", "North America\\Canada\\Yukon Territory"}) {
+        desktop.clear();
+        ASSERT_TRUE(chooser->select_path(QLatin1String(path))) << path;
+        chooser->txtzipcode->setText(QStringLiteral("60601"));
+        chooser->btnOkay->click(); // the request goes out and fails at the closed port
+        EXPECT_FALSE(desktop.messages().contains(QStringLiteral("Error - please select a City.")))
+            << path;
+        EXPECT_TRUE(state.request_url.endsWith(
+            QStringLiteral("/cgi-bin/findweather/getForecast?query=60601")))
+            << path << ": " << state.request_url.toStdString();
+        EXPECT_EQ(state.current_location.zip, QStringLiteral("60601"));
+        form->mnuChooseLocation->trigger();
     }
 }
 
