@@ -163,6 +163,10 @@ void TForm1::FormCreate() {
     create_pictures();
     create_menus();
     create_status_bar();
+    // The heading, the values and the status texts come from pages and hosts: shown as the
+    // characters they are, never as markup, links or pictures.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
 
     setMinimumSize(325, 355);
     setMaximumSize(370, 390);

@@ -404,3 +404,19 @@ TEST_F(MainWindow, AllTwentyMoonPicturesHaveTheirNamesAndPicturesInTheResources)
         EXPECT_FALSE(QPixmap(QStringLiteral(":/moon/%1.png").arg(name)).isNull()) << name.toStdString();
     }
 }
+
+TEST_F(MainWindow, PageTextIsShownAsThePlainCharactersItHas) {
+    const QByteArray page =
+        "<html><head><title>Weather Underground: Chicago, Illinois Forecast</title></head><body>"
+        "<p>Updated: <b>3:51 <i>PM</i> CST on January 5, 1998</b></p>"
+        "<table><tr><td>Temperature</td>\n<td>72&#176;F</td></tr>"
+        "<tr><td>Humidity</td>\n<td>65%</td></tr></table></body></html>";
+    form->parse_conditions_page(page);
+    EXPECT_EQ(label("lblConditions")->text(), QStringLiteral("Conditions at 3:51 <i>PM</i> CST"));
+    form->set_status(QStringLiteral("Status = <a href=\"x\">HTTP/1.0 200 OK</a>"));
+    // Every label of the window, those that show page and host text among them.
+    const QList<QLabel*> labels = form->findChildren<QLabel*>();
+    ASSERT_GT(labels.size(), 25);
+    for (QLabel* l : labels)
+        EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+}
