@@ -13,6 +13,7 @@
 #include "shared/program_state.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/display_colors.h"
 #include "settings/settings_store.h"
 #include "tray/on_tray.h"
@@ -168,9 +169,8 @@ void TForm1::FormCreate() {
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
 
-    setMinimumSize(325, 355);
-    setMaximumSize(370, 390);
-    resize(325, 355);
+    // Outer sizes: the frame and title bar are part of the 325 x 355 and of the limits.
+    outer_size_ = new OuterSize(this, QSize(325, 355), QSize(325, 355), QSize(370, 390));
 
     timer_startup = new QTimer(this);
     timer_startup->setObjectName(QStringLiteral("timer_startup"));
@@ -496,7 +496,9 @@ void TForm1::changeEvent(QEvent* event) {
 void TForm1::FormShow() {
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        const QSize outer = outer_size_->outer();
+        move(area.x() + area.width() / 2 - outer.width() / 2,
+             area.y() + area.height() / 2 - outer.height() / 2);
     }
     apply_stored_colors();
     repaint_now();
@@ -538,7 +540,8 @@ void TForm1::FormPaint() {
 }
 
 void TForm1::FormResize() {
-    const QSize limited = limit_main_window_size(size());
+    const QSize frame = outer_size_->frame_extra();
+    const QSize limited = limit_main_window_size(size() + frame) - frame;
     if (limited != size())
         resize(limited);
     lblConditions->setFixedWidth(width());

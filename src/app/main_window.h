@@ -19,6 +19,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class Desktop;
+class OuterSize;
 class TNMHTTP;
 class TOnTray;
 struct ProgramState;
@@ -203,6 +204,7 @@ private:
     bool first_paint_done_ = false;
     bool closing_ = false;
     int user_aborts_ = 0;
+    OuterSize* outer_size_ = nullptr;
     // The whole location named in the caption (the caption itself is what the automatic update
     // reads; this keeps what the 30-character cut would lose).
     QString shown_location_;
