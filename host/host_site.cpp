@@ -3,6 +3,7 @@
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
+#include "maker_pages.h"
 
 #include <QUrl>
 
@@ -12,7 +13,6 @@ const QString us_prefix = QStringLiteral("/US/");
 const QString station_prefix = QStringLiteral("/global/stations/");
 const QString zip_path = QStringLiteral("/cgi-bin/findweather/getForecast");
 const QString count_path = QStringLiteral("/assets/NimbrixCount.txt");
-const QString version_path = QStringLiteral("/assets/nimbrixvs.txt");
 
 QString decoded(const QString& text) {
     return QUrl::fromPercentEncoding(text.toUtf8());
@@ -26,23 +26,6 @@ QString decoded_query(QString text) {
 
 HostReply page_reply(const QString& page) {
     return {200, conditions_content_type, encode_windows_1252(page)};
-}
-
-HostReply index_reply() {
-    const QString page = QStringLiteral(
-        "<html>\n<head><title>nimbrix-host</title></head>\n<body>\n"
-        "<h1>nimbrix-host</h1>\n"
-        "<p>Plays the outside hosts of Nimbrix on this machine, with made-up sample data.</p>\n"
-        "<h2>Conditions</h2>\n<ul>\n"
-        "<li><a href=\"/US/IL/Chicago.html\">/US/IL/Chicago.html</a></li>\n"
-        "<li><a href=\"/global/stations/07150.html\">/global/stations/07150.html</a></li>\n"
-        "<li><a href=\"/cgi-bin/findweather/getForecast?query=60601\">"
-        "/cgi-bin/findweather/getForecast?query=60601</a></li>\n"
-        "</ul>\n<h2>Maker</h2>\n<ul>\n"
-        "<li><a href=\"/assets/NimbrixCount.txt\">/assets/NimbrixCount.txt</a></li>\n"
-        "<li><a href=\"/assets/nimbrixvs.txt\">/assets/nimbrixvs.txt</a></li>\n"
-        "</ul>\n</body>\n</html>\n");
-    return page_reply(page);
 }
 
 } // namespace
@@ -71,10 +54,6 @@ HostRequest request_from_target(const QString& target) {
     return request;
 }
 
-QByteArray version_file_text() {
-    return QByteArrayLiteral("Version#") + QByteArray(NIMBRIX_VERSION);
-}
-
 HostReply not_found_reply(const QString& path) {
     const QString page = QStringLiteral("<html>\n<head><title>404 Not Found</title></head>\n"
                                         "<body>\n<h1>Not Found</h1>\n<p>The page ") +
@@ -85,14 +64,12 @@ HostReply not_found_reply(const QString& path) {
 
 HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc) {
     const QString& path = request.path;
-    if (path == u"/")
-        return index_reply();
+    if (std::optional<HostReply> reply = maker_answer(request, published_version_))
+        return *reply;
     if (path == count_path) {
         const unsigned long long count = ++usage_count_;
         return {200, maker_content_type, QByteArray::number(count) + '\n'};
     }
-    if (path == version_path)
-        return {200, maker_content_type, version_file_text()};
 
     std::optional<HostPlace> place;
     if (path == zip_path)

@@ -12,8 +12,9 @@
 //   Conditions  /US/<ST>/<City>.html, /global/stations/<number>.html,
 //               /cgi-bin/findweather/getForecast?query=<zip>
 //   Maker       /assets/NimbrixCount.txt (the number of usage pings since start),
-//               /assets/nimbrixvs.txt ("Version#" and the program's version)
-// "/" lists the paths; anything else is a 404 page.
+//               /assets/nimbrixvs.txt ("Version#" and the published version), and "/", a
+//               page about Nimbrix that links to every state's city pages (maker_pages.h)
+// Anything else is a 404 page.
 
 struct HostRequest {
     QString path; // decoded, with its leading "/"
@@ -36,12 +37,16 @@ struct HostReply {
 inline constexpr char conditions_content_type[] = "text/html; charset=windows-1252";
 inline constexpr char maker_content_type[] = "text/plain; charset=windows-1252";
 
-// The version file's text: the program reads the 8 characters behind the marker, so nothing
-// follows a shorter version.
-QByteArray version_file_text();
+// The version nimbrix-host publishes unless told otherwise (--published-version).
+inline const QString default_published_version = QStringLiteral("1.30.7.2");
 
 class HostSite {
 public:
+    // published_version: what the version file names as the latest version.
+    explicit HostSite(QString published_version = default_published_version)
+        : published_version_(std::move(published_version)) {}
+
+
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
@@ -49,6 +54,7 @@ public:
     unsigned long long usage_count() const { return usage_count_.load(); }
 
 private:
+    QString published_version_;
     std::atomic<unsigned long long> usage_count_{0};
 };
 

@@ -34,12 +34,16 @@ const char* const usage_text =
     "                      the exit status is 1 when the reply is not 200\n"
     "  --at TIME           with --page: the UTC hour to make the page for, as\n"
     "                      YYYY-MM-DDTHH or an ISO date and time (default: now)\n"
+    "  --published-version VERSION\n"
+    "                      the latest version the maker's version file names\n"
+    "                      (default 1.30.7.2)\n"
     "  --version           print the version and exit\n"
     "  --help              print this text and exit\n"
     "\n"
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
-    "/assets/nimbrixvs.txt; anything else is a 404 page.\n";
+    "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
+    "pages); anything else is a 404 page.\n";
 
 struct Options {
     std::string host = "127.0.0.1";
@@ -47,6 +51,7 @@ struct Options {
     bool quiet = false;
     QString page_target;
     QDateTime at;
+    QString published_version = default_published_version;
 };
 
 int usage_error(const std::string& message) {
@@ -163,6 +168,10 @@ int main(int argc, char** argv) {
         } else if (arg == u"--page" && has_value) {
             page_mode = true;
             options.page_target = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == u"--published-version" && has_value) {
+            options.published_version = QString::fromLocal8Bit(argv[++i]);
+            if (options.published_version.isEmpty())
+                return usage_error("--published-version wants a version such as 1.31.0.0");
         } else if (arg == u"--at" && has_value) {
             options.at = parse_hour(QString::fromLocal8Bit(argv[++i]));
             if (!options.at.isValid())
@@ -172,7 +181,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    HostSite site;
+    HostSite site(options.published_version);
     if (page_mode)
         return print_page(site, options);
 

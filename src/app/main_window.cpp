@@ -1,5 +1,8 @@
 #include "app/main_window.h"
 
+#include "about/about_rules.h"
+#include "about/about_window.h"
+#include "about/version_check.h"
 #include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
 #include "app/page_text.h"
@@ -15,6 +18,8 @@
 #include "platform/guarded.h"
 #include "platform/outer_size.h"
 #include "settings/display_colors.h"
+#include "settings/preferences_window.h"
+#include "settings/proxy_info.h"
 #include "settings/settings_store.h"
 #include "tray/on_tray.h"
 
@@ -320,10 +325,14 @@ void TForm1::create_menus() {
 
     mnuOptions = top("mnuOptions", "&Options");
     mnuPreferences = sub(mnuOptions, "mnuPreferences", "&Preferences");
-    mnuGeneralPreferences1 = item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...");
-    mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color");
-    mnuMainLabelFontColor1 = item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color");
-    mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color");
+    mnuGeneralPreferences1 = item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...", true);
+    mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color", true);
+    mnuMainLabelFontColor1 = item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color", true);
+    mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color", true);
+    command(mnuGeneralPreferences1, &TForm1::mnuGeneralPreferences1Click);
+    command(mnuMainLabelColor1, &TForm1::mnuMainLabelColor1Click);
+    command(mnuMainLabelFontColor1, &TForm1::mnuMainLabelFontColor1Click);
+    command(mnuStatsFontColor1, &TForm1::mnuStatsFontColor1Click);
     mnuMinimize = item(mnuOptions, "mnuMinimize", "&Minimize to tray", true);
     mnuExit1 = item(mnuOptions, "mnuExit1", "E&xit", true);
     command(mnuMinimize, &TForm1::mnuMinimizeClick);
@@ -403,8 +412,10 @@ void TForm1::create_menus() {
     mnuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
     command(mnuHelpContents, &TForm1::mnuHelpContentsClick);
     N1 = add_separator(mnuHelp, QStringLiteral("N1"));
-    mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...");
-    CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...");
+    mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...", true);
+    CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...", true);
+    command(mnuAbout, &TForm1::mnuAboutClick);
+    command(CheckforUpdate1, &TForm1::CheckforUpdate1Click);
 
     // The tray popups.
     pmnLeft = new QMenu(this);
@@ -506,6 +517,7 @@ void TForm1::FormShow() {
     repaint_now();
     show_moon_phase(); // the moon is shown before any conditions request
     repaint_now();
+    process_proxy_info(proxy_properties());
 }
 
 void TForm1::apply_stored_colors() {
@@ -613,7 +625,7 @@ void TForm1::Get_the_Stats() {
     Q_EMIT stats_requested(state_.current_location.location_text);
     send_usage_ping();
     if (state_.remove_mode == QLatin1String("Y")) {
-        sorted_presets = rebuild_presets(state_, desktop_, *this);
+        rebuild_presets(state_, desktop_, *this, startup_choices);
         state_.remove_mode.clear();
         return;
     }
@@ -717,19 +729,53 @@ void TForm1::mnuAbortconnectionClick() {
     }
 }
 
-void TForm1::mnuChooseLocationClick() {
-    if (!frmLocation)
+namespace {
+
+// Shows a window that is not modal and brings it to the front.
+void bring_to_front(QWidget* window) {
+    if (!window)
         return;
-    frmLocation->show();
-    frmLocation->raise();
-    frmLocation->activateWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void TForm1::mnuChooseLocationClick() { bring_to_front(frmLocation); }
+
+void TForm1::mnuGeneralPreferences1Click() { bring_to_front(frmPref); }
+
+ProxyProperties TForm1::proxy_properties() {
+    return {NMHTTP1->Proxy, NMHTTP1->ProxyPort, NMHTTP1->HeaderInfo.UserId, NMHTTP1->HeaderInfo.Password};
+}
+
+void TForm1::mnuAboutClick() { bring_to_front(frmAbout); }
+
+void TForm1::CheckforUpdate1Click() {
+    check_version(state_, desktop_, *NMHTTP1, [this](const QString& t) { set_status(t); repaint_now(); },
+                  frmAbout ? frmAbout->lblCurrVs->text() : built_in_version);
+}
+
+void TForm1::mnuMainLabelColor1Click() {
+    run_display_color_command(DisplayColorCommand::LabelColor, state_, desktop_, [this] { set_label_colors(); });
+}
+
+void TForm1::mnuMainLabelFontColor1Click() {
+    run_display_color_command(DisplayColorCommand::LabelFontColor, state_, desktop_,
+                              [this] { set_label_font_colors(); });
+}
+
+void TForm1::mnuStatsFontColor1Click() {
+    run_display_color_command(DisplayColorCommand::StatsFontColor, state_, desktop_,
+                              [this] { set_stats_font_color(); });
 }
 
 void TForm1::mnuClearlocationsClick() { clear_presets(desktop_, *this); }
 
 void TForm1::mnuRemoveaspecificlocation1Click() { remove_specific_location(state_, desktop_); }
 
-void TForm1::mnuSortlocations1Click() { sorted_presets = rebuild_presets(state_, desktop_, *this); }
+void TForm1::mnuSortlocations1Click() { rebuild_presets(state_, desktop_, *this, startup_choices); }
 
 void TForm1::timer_startupTimer() {
     timer_startup->stop();

@@ -3,6 +3,8 @@
 #include "app/conditions_request.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
+#include "settings/preferences_rules.h"
+#include "settings/proxy_info.h"
 
 #include <QDate>
 
@@ -22,6 +24,8 @@ class Desktop;
 class OuterSize;
 class TNMHTTP;
 class TOnTray;
+class TfrmAbout;
+class TfrmPref;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -57,6 +61,9 @@ public:
     void set_splash(QWidget* splash) { splash_ = splash; }
     // The location chooser that "&Choose Location..." shows.
     void set_chooser(TfrmLocation* chooser) { frmLocation = chooser; }
+    // The preferences window and the about box that their commands show.
+    void set_preferences(TfrmPref* preferences) { frmPref = preferences; }
+    void set_about(TfrmAbout* about) { frmAbout = about; }
 
     // Progress texts of the client's events: into the forecast window's status line while it
     // serves a text product (xcast_code set), else into panel 0.
@@ -105,6 +112,12 @@ public:
     void Timer1Timer();
     void mnuExit1Click();
     void mnuHelpContentsClick();
+    void mnuGeneralPreferences1Click();
+    void mnuMainLabelColor1Click();
+    void mnuMainLabelFontColor1Click();
+    void mnuStatsFontColor1Click();
+    void mnuAboutClick();
+    void CheckforUpdate1Click();
     void btnMinimizeClick();
     void mnuMinimizeClick();
     void pitshowClick();
@@ -129,10 +142,13 @@ public:
     TOnTray* tray = nullptr;
     TNMHTTP* NMHTTP1 = nullptr;
     TfrmLocation* frmLocation = nullptr;
+    TfrmPref* frmPref = nullptr;
+    TfrmAbout* frmAbout = nullptr;
 
-    // The sorted working list of the last preset rebuild (the preferences' start-up list shows
-    // the presets in this order for the rest of the run); empty until then.
-    QStringList sorted_presets;
+    // The preferences' start-up list, also the working list of the preset rebuild.
+    StartupChoices startup_choices;
+    // The client's proxy properties that the proxy settings step sets.
+    ProxyProperties proxy_properties();
 
     // The 13 tray pictures, indexes 0 to 12.
     QList<QIcon> IconList;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "about/about_window.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "shared/program_state.h"
@@ -8,6 +9,7 @@
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
 #include "platform/single_instance.h"
+#include "settings/preferences_window.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -24,7 +26,14 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->Form1 = std::make_unique<TForm1>(state, desktop);
     windows->Form1->show();
     windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
-    windows->Form1->set_splash(windows->frmPleaseWait.get());
+    TForm1& form = *windows->Form1;
+    form.set_splash(windows->frmPleaseWait.get());
+    windows->frmAbout = new TfrmAbout(desktop, &form);
+    form.set_about(windows->frmAbout);
+    windows->frmPleaseWait->set_progress(15);
+    windows->frmPref = new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
+    form.set_preferences(windows->frmPref);
+    windows->frmPleaseWait->set_progress(20);
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);

@@ -4,8 +4,10 @@
 
 class Desktop;
 class TForm1;
+class TfrmAbout;
 class TfrmLocation;
 class TfrmPleaseWait;
+class TfrmPref;
 struct ProgramState;
 
 // The windows of one run, in the order the start-up creates them.
@@ -13,6 +15,8 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
+    TfrmAbout* frmAbout = nullptr;       // owned by the main window
+    TfrmPref* frmPref = nullptr;         // owned by the main window
     TfrmLocation* frmLocation = nullptr; // owned by the main window
     ~ProgramWindows();
 };

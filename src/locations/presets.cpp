@@ -3,10 +3,9 @@
 #include "shared/program_state.h"
 #include "locations/location_string.h"
 #include "platform/desktop.h"
+#include "settings/preferences_rules.h"
 #include "settings/settings_store.h"
 
-#include <QCollator>
-#include <algorithm>
 
 namespace {
 
@@ -90,30 +89,27 @@ void clear_presets(Desktop& desktop, PresetMenu& menu) {
     menu.repaint_menu();
 }
 
-QStringList rebuild_presets(ProgramState& state, Desktop& desktop, PresetMenu& menu) {
-    QStringList working;
+void rebuild_presets(ProgramState& state, Desktop& desktop, PresetMenu& menu,
+                     StartupChoices& working) {
+    working.clear();
     const bool removing = state.remove_mode == QLatin1String("Y");
     for (const QString& preset : stored_presets())
         if (!removing || preset != state.current_location.location_text)
-            working << preset;
-
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(working.begin(), working.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+            working.add(preset);
+    working.set_sorted(true);
 
     // Stored in one write, so a store that refuses it still holds every preset.
+    const QStringList& sorted = working.items();
     QList<QPair<QString, QString>> values;
-    for (int n = 0; n < working.size() && n < preset_slots; ++n)
-        values.append({slot_name(n), working[n]});
+    for (int n = 0; n < sorted.size() && n < preset_slots; ++n)
+        values.append({slot_name(n), sorted[n]});
     replace_setting_section(section, values);
     desktop.beep(); // the clearing's beep
     menu.clear_preset_items();
     for (int n = 0; n < values.size(); ++n)
-        menu.set_preset_item(n, working[n]);
+        menu.set_preset_item(n, values[n].second);
     menu.repaint_menu();
     desktop.beep();
-    return working;
 }
 
 void remove_specific_location(ProgramState& state, Desktop& desktop) {

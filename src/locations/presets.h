@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Desktop;
+class StartupChoices;
 struct ProgramState;
 
 // The preset locations: up to 20 location strings kept in the settings section "Locations"
@@ -49,9 +50,10 @@ void clear_presets(Desktop& desktop, PresetMenu& menu);
 
 // "Sort locations", and the removal of the preset equal to current_location.location_text
 // while remove_mode is "Y": the presets are stored again in case-insensitive alphabetical
-// order from loc0, in one write. Returns the sorted list (the preferences' start-up list shows
-// it in this order for the rest of the run).
-QStringList rebuild_presets(ProgramState& state, Desktop& desktop, PresetMenu& menu);
+// order from loc0, in one write. The working list is the preferences' start-up list, which
+// stays in sorted order for the rest of the run.
+void rebuild_presets(ProgramState& state, Desktop& desktop, PresetMenu& menu,
+                     StartupChoices& working);
 
 // "Remove a specific location": asks, and on Yes arms remove_mode for the next preset click.
 void remove_specific_location(ProgramState& state, Desktop& desktop);

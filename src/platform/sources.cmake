@@ -2,6 +2,7 @@ target_sources(nimbrix_core PRIVATE
   platform/desktop.h
   platform/guarded.h platform/guarded.cpp
   platform/ini_file.h platform/ini_file.cpp
+  platform/memory_status.h platform/memory_status.cpp
   platform/settings_backend.h platform/settings_backend.cpp
 )
 target_sources(nimbrix_forms PRIVATE

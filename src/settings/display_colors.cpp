@@ -1,5 +1,9 @@
 #include "settings/display_colors.h"
 
+#include "shared/program_state.h"
+#include "platform/desktop.h"
+#include "settings/settings_store.h"
+
 #include <QApplication>
 #include <QPalette>
 
@@ -37,5 +41,29 @@ QColor to_qcolor(ColorValue value) {
     case 23: return palette.color(QPalette::ToolTipText);
     case 24: return palette.color(QPalette::ToolTipBase);
     default: return palette.color(QPalette::WindowText);
+    }
+}
+
+void run_display_color_command(DisplayColorCommand command, ProgramState& state, Desktop& desktop,
+                               const std::function<void()>& apply) {
+    const DisplayColorRule rule = display_color_rule(command);
+    try {
+        quint32 initial = 0xFFFFFF;
+        if (const auto current = text_to_color(state.chosen_color); current && !is_system_color(*current))
+            initial = (quint32(color_red(*current)) << 16) | (quint32(color_green(*current)) << 8) |
+                      quint32(color_blue(*current));
+        const std::optional<quint32> rgb = desktop.choose_color(initial);
+        if (!rgb)
+            return;
+        state.chosen_color = color_to_text(color_value_from_rgb(*rgb));
+        if (rule.refuses_black && state.chosen_color == QLatin1String("clBlack")) {
+            desktop.beep();
+            desktop.message(black_refused_message);
+            return;
+        }
+        apply();
+        write_setting(QStringLiteral("Settings"), rule.setting, state.chosen_color);
+    } catch (const std::exception&) {
+        desktop.message(rule.error_text, Desktop::Box::Error);
     }
 }

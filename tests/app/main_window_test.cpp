@@ -111,10 +111,10 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         const char* caption;
         bool enabled;
     } rows[] = {
-        {"mnuGeneralPreferences1", "&General Preferences...", false},
-        {"mnuMainLabelColor1", "&Label Color", false},
-        {"mnuMainLabelFontColor1", "Label &Font Color", false},
-        {"mnuStatsFontColor1", "Stats &Font Color", false},
+        {"mnuGeneralPreferences1", "&General Preferences...", true},
+        {"mnuMainLabelColor1", "&Label Color", true},
+        {"mnuMainLabelFontColor1", "Label &Font Color", true},
+        {"mnuStatsFontColor1", "Stats &Font Color", true},
         {"mnuMinimize", "&Minimize to tray", true},
         {"mnuExit1", "E&xit", true},
         {"mnuChooseLocation", "&Choose Location...", true},
@@ -148,8 +148,8 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         {"mnuUSMHHIncomebyState1", "US Median HH Income by State...", false},
         {"mnuCensusStateSal", "US State Salary Rankings...", false},
         {"mnuHelpContents", "Help &Contents (F1)", true},
-        {"mnuAbout", "&About Nimbrix...", false},
-        {"CheckforUpdate1", "Check Version #...", false},
+        {"mnuAbout", "&About Nimbrix...", true},
+        {"CheckforUpdate1", "Check Version #...", true},
         {"pmnLeft_show", "Restore window...", true},
         {"pitshow", "Restore window...", true},
         {"pithide", "Hide window...", true},

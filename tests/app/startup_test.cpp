@@ -1,8 +1,10 @@
+#include "about/about_window.h"
 #include "app/main_window.h"
 #include "app/needle_gauge.h"
 #include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "settings/preferences_window.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 #include "tray/on_tray.h"
@@ -28,6 +30,10 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
     EXPECT_EQ(splash.size(), QSize(277, 253));
     EXPECT_EQ(splash.pos(), form.pos() + QPoint(35, 70));
     EXPECT_EQ(splash.Gauge1->geometry(), QRect(48, 80, 150, 100));
+    // The about box and the preferences are created behind the splash, hidden until asked for.
+    ASSERT_TRUE(windows->frmAbout && windows->frmPref);
+    EXPECT_FALSE(windows->frmAbout->isVisible());
+    EXPECT_FALSE(windows->frmPref->isVisible());
 
     // The program stays up until Exit; the first paint has hidden the splash by then.
     bool still_up_after_a_second = false;

@@ -7,8 +7,10 @@
 #include "host_server.h"
 #include "host_site.h"
 #include "host_text.h"
+#include "locations/catalogue.h"
 
 #include <QProcess>
+#include <QUrl>
 
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
@@ -142,7 +144,7 @@ TEST(HostServer, AnswersEveryRoleOverHttp) {
         EXPECT_EQ(QByteArray::fromStdString(res->body), expected.body) << c.target;
     }
     EXPECT_EQ(client.Get("/assets/NimbrixCount.txt")->body, "2\n");
-    EXPECT_EQ(client.Get("/assets/nimbrixvs.txt")->body, std::string("Version#") + NIMBRIX_VERSION);
+    EXPECT_EQ(client.Get("/assets/nimbrixvs.txt")->body, "Version#1.30.7.2");
     EXPECT_EQ(host.site.usage_count(), 2u);
     host.stop();
     EXPECT_TRUE(host.served());
@@ -221,12 +223,30 @@ TEST(HostSite, AnswersPathsWithoutHttp) {
                   c.status)
             << c.target;
 
-    // The version file as the about box reads it: the 8 characters behind "Version#", or
-    // fewer when the file ends sooner, are exactly the program's version.
-    const QByteArray version = site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body;
-    const qsizetype marker = version.indexOf("Version#");
-    ASSERT_GE(marker, 0);
-    EXPECT_EQ(version.mid(marker + 8, 8), QByteArray(NIMBRIX_VERSION).left(8));
+    // The version file names the published version and nothing after it; the program's own
+    // version is published by default.
+    EXPECT_EQ(site.answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
+              QByteArray("Version#") + NIMBRIX_VERSION);
+    EXPECT_EQ(HostSite(QStringLiteral("1.31.0.0")).answer(request_from_target("/assets/nimbrixvs.txt"), fixed_hour).body,
+              "Version#1.31.0.0");
+
+    // The home page links to every state and every US city page of the catalogue, each of
+    // which the host answers.
+    const QString home = decode_windows_1252(site.answer(request_from_target("/"), fixed_hour).body);
+    int us_places = 0;
+    for (const CataloguePlace& place : catalogue_places()) {
+        if (!place.us)
+            continue;
+        ++us_places;
+        const QString href = QStringLiteral("href=\"/") +
+                             QString::fromLatin1(QUrl::toPercentEncoding(place.request_path, "/?=_-.")) + u'"';
+        ASSERT_TRUE(home.contains(href)) << place.request_path.toStdString();
+        ASSERT_TRUE(home.contains(QStringLiteral("<h3 id=\"") + place.state_code + u'"'))
+            << place.state_code.toStdString();
+    }
+    EXPECT_GT(us_places, 500);
+    EXPECT_TRUE(home.contains(QStringLiteral("href=\"/US/ID/Coeur_d%27Alene.html\"")));
+    EXPECT_EQ(site.answer(request_from_target("/US/ID/Coeur_d%27Alene.html"), fixed_hour).status, 200);
 
     const HostRequest request = request_from_target("/a%20b+c?query=6%200+1&x&y=%41");
     EXPECT_EQ(request.path, "/a b+c");
@@ -267,7 +287,7 @@ TEST(HostProgram, ServesOnAFreePortAndStopsCleanlyOnSigintAndSigterm) {
         httplib::Client client("127.0.0.1", port);
         const auto res = client.Get("/assets/nimbrixvs.txt");
         ASSERT_TRUE(res);
-        EXPECT_EQ(res->body, std::string("Version#") + NIMBRIX_VERSION);
+        EXPECT_EQ(res->body, "Version#1.30.7.2");
 
         ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signal_number), 0);
         ASSERT_TRUE(process.waitForFinished(10000));
@@ -286,6 +306,11 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
     EXPECT_EQ(process.readAllStandardOutput(),
               encode_windows_1252(conditions_page(*place_for_city_path("US/IL/Chicago.html"), fixed_hour)));
 
+    process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM),
+                  {"--published-version", "1.31.0.0", "--page", "/assets/nimbrixvs.txt"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.readAllStandardOutput(), "Version#1.31.0.0");
+
     process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), {"--page", "/US/IL/Atlantis.html"});
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 1);
@@ -293,7 +318,8 @@ TEST(HostProgram, PrintsAPageAndRefusesBadArguments) {
 
     for (const QStringList& arguments :
          {QStringList{"--listen", "8079"}, QStringList{"--listen", "127.0.0.1:99999"},
-          QStringList{"--at", "yesterday"}, QStringList{"--bogus"}}) {
+          QStringList{"--at", "yesterday"}, QStringList{"--published-version", ""},
+          QStringList{"--bogus"}}) {
         process.start(QStringLiteral(NIMBRIX_HOST_PROGRAM), arguments);
         ASSERT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();

@@ -1,5 +1,6 @@
 #include "shared/program_state.h"
 #include "locations/presets.h"
+#include "settings/preferences_rules.h"
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
@@ -42,6 +43,7 @@ protected:
     ProgramState state;
     RecordingDesktop desktop;
     FakeMenu menu;
+    StartupChoices working;
 };
 
 } // namespace
@@ -151,10 +153,13 @@ TEST_F(Presets, AGapStopsLoadingAndIsFilledByTheNextAdd) {
 TEST_F(Presets, SortStoresCaseInsensitiveOrderWithTwoBeeps) {
     store_presets({QStringLiteral("paris, France (O)"), QStringLiteral("Austin, TX"),
                    QStringLiteral("Zurich, Switzerland (O)")});
-    const QStringList sorted = rebuild_presets(state, desktop, menu);
+    rebuild_presets(state, desktop, menu, working);
     const QStringList expected{QStringLiteral("Austin, TX"), QStringLiteral("paris, France (O)"),
                                QStringLiteral("Zurich, Switzerland (O)")};
-    EXPECT_EQ(sorted, expected);
+    EXPECT_EQ(working.items(), expected);
+    // The working list stays sorted: what is added later takes its place in the order.
+    working.add(QStringLiteral("None"));
+    EXPECT_EQ(working.items().indexOf(QStringLiteral("None")), 1);
     EXPECT_EQ(stored_presets(), expected);
     EXPECT_EQ(desktop.log(), (QStringList{QStringLiteral("beep"), QStringLiteral("beep")}));
     EXPECT_EQ(menu.items.size(), 3u);
@@ -170,7 +175,7 @@ TEST_F(Presets, RemoveModeDropsTheClickedPresetAndRenumbers) {
     EXPECT_EQ(desktop.log(), (QStringList{QStringLiteral("confirm: ") + remove_confirm_message,
                                           QStringLiteral("message: ") + remove_select_message}));
     state.current_location.location_text = QStringLiteral("Cairo, Egypt (O)");
-    rebuild_presets(state, desktop, menu);
+    rebuild_presets(state, desktop, menu, working);
     EXPECT_EQ(stored_presets(), (QStringList{QStringLiteral("Austin, TX"), QStringLiteral("Boise, ID"),
                                              QStringLiteral("Zurich, Switzerland (O)")}));
     EXPECT_EQ(read_setting(L, QStringLiteral("loc3")), setting_absent);
@@ -197,6 +202,6 @@ TEST_F(Presets, ARefusedRebuildKeepsEveryPreset) {
     const QStringList presets{QStringLiteral("b, TX"), QStringLiteral("a, TX")};
     store_presets(presets);
     ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
-    EXPECT_THROW(rebuild_presets(state, desktop, menu), SettingsError);
+    EXPECT_THROW(rebuild_presets(state, desktop, menu, working), SettingsError);
     EXPECT_EQ(stored_presets(), presets);
 }

@@ -7,13 +7,15 @@
 #include <sys/prctl.h>
 #endif
 
-HostProcess::HostProcess(const QString& program) {
+HostProcess::HostProcess(const QString& program, const QStringList& arguments) {
     process_.setProcessChannelMode(QProcess::SeparateChannels);
 #ifdef Q_OS_LINUX
     // A test that crashes must not leave its host running.
     process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
 #endif
-    process_.start(program, {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--quiet")});
+    process_.start(program, QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                        QStringLiteral("--quiet")} +
+                                arguments);
     if (!process_.waitForStarted(10000))
         return;
     QByteArray output;

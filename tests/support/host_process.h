@@ -2,13 +2,15 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 // nimbrix-host as a child process on a port the kernel chooses, for the tests of a whole
 // request; it is stopped when the object goes.
 class HostProcess {
 public:
-    // Starts the program and waits for its "listening on HOST:PORT" line.
-    explicit HostProcess(const QString& program);
+    // Starts the program with these further arguments and waits for its "listening on
+    // HOST:PORT" line.
+    explicit HostProcess(const QString& program, const QStringList& arguments = {});
     ~HostProcess();
     HostProcess(const HostProcess&) = delete;
     HostProcess& operator=(const HostProcess&) = delete;
