@@ -36,17 +36,24 @@ QSize OuterSize::outer() const {
 }
 
 bool OuterSize::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_) {
-        switch (event->type()) {
-        case QEvent::Show:
-        case QEvent::Move:
-        case QEvent::Resize:
-        case QEvent::WindowStateChange:
-            follow_frame();
-            break;
-        default:
-            break;
+    switch (event->type()) {
+    case QEvent::Show:
+        // The window manager may report the frame only after the window is mapped: the
+        // platform window's exposures tell when.
+        if (QWindow* handle = window_->windowHandle(); handle && handle != watched_handle_) {
+            handle->installEventFilter(this);
+            watched_handle_ = handle;
         }
+        follow_frame();
+        break;
+    case QEvent::Expose:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        follow_frame();
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

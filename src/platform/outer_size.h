@@ -34,4 +34,5 @@ private:
     QSize minimum_;
     QSize maximum_;
     QMargins applied_;
+    QObject* watched_handle_ = nullptr;
 };
