@@ -405,7 +405,7 @@ def build_us(args, states):
             if st not in US_NO_CENSUS_CHECK:
                 hit, d = grid.nearest(lat, lon, lambda p: same_place(p[2], name)) \
                     if grid else (None, None)
-                if hit is None or d > 25:
+                if hit is None or d > 60:
                     continue
             seen.add(name)
             areas.append((lat, lon, name, st, math.sqrt(pop / (math.pi * PLACE_DENSITY))))
