@@ -54,10 +54,11 @@ std::optional<HostPlace> place_for_city_path(const QString& path) {
     host.title_name = place->title_name;
     host.latitude = place->latitude;
     host.longitude = place->longitude;
-    host.zone = place->us
-                    ? zone_for_us_place(place->state_code, place->latitude, place->longitude)
-                    : zone_for_foreign_place(place->label, place->latitude, place->longitude);
+    host.zone = place->us ? zone_for_us_place(place->state_code, place->latitude, place->longitude)
+                          : zone_for_foreign_place(place->label, place->latitude, place->longitude);
     host.seed_key = path;
+    if (!place->us)
+        host.wmo_station = place->station;
     return host;
 }
 

@@ -13,8 +13,9 @@ struct HostPlace {
     QString zip;        // zip pages only
     double latitude = 0.0;
     double longitude = 0.0;
-    PlaceZone zone;     // for the local times
-    QString seed_key;   // the request that names the place
+    PlaceZone zone;      // for the local times
+    QString seed_key;    // the request that names the place
+    QString wmo_station; // foreign places: the catalogue's station number, "07150"
 };
 
 // A city request path without its leading "/": "US/IL/Chicago.html",

@@ -1,9 +1,12 @@
 #include "host_site.h"
 
+#include "census_pages.h"
 #include "conditions_page.h"
 #include "host_places.h"
 #include "host_text.h"
+#include "image_host.h"
 #include "maker_pages.h"
+#include "nws_products.h"
 
 #include <QUrl>
 
@@ -70,6 +73,12 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         const unsigned long long count = ++usage_count_;
         return {200, maker_content_type, QByteArray::number(count) + '\n'};
     }
+    if (std::optional<HostReply> image = image_reply(request, now_utc))
+        return *image;
+    if (std::optional<HostReply> reply = answer_nws(request, now_utc))
+        return *reply;
+    if (std::optional<HostReply> reply = answer_census(request))
+        return *reply;
 
     std::optional<HostPlace> place;
     if (path == zip_path)
@@ -78,5 +87,6 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         place = place_for_city_path(path.mid(1));
     if (!place)
         return not_found_reply(path);
-    return page_reply(conditions_page(*place, now_utc));
+    return page_reply(conditions_source_ ? conditions_source_(*place, now_utc)
+                                         : conditions_page(*place, now_utc));
 }

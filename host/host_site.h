@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 // What nimbrix-host answers, without the HTTP: a request's path and query parameters in, the
 // status, content type and body bytes out. Roles served:
@@ -14,6 +15,10 @@
 //   Maker       /assets/NimbrixCount.txt (the number of usage pings since start),
 //               /assets/nimbrixvs.txt ("Version#" and the published version), and "/", a
 //               page about Nimbrix that links to every state's city pages (maker_pages.h)
+//   Image hosts every path of the image catalogue (image_host.h)
+//   NWS         /iwin/<ST>/zone.html and the state's other bulletins (nws_products.h)
+//   Census      /statab/ranks/pg20.txt, /statab/ranks/pg18.txt (census_pages.h)
+//   CensusLookup  /cdrom/lookup/.../SEL=<state or zip>/... (census_pages.h)
 // Anything else is a 404 page.
 
 struct HostRequest {
@@ -32,6 +37,8 @@ struct HostReply {
     int status = 200;
     QByteArray content_type;
     QByteArray body;
+    // False: the reply announces no Content-Length; the body ends where the server closes.
+    bool announce_length = true;
 };
 
 inline constexpr char conditions_content_type[] = "text/html; charset=windows-1252";
@@ -40,12 +47,18 @@ inline constexpr char maker_content_type[] = "text/plain; charset=windows-1252";
 // The version nimbrix-host publishes unless told otherwise (--published-version).
 inline const QString default_published_version = QStringLiteral("1.30.7.2");
 
+struct HostPlace;
+
 class HostSite {
 public:
     // published_version: what the version file names as the latest version.
     explicit HostSite(QString published_version = default_published_version)
         : published_version_(std::move(published_version)) {}
 
+    // Makes a place's conditions page (the sample page unless set). Set before serving; it is
+    // called from several threads at once.
+    using ConditionsSource = std::function<QString(const HostPlace&, const QDateTime& now_utc)>;
+    void set_conditions_source(ConditionsSource source) { conditions_source_ = std::move(source); }
 
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
@@ -56,6 +69,7 @@ public:
 private:
     QString published_version_;
     std::atomic<unsigned long long> usage_count_{0};
+    ConditionsSource conditions_source_;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.

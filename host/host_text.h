@@ -5,7 +5,7 @@
 
 // Text helpers of nimbrix-host's pages.
 
-#include "app/page_text.h" // encode_windows_1252: the pages go out as Windows-1252
+#include "shared/page_text.h" // encode_windows_1252: the pages go out as Windows-1252
 
 // "&", "<", ">" and '"' as entities, for text inside the page body.
 QString html_escaped(const QString& text);

@@ -3,13 +3,20 @@
 #include "conditions_page.h"
 #include "host_server.h"
 #include "host_site.h"
+#include "live/live_conditions.h"
+#include "live/upstream_cache.h"
+#include "live/upstream_client.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QGuiApplication>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -22,9 +29,19 @@ namespace {
 
 const char* const usage_text =
     "Usage: nimbrix-host [options]\n"
-    "Plays the outside hosts of Nimbrix on this machine with made-up sample data.\n"
+    "Plays the outside hosts of Nimbrix on this machine, with made-up sample data or with\n"
+    "current weather from public US government services.\n"
     "\n"
     "Options:\n"
+    "  --source MODE       sample (default): made-up values; live: conditions from the\n"
+    "                      latest report of the place's observing station; auto: as live\n"
+    "                      (a request whose upstream cannot be reached gets the sample page\n"
+    "                      with a notice, in both)\n"
+    "  --upstream-base URL send every upstream request to URL, keeping its path (default\n"
+    "                      https://tgftp.nws.noaa.gov)\n"
+    "  --cache-dir DIR     where upstream replies are kept (default: the user's cache folder)\n"
+    "  --contact TEXT      who runs this host, named in the User-Agent of upstream requests\n"
+    "                      (an e-mail address or web site)\n"
     "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8079); port 0 takes a free\n"
     "                      port; the address served on is printed on standard output\n"
     "  --quiet             no log line per request on standard error\n"
@@ -43,9 +60,21 @@ const char* const usage_text =
     "Paths served: /US/<ST>/<City>.html, /global/stations/<number>.html,\n"
     "/cgi-bin/findweather/getForecast?query=<zip>, /assets/NimbrixCount.txt,\n"
     "/assets/nimbrixvs.txt, / (a page about Nimbrix linking to every state's city\n"
-    "pages); anything else is a 404 page.\n";
+    "pages), /iwin/<ST>/{zone,shortterm,public,allwarnings,special,hydro}.html,\n"
+    "/statab/ranks/pg20.txt, /statab/ranks/pg18.txt, /cdrom/lookup/.../SEL=<selection>/...,\n"
+    "every image path of the image menus (GIF or JPEG files; a camera's JPEG\n"
+    "takes ?size=WxH up to 4000x3000, e.g. /recent0.jpg?size=2560x1600); anything else\n"
+    "is a 404 page.\n";
+
+const char* const default_upstream_base = "https://tgftp.nws.noaa.gov";
+
+enum class Source { Sample, Live, Auto };
 
 struct Options {
+    Source source = Source::Sample;
+    QString upstream_base = QString::fromLatin1(default_upstream_base);
+    QString cache_dir;
+    QByteArray contact = default_upstream_contact;
     std::string host = "127.0.0.1";
     int port = 8079;
     bool quiet = false;
@@ -168,6 +197,25 @@ int main(int argc, char** argv) {
         } else if (arg == u"--page" && has_value) {
             page_mode = true;
             options.page_target = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == u"--source" && has_value) {
+            const QString mode = QString::fromLocal8Bit(argv[++i]);
+            if (mode == u"sample")
+                options.source = Source::Sample;
+            else if (mode == u"live")
+                options.source = Source::Live;
+            else if (mode == u"auto")
+                options.source = Source::Auto;
+            else
+                return usage_error("--source wants sample, live or auto");
+        } else if (arg == u"--upstream-base" && has_value) {
+            options.upstream_base = QString::fromLocal8Bit(argv[++i]);
+            if (!options.upstream_base.startsWith(u"http://") &&
+                !options.upstream_base.startsWith(u"https://"))
+                return usage_error("--upstream-base wants an http:// or https:// address");
+        } else if (arg == u"--cache-dir" && has_value) {
+            options.cache_dir = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == u"--contact" && has_value) {
+            options.contact = QByteArray(argv[++i]).simplified();
         } else if (arg == u"--published-version" && has_value) {
             options.published_version = QString::fromLocal8Bit(argv[++i]);
             if (options.published_version.isEmpty())
@@ -181,7 +229,30 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The pictures are drawn with QPainter, whose text needs a GUI application; the host
+    // needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
     HostSite site(options.published_version);
+    std::unique_ptr<UpstreamClient> client;
+    std::unique_ptr<UpstreamCache> cache;
+    std::unique_ptr<LiveConditions> live;
+    if (options.source != Source::Sample) {
+        if (options.cache_dir.isEmpty()) {
+            QCoreApplication::setApplicationName(QStringLiteral("nimbrix-host"));
+            options.cache_dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        }
+        UpstreamLimits limits;
+        limits.contact = options.contact;
+        client = std::make_unique<UpstreamClient>(limits);
+        cache = std::make_unique<UpstreamCache>(*client, options.upstream_base, options.cache_dir);
+        live = std::make_unique<LiveConditions>(*cache, stderr);
+        site.set_conditions_source([&live](const HostPlace& place, const QDateTime& now) {
+            return live->page(place, now);
+        });
+    }
     if (page_mode)
         return print_page(site, options);
 

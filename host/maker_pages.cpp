@@ -56,9 +56,13 @@ QString home_page(const QString& published_version) {
     page += QStringLiteral(
         "<p>This server is nimbrix-host: it plays the outside hosts of Nimbrix on this machine "
         "with made-up sample data.</p>\n<h2>Examples</h2>\n<ul>\n");
-    for (const char* path : {"/US/IL/Chicago.html", "/global/stations/07150.html",
-                             "/cgi-bin/findweather/getForecast?query=60601",
-                             "/assets/NimbrixCount.txt", "/assets/nimbrixvs.txt"})
+    for (const char* path :
+         {"/US/IL/Chicago.html", "/global/stations/07150.html",
+          "/cgi-bin/findweather/getForecast?query=60601", "/assets/NimbrixCount.txt",
+          "/assets/nimbrixvs.txt", "/iwin/IL/zone.html", "/iwin/IL/shortterm.html",
+          "/iwin/IL/public.html", "/statab/ranks/pg20.txt", "/statab/ranks/pg18.txt",
+          "/cdrom/lookup/CMD=RET/DB=C90STF3C1/LEV=STATE/SEL=17,Illinois/T=P1",
+          "/cdrom/lookup/CMD=RET/DB=C90STF3B/LEV=ZIP/SEL=60601/T=P1"})
         page += QStringLiteral("<li>") + link(QLatin1String(path), QLatin1String(path)) +
                 QStringLiteral("</li>\n");
     page += QStringLiteral("</ul>\n<h2>Conditions by state</h2>\n<p>");

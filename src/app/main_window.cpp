@@ -5,10 +5,11 @@
 #include "about/version_check.h"
 #include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
-#include "app/page_text.h"
+#include "shared/page_text.h"
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"
+#include "images/image_commands.h"
 #include "locations/location_string.h"
 #include "net/nmhttp.h"
 #include "tray/tray_rule.h"
@@ -21,6 +22,7 @@
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
 #include "settings/settings_store.h"
+#include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
 
 #include <QAction>
@@ -367,27 +369,38 @@ void TForm1::create_menus() {
     mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
 
     mnuForecasts = top("mnuForecasts", "&Forecasts");
-    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast");
-    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version");
-    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version");
+    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast", true);
+    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version", true);
+    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
     mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
     mnu10dayPrecOutlook = sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
 
     mnuWarnings = top("mnuWarnings", "I&nformation");
-    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)");
-    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)");
+    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
+    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)", true);
     mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
-                                           "&Special Weather Statements (NWS)");
-    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)");
+                                           "&Special Weather Statements (NWS)", true);
+    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
     N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
     mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
-    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...");
-    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...");
-    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...");
-    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...");
+    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
+    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...", true);
+    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
+    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
+    command(ForecastTEXTversion1, &TForm1::ForecastTEXTversion1Click);
+    command(mnuNowcast, &TForm1::mnuNowcastClick);
+    command(mnuForecastHTML, &TForm1::mnuForecastHTMLClick);
+    command(PublicInformation1, &TForm1::PublicInformation1Click);
+    command(mnuWarningsAdvisories, &TForm1::mnuWarningsAdvisoriesClick);
+    command(mnuSpecialWeatherStatementsNWS1, &TForm1::mnuSpecialWeatherStatementsNWS1Click);
+    command(mnuHydrologicalDataNWS1, &TForm1::mnuHydrologicalDataNWS1Click);
+    command(mnuDetailbyUSState1, &TForm1::mnuDetailbyUSState1Click);
+    command(mnuDetailbyUSZip1, &TForm1::mnuDetailbyUSZip1Click);
+    command(mnuUSMHHIncomebyState1, &TForm1::mnuUSMHHIncomebyState1Click);
+    command(mnuCensusStateSal, &TForm1::mnuCensusStateSalClick);
 
-    // The image commands, disabled, each in its menu: radar images before the local-radar item,
-    // the population counters before the census submenu, the others at the end.
+    // The image commands, each in its menu: radar images before the local-radar item, the
+    // population counters before the census submenu, the others at the end.
     for (const ImageRow& row : image_catalogue()) {
         auto* menu = findChild<QMenu*>(QLatin1String(row.menu));
         QAction* before = menu == mnuRadarImages ? mnuLocalTVStationRadar1
@@ -395,9 +408,11 @@ void TForm1::create_menus() {
                                                  : nullptr;
         auto* action = new QAction(QString::fromLatin1(row.caption), menu);
         action->setObjectName(QLatin1String(row.item));
-        action->setEnabled(false);
         menu->insertAction(before, action);
+        connect_command(action, desktop_,
+                        quiet_after_exit([this, item = QLatin1String(row.item)] { image_command(item); }));
     }
+    command(mnuLocalTVStationRadar1, &TForm1::mnuLocalTVStationRadar1Click);
     auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
     mnuUSStormWatch1 = image_item("mnuUSStormWatch1");
     mnu1and3monthUSPrecipitation1 = image_item("mnu1and3monthUSPrecipitation1");
@@ -771,6 +786,23 @@ void TForm1::mnuStatsFontColor1Click() {
                               [this] { set_stats_font_color(); });
 }
 
+void TForm1::show_text_product(const char* code) {
+    if (frmForecast)
+        frmForecast->show_product(QLatin1String(code));
+}
+
+void TForm1::ForecastTEXTversion1Click() { show_text_product("f"); }
+void TForm1::mnuNowcastClick() { show_text_product("n"); }
+void TForm1::PublicInformation1Click() { show_text_product("p"); }
+void TForm1::mnuWarningsAdvisoriesClick() { show_text_product("w"); }
+void TForm1::mnuSpecialWeatherStatementsNWS1Click() { show_text_product("sw"); }
+void TForm1::mnuHydrologicalDataNWS1Click() { show_text_product("h"); }
+void TForm1::mnuDetailbyUSState1Click() { show_text_product("s1"); }
+void TForm1::mnuDetailbyUSZip1Click() { show_text_product("s2"); }
+void TForm1::mnuUSMHHIncomebyState1Click() { show_text_product("si"); }
+void TForm1::mnuCensusStateSalClick() { show_text_product("ss"); }
+void TForm1::mnuForecastHTMLClick() { open_html_forecast(*NMHTTP1, desktop_); }
+
 void TForm1::mnuClearlocationsClick() { clear_presets(desktop_, *this); }
 
 void TForm1::mnuRemoveaspecificlocation1Click() { remove_specific_location(state_, desktop_); }
@@ -817,6 +849,7 @@ void TForm1::Timer1Timer() {
     state_.current_location.location_text = *location;
     AutoRequest unattended(state_);
     Get_the_Stats();
+    auto_wallpaper();
 }
 
 void TForm1::show_moon_phase() {
@@ -839,6 +872,35 @@ void TForm1::show_moon_phase() {
     picture->setGeometry(moon_picture_rect);
     picture->show();
     picture->raise();
+}
+
+// Images.
+
+void TForm1::image_command(const QString& item) {
+    if (const ImageRow* row = find_image_row(item); row && images_)
+        images_->command(*row);
+}
+
+void TForm1::mnuLocalTVStationRadar1Click() {
+    desktop_.message(QStringLiteral("This section is still being tested..."));
+}
+
+void TForm1::minimize_main() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void TForm1::restore_main() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void TForm1::do_image() { images_->do_image(); }
+void TForm1::do_wallpaper() { images_->do_wallpaper(); }
+void TForm1::GetWinDir() { images_->GetWinDir(); }
+void TForm1::set_wallpaper(const QString& path) { images_->set_wallpaper(path); }
+void TForm1::update_auto_wallpaper() { images_->update_auto_wallpaper(); }
+
+void TForm1::auto_wallpaper() {
+    if (images_)
+        images_->auto_wallpaper();
 }
 
 // Commands.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/conditions_request.h"
+#include "images/image_window.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
 #include "settings/preferences_rules.h"
@@ -21,11 +22,13 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class Desktop;
+class ImageCommands;
 class OuterSize;
 class TNMHTTP;
 class TOnTray;
 class TfrmAbout;
 class TfrmPref;
+class TfrmForecast;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -34,7 +37,11 @@ QIcon program_icon();
 // The main window: the labelled conditions readout, the status bar, the menu tree, the
 // start-up and automatic update timers, and the tray icon. Its handlers keep the names of
 // the commands they serve.
-class TForm1 : public QMainWindow, public PresetMenu, public ChooserHost, public ConditionsView {
+class TForm1 : public QMainWindow,
+               public PresetMenu,
+               public ChooserHost,
+               public ConditionsView,
+               public ImageHost {
     Q_OBJECT
 public:
     TForm1(ProgramState& state, Desktop& desktop, QWidget* parent = nullptr);
@@ -61,9 +68,25 @@ public:
     void set_splash(QWidget* splash) { splash_ = splash; }
     // The location chooser that "&Choose Location..." shows.
     void set_chooser(TfrmLocation* chooser) { frmLocation = chooser; }
+    // The image commands and the wallpaper steps, with the image window they fill.
+    void set_images(ImageCommands* images) { images_ = images; }
+
+    // ImageHost: the main window is minimized while an image is on show.
+    void minimize_main() override;
+    void restore_main() override;
+
+    // The image commands' download and the wallpaper steps (src/images/image_commands).
+    void do_image();
+    void do_wallpaper();
+    void GetWinDir();
+    void set_wallpaper(const QString& path);
+    void auto_wallpaper();
+    void update_auto_wallpaper();
     // The preferences window and the about box that their commands show.
     void set_preferences(TfrmPref* preferences) { frmPref = preferences; }
     void set_about(TfrmAbout* about) { frmAbout = about; }
+    // The forecast window that the text-product commands show.
+    void set_forecast(TfrmForecast* forecast) { frmForecast = forecast; }
 
     // Progress texts of the client's events: into the forecast window's status line while it
     // serves a text product (xcast_code set), else into panel 0.
@@ -108,8 +131,22 @@ public:
     void mnuClearlocationsClick();
     void mnuRemoveaspecificlocation1Click();
     void mnuSortlocations1Click();
+    void ForecastTEXTversion1Click();
+    void mnuNowcastClick();
+    void PublicInformation1Click();
+    void mnuWarningsAdvisoriesClick();
+    void mnuSpecialWeatherStatementsNWS1Click();
+    void mnuHydrologicalDataNWS1Click();
+    void mnuDetailbyUSState1Click();
+    void mnuDetailbyUSZip1Click();
+    void mnuUSMHHIncomebyState1Click();
+    void mnuCensusStateSalClick();
+    void mnuForecastHTMLClick();
     void timer_startupTimer();
     void Timer1Timer();
+    // Every image command of the catalogue (mnuUSRadarPurdueClick ... mnuCamUtahAlta1Click).
+    void image_command(const QString& item);
+    void mnuLocalTVStationRadar1Click();
     void mnuExit1Click();
     void mnuHelpContentsClick();
     void mnuGeneralPreferences1Click();
@@ -144,6 +181,7 @@ public:
     TfrmLocation* frmLocation = nullptr;
     TfrmPref* frmPref = nullptr;
     TfrmAbout* frmAbout = nullptr;
+    TfrmForecast* frmForecast = nullptr;
 
     // The preferences' start-up list, also the working list of the preset rebuild.
     StartupChoices startup_choices;
@@ -201,6 +239,8 @@ private:
     void create_labels();
     void create_menus();
     void create_status_bar();
+    // A text-product command: the forecast window serves the code.
+    void show_text_product(const char* code);
     void create_pictures();
     void apply_stored_colors();
     void run(void (TForm1::*handler)());
@@ -225,4 +265,5 @@ private:
     // reads; this keeps what the 30-character cut would lose).
     QString shown_location_;
     ClientEvents* client_events_ = nullptr;
+    ImageCommands* images_ = nullptr;
 };

@@ -2,7 +2,6 @@ target_sources(nimbrix_core PRIVATE
   app/command_line.h app/command_line.cpp
   app/conditions_parser.h app/conditions_parser.cpp
   app/main_window_rules.h app/main_window_rules.cpp
-  app/page_text.h app/page_text.cpp
   app/stats_request.h app/stats_request.cpp
   app/moon_phase.h app/moon_phase.cpp app/data/moon_tables.inc
   app/units.h app/units.cpp

@@ -3,21 +3,28 @@
 #include "about/about_window.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "app/splash.h"
 #include "app/window_shot.h"
+#include "images/image_commands.h"
+#include "images/image_window.h"
 #include "locations/location_chooser.h"
 #include "platform/qt_desktop.h"
 #include "platform/single_instance.h"
 #include "settings/preferences_window.h"
+#include "shared/program_state.h"
+#include "textproducts/forecast_window.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
-    // The splash refers to nothing; the main window goes last, taking the tray icon with it.
+    // The splash refers to nothing; the forecast window and the image commands use the main
+    // window's client; the main window goes last, taking the tray icon with it.
     frmPleaseWait.reset();
+    frmForecast.reset();
+    images.reset();
+    frmImage.reset();
     Form1.reset();
 }
 
@@ -34,6 +41,16 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     windows->frmPref = new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
     form.set_preferences(windows->frmPref);
     windows->frmPleaseWait->set_progress(20);
+    windows->frmImage = std::make_unique<TfrmImage>(state, desktop, *windows->Form1);
+    windows->images = std::make_unique<ImageCommands>(state, desktop, *windows->Form1->NMHTTP1,
+                                                      *windows->Form1, *windows->frmImage);
+    windows->Form1->set_images(windows->images.get());
+    windows->frmPleaseWait->set_progress(25);
+    windows->frmForecast = std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form);
+    TfrmForecast* forecast = windows->frmForecast.get();
+    form.forecast_status = [forecast](const QString& text) { forecast->set_status(text); };
+    form.set_forecast(forecast);
+    windows->frmPleaseWait->set_progress(35);
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
     windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
     windows->Form1->set_chooser(windows->frmLocation);

@@ -3,8 +3,11 @@
 #include <memory>
 
 class Desktop;
+class ImageCommands;
 class TForm1;
 class TfrmAbout;
+class TfrmForecast;
+class TfrmImage;
 class TfrmLocation;
 class TfrmPleaseWait;
 class TfrmPref;
@@ -15,9 +18,12 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
-    TfrmAbout* frmAbout = nullptr;       // owned by the main window
-    TfrmPref* frmPref = nullptr;         // owned by the main window
-    TfrmLocation* frmLocation = nullptr; // owned by the main window
+    TfrmAbout* frmAbout = nullptr;         // owned by the main window
+    TfrmPref* frmPref = nullptr;           // owned by the main window
+    TfrmLocation* frmLocation = nullptr;   // owned by the main window
+    std::unique_ptr<TfrmImage> frmImage;   // hidden until an image is shown
+    std::unique_ptr<ImageCommands> images; // the image commands and wallpaper steps
+    std::unique_ptr<TfrmForecast> frmForecast; // hidden until a product is shown
     ~ProgramWindows();
 };
 

@@ -43,4 +43,6 @@ std::optional<ZipPlace> lookup_zip(const QString& zip) {
     return *it;
 }
 
+const std::vector<ZipPlace>& zip_table() { return zips(); }
+
 int zip_count() { return static_cast<int>(zips().size()); }

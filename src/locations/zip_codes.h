@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 // Real US zip codes for nimbrix-host: every zip code area of the weather service's data set
 // (Census ZCTAs, with the forecast zone each lies in), named after the nearest census place of
@@ -19,6 +20,9 @@ struct ZipPlace {
 
 // The zip's row; nothing for a zip the table lacks. Safe to call from any thread.
 std::optional<ZipPlace> lookup_zip(const QString& zip);
+
+// Every row, sorted by zip (nimbrix-host draws its US maps from the zip areas' centres).
+const std::vector<ZipPlace>& zip_table();
 
 // The number of rows (for tests and the host's start-up report).
 int zip_count();

@@ -2,9 +2,20 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <optional>
 
 class QImage;
+class QPrinter;
+
+// A text print job whose pages fill line by line, a new page when one is full. close() ends
+// the job; write_line may throw an AppError when the printer fails.
+class TextPrintJob {
+public:
+    virtual ~TextPrintJob() = default;
+    virtual void write_line(const QString& line) = 0;
+    virtual void close() = 0;
+};
 
 // Everything modal or external goes through this interface: message boxes, Yes/No
 // confirmations, the beep, the colour and print dialogs, opening a URL in the browser or mail
@@ -27,6 +38,13 @@ public:
     // The print dialog, then one print job; false when the user cancels or printing fails.
     virtual bool print_text(const QString& title, const QString& text, int point_size) = 0;
     virtual bool print_image(const QString& title, const QImage& image) = 0;
+    // The print dialog, then a text job on the chosen printer in this font; nothing when the
+    // user cancels.
+    virtual std::unique_ptr<TextPrintJob>
+    open_text_job(const QString& title, const QString& font_family, int point_size) = 0;
+    // The print dialog alone (page numbers offered, printing to a file not): the chosen
+    // printer's settings go into printer; false when the user cancels.
+    virtual bool print_dialog(QPrinter& printer) = 0;
     // Hands a URL (web page or mailto:) to the desktop; false when nothing could open it.
     virtual bool open_url(const QString& url) = 0;
     // The help window at its contents page.

@@ -1,6 +1,7 @@
 #include "platform/qt_desktop.h"
 
 #include "platform/help_window.h"
+#include "platform/line_printer.h"
 #include "platform/wallpaper.h"
 
 #include <QApplication>
@@ -86,6 +87,22 @@ bool QtDesktop::print_image(const QString& title, const QImage& image) {
     size.scale(page.size(), Qt::KeepAspectRatio);
     painter.drawImage(QRect(page.topLeft(), size), image);
     return painter.end();
+}
+
+std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
+                                                       const QString& font_family, int point_size) {
+    auto printer = std::make_unique<QPrinter>();
+    printer->setDocName(title);
+    QPrintDialog dialog(printer.get(), visible_parent());
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return std::make_unique<LinePrinter>(std::move(printer), font_family, point_size);
+
+bool QtDesktop::print_dialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, visible_parent());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }

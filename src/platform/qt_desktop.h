@@ -22,6 +22,9 @@ public:
     std::optional<quint32> choose_color(quint32 initial_rgb) override;
     bool print_text(const QString& title, const QString& text, int point_size) override;
     bool print_image(const QString& title, const QImage& image) override;
+    std::unique_ptr<TextPrintJob> open_text_job(const QString& title, const QString& font_family,
+                                                int point_size) override;
+    bool print_dialog(QPrinter& printer) override;
     bool open_url(const QString& url) override;
     void show_help_contents() override;
     bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) override;

@@ -7,6 +7,7 @@
 #include "settings/preferences_window.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
+#include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
 
 #include <QAction>
@@ -26,6 +27,10 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
 
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(splash.Gauge1->Progress(), 100);
+    // The forecast window is made at start-up and waits hidden for a product command.
+    ASSERT_TRUE(windows->frmForecast);
+    EXPECT_FALSE(windows->frmForecast->isVisible());
+    EXPECT_TRUE(form.ForecastTEXTversion1->isEnabled());
     EXPECT_EQ(splash.lblPleaseWait->text(), QStringLiteral("Please wait...           loading information..."));
     EXPECT_EQ(splash.size(), QSize(277, 253));
     EXPECT_EQ(splash.pos(), form.pos() + QPoint(35, 70));

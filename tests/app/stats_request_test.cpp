@@ -71,7 +71,7 @@ TEST(StatsRequest, EventTexts) {
     EXPECT_EQ(packet_received_text(512, 0), QStringLiteral("512 bytes retrieved..."));
 }
 
-#include "app/page_text.h"
+#include "shared/page_text.h"
 
 TEST(PageText, WindowsCodePageBytesBecomeTheirCharacters) {
     const struct {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // A Desktop for tests: records every box, beep and request in order and answers from scripts
 // instead of waiting for a person. Unscripted confirmations answer No, colour dialogs Cancel,
@@ -14,7 +15,7 @@ class RecordingDesktop : public Desktop {
 public:
     struct Event {
         QString kind; // "message", "confirm", "beep", "color", "print_text", "print_image",
-                      // "open_url", "help", "wallpaper"
+                      // "print_job", "print_close", "open_url", "help", "wallpaper"
         QString text;
         Box box = Box::Information;
     };
@@ -25,6 +26,11 @@ public:
     std::optional<quint32> choose_color(quint32 initial_rgb) override;
     bool print_text(const QString& title, const QString& text, int point_size) override;
     bool print_image(const QString& title, const QImage& image) override;
+    // A text job takes its answer from print_answers too; its lines go to printed_lines and
+    // its closing to the log ("print_close").
+    std::unique_ptr<TextPrintJob> open_text_job(const QString& title, const QString& font_family,
+                                                int point_size) override;
+    bool print_dialog(QPrinter& printer) override;
     bool open_url(const QString& url) override;
     void show_help_contents() override;
     bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) override;
@@ -35,8 +41,12 @@ public:
     std::deque<bool> print_answers;
     bool wallpaper_answer = true;
     bool open_url_answer = true;
+    // Runs when the print dialog is answered yes, in place of the user's choice of printer
+    // (a test points the printer at a PDF file).
+    std::function<void(QPrinter&)> choose_printer;
 
     QList<Event> events;
+    QStringList printed_lines;
 
     // The texts of the message boxes, in order.
     QStringList messages() const;

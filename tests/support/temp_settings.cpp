@@ -3,19 +3,31 @@
 #include <QDir>
 #include <QFile>
 
-TempSettings::TempSettings()
-    : previous_(qgetenv("XDG_CONFIG_HOME")), had_previous_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
-    qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+TempSettings::TempSettings() {
+    const struct {
+        const char* name;
+        QString folder;
+    } homes[] = {{"XDG_CONFIG_HOME", config_home()},
+                 {"XDG_CACHE_HOME", cache_home()},
+                 {"XDG_DATA_HOME", data_home()}};
+    for (const auto& home : homes) {
+        saved_.push_back({home.name, qgetenv(home.name), qEnvironmentVariableIsSet(home.name)});
+        qputenv(home.name, home.folder.toLocal8Bit());
+    }
 }
 
 TempSettings::~TempSettings() {
-    if (had_previous_)
-        qputenv("XDG_CONFIG_HOME", previous_);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
+    for (const Saved& saved : saved_) {
+        if (saved.was_set)
+            qputenv(saved.name, saved.value);
+        else
+            qunsetenv(saved.name);
+    }
 }
 
-QString TempSettings::file_path() const { return dir_.path() + QStringLiteral("/Nimbrix/Nimbrix.conf"); }
+QString TempSettings::file_path() const {
+    return dir_.path() + QStringLiteral("/Nimbrix/Nimbrix.conf");
+}
 
 QByteArray TempSettings::file_contents() const {
     QFile file(file_path());

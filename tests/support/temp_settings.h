@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <vector>
 
 // Points the settings store at a fresh, empty folder for the life of the object
-// (XDG_CONFIG_HOME), so a test never reads or writes the user's own settings.
+// (XDG_CONFIG_HOME), so a test never reads or writes the user's own settings; the per-user
+// cache and data folders (XDG_CACHE_HOME, XDG_DATA_HOME) go to fresh folders beside it.
 class TempSettings {
 public:
     TempSettings();
@@ -14,12 +16,18 @@ public:
     TempSettings& operator=(const TempSettings&) = delete;
 
     QString config_home() const { return dir_.path(); }
+    QString cache_home() const { return dir_.path() + QStringLiteral("/cache"); }
+    QString data_home() const { return dir_.path() + QStringLiteral("/data"); }
     QString file_path() const;
     QByteArray file_contents() const;
     void write_file(const QByteArray& contents) const;
 
 private:
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool was_set;
+    };
     QTemporaryDir dir_;
-    QByteArray previous_;
-    bool had_previous_;
+    std::vector<Saved> saved_;
 };

@@ -1,4 +1,4 @@
-#include "app/page_text.h"
+#include "shared/page_text.h"
 
 #include <iterator>
 

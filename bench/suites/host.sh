@@ -1,0 +1,5 @@
+#!/usr/bin/env bash
+# nimbrix-host: requests per second for a cached live conditions page beside cpp-httplib
+# answering a fixed string of the same size. Prints "name: value" lines.
+set -euo pipefail
+"${NIMBRIX_BUILD:?NIMBRIX_BUILD must name the build folder}/bench/host/host_bench"

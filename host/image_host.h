@@ -1,0 +1,23 @@
+#pragma once
+
+#include "host_site.h"
+
+#include <QDateTime>
+#include <optional>
+
+// The image hosts' answers: the path of every row of the image catalogue
+// (images/image_catalogue.h) as a real GIF or JPEG file, chosen by the row's local file name
+// (".gif" GIF, ".jpg"/".jpeg" JPEG), made for the UTC hour of the request and kept in a small
+// cache per path, size and hour.
+//
+// The Purdue weather-processor host's "/radar/rad_comp.gif" is a small "not available" picture
+// sent without a Content-Length, as the real host did while its current composite was
+// missing; "/radar/previous/rad_comp-2.gif" is the full composite. JPEG camera paths take
+// "?size=WxH" (up to 4000 x 3000) for larger views, e.g. "/recent0.jpg?size=2560x1600" is a
+// 4-megapixel JPEG.
+//
+// Nothing when the path is no image path.
+std::optional<HostReply> image_reply(const HostRequest& request, const QDateTime& now_utc);
+
+// The image paths, for the index page and the help text.
+QStringList image_paths();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "host_site.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+// The "NWS" role: a state's bulletins under /iwin/<ST>/ (the state code in either case).
+//   zone.html       zone forecast product: one section per forecast zone
+//   shortterm.html  short-term forecast (nowcast): one section per forecast zone
+//   public.html     public information statement: the latest observations of the larger places
+//   allwarnings.html  warnings and advisories for the zones whose weather calls for one
+//   special.html    special weather statements for the zones with rain, snow, storms or fog
+//   hydro.html      hydrologic summary: each larger place's precipitation of the last 24 hours
+// A section is the zone code line, its counties in capitals ("COOK-"), the places it includes,
+// the issuance line and the text, ending in "$$". The words follow the sample weather of the
+// conditions pages: the zone's place at the page hour and the hours ahead. The last four
+// products exist for some states only (a fixed choice per state); for the others the page says
+// the product "is not currently available". A state code the zone table lacks gets nothing.
+
+enum class NwsProduct { Zone, ShortTerm, Public, Warnings, Special, Hydro };
+
+// The product a page name stands for ("zone.html"); nothing for any other name.
+std::optional<NwsProduct> nws_product_for_file(const QString& file);
+
+// Whether the host carries the product for the state: the zone forecast and the nowcast for
+// every state, the others for about two states in three.
+bool nws_product_available(NwsProduct product, const QString& state_code);
+
+// The page of the product for the state and the UTC hour of now_utc; nothing for a state the
+// zone table lacks.
+std::optional<QString> nws_page(NwsProduct product, const QString& state_code,
+                                const QDateTime& now_utc);
+
+// The reply for a request on the "NWS" role's paths; nothing for any other path.
+std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime& now_utc);

@@ -1,0 +1,209 @@
+#include "images/image_window.h"
+
+#include "images/gif_image.h"
+#include "images/jpeg_image.h"
+#include "images/working_folder.h"
+#include "platform/desktop.h"
+#include "platform/guarded.h"
+#include "shared/app_error.h"
+#include "shared/program_state.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+const QColor navy(0x00, 0x00, 0x80);
+const QColor gray(0x80, 0x80, 0x80);
+
+} // namespace
+
+TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWidget* parent)
+    : QMainWindow(parent), state_(state), desktop_(desktop), host_(host) {
+    setObjectName(QStringLiteral("frmImage"));
+    setWindowTitle(QStringLiteral("Nimbrix "));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+    set_background(navy);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(9, 104, 246, 73);
+
+    GIFImage1 = new TGIFImage(client);
+    GIFImage1->setObjectName(QStringLiteral("GIFImage1"));
+    GIFImage1->setGeometry(8, 7, 137, 89);
+    QPalette grey = GIFImage1->palette();
+    grey.setColor(QPalette::Window, gray);
+    GIFImage1->setPalette(grey);
+    GIFImage1->setAutoFillBackground(true);
+
+    StatusBar1 = new QLabel(QStringLiteral(" Thank you for using Nimbrix..."));
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(StatusBar1, 1);
+
+    mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    const struct {
+        QAction*& action;
+        const char* name;
+        const char* caption;
+        void (TfrmImage::*handler)();
+    } items[] = {
+        {mnuSaveAsWallpaper1, "mnuSaveAsWallpaper1", "Save As &Wallpaper",
+         &TfrmImage::mnuSaveAsWallpaper1Click},
+        {mnuPrint1, "mnuPrint1", "&Print", &TfrmImage::mnuPrint1Click},
+        {mnuClose1, "mnuClose1", "&Close", &TfrmImage::mnuClose1Click},
+    };
+    for (const auto& item : items) {
+        item.action = mnuOptions->addAction(QString::fromLatin1(item.caption));
+        item.action->setObjectName(QLatin1String(item.name));
+        connect(item.action, &QAction::triggered, this,
+                [this, handler = item.handler] { run(handler); });
+    }
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpContentsF11 = mnuHelp->addAction(QStringLiteral("Help &Contents (F1)"));
+    mnuHelpContentsF11->setObjectName(QStringLiteral("mnuHelpContentsF11"));
+    mnuHelpContentsF11->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(mnuHelpContentsF11, &QAction::triggered, this,
+            [this] { run(&TfrmImage::mnuHelpContentsF11Click); });
+
+    resize(332, 316);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - 332) / 2, area.y() + (area.height() - 316) / 2);
+    }
+}
+
+TfrmImage::~TfrmImage() {
+    FormDestroy();
+}
+
+void TfrmImage::run(void (TfrmImage::*handler)()) {
+    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+}
+
+void TfrmImage::set_background(const QColor& color) {
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Window, color);
+    client->setPalette(palette);
+}
+
+void TfrmImage::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmImage::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TfrmImage::FormShow() {
+    host_.minimize_main();
+}
+
+void TfrmImage::FormClose() {
+    hide();
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true); // setting flags leaves the window hidden
+    set_background(navy);
+    GIFImage1->Animate = false;
+    GIFImage1->CurrentFrame = 1;
+    GIFImage1->Clear();
+    host_.restore_main();
+    if (!state_.image_file.isEmpty())
+        QFile::remove(image_working_file(state_.image_file));
+    if (state_.auto_request != QLatin1String("y")) {
+        state_.image_file.clear();
+        state_.image_file_upper.clear();
+    }
+}
+
+void TfrmImage::FormDestroy() {
+    if (state_.image_file_upper.contains(QLatin1String(".GIF"))) {
+        GIFImage1->Clear();
+        delete GIFImage1;
+        GIFImage1 = nullptr;
+    }
+}
+
+void TfrmImage::mnuSaveAsWallpaper1Click() {
+    if (windowTitle().indexOf(QLatin1String("WeatherBank")) >= 1) {
+        // The animated radar: the frame on show, captured from the screen at its natural size.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().topLeft());
+        resize(GIFImage1->natural_size());
+        QEventLoop loop;
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        const QImage shot = client_image();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setImage(shot);
+        QImage pasted = clipboard->image();
+        if (pasted.isNull()) // a platform without a clipboard
+            pasted = shot;
+        pasted.save(image_working_file(QStringLiteral("nimbrix.bmp")), "BMP");
+    }
+    if (do_wallpaper)
+        do_wallpaper();
+}
+
+QImage TfrmImage::client_image() const {
+    return client->grab().toImage();
+}
+
+void TfrmImage::mnuPrint1Click() {
+    QPrinter printer;
+    printer.setDocName(windowTitle());
+    if (!desktop_.print_dialog(printer))
+        return;
+    const QImage image = client_image();
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw AppError(QStringLiteral("Printing failed"));
+    // Each screen pixel takes as much room on paper as on the screen; a picture larger than
+    // the page is made to fit it, as the one page.
+    const double scale = double(printer.resolution()) / std::max(1, logicalDpiX());
+    QSizeF size = QSizeF(image.size()) * scale;
+    const QRect page = painter.viewport();
+    if (size.width() > page.width() || size.height() > page.height())
+        size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRectF(QPointF(0, 0), size), image);
+    painter.end();
+}
+
+void TfrmImage::mnuClose1Click() {
+    close();
+}
+
+void TfrmImage::mnuHelpContentsF11Click() {
+    desktop_.show_help_contents();
+}
+
+void TfrmImage::load_picture(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg"))
+        throw AppError(QStringLiteral("Unknown picture file extension .") + suffix);
+    Image1->setPixmap(QPixmap::fromImage(read_jpeg_image(path)));
+    Image1->adjustSize();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+class Desktop;
+class QAction;
+class QLabel;
+class QMenu;
+class TGIFImage;
+struct ProgramState;
+
+// What the image window and the image commands need from the main window.
+class ImageHost {
+public:
+    virtual ~ImageHost() = default;
+    // Panel 0 of the main window's status bar.
+    virtual void set_status(const QString& text) = 0;
+    virtual void repaint_now() = 0;
+    // The main window is minimized while an image is on show and back to normal afterwards.
+    virtual void minimize_main() = 0;
+    virtual void restore_main() = 0;
+};
+
+// The image window: one downloaded weather image in Image1 (JPEG) or GIFImage1 (GIF), with a
+// menu to make it the wallpaper, print it, close the window or open the help. It is created
+// hidden at start and reused for every image; closing it deletes the downloaded file.
+class TfrmImage : public QMainWindow {
+    Q_OBJECT
+public:
+    TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWidget* parent = nullptr);
+    ~TfrmImage() override;
+
+    // The wallpaper step "Save As Wallpaper" ends in; the image commands plug it in.
+    std::function<void()> do_wallpaper;
+
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void mnuSaveAsWallpaper1Click();
+    void mnuPrint1Click();
+    void mnuClose1Click();
+    void mnuHelpContentsF11Click();
+
+    // Loads a picture file into Image1 by its extension (".jpg" and ".jpeg" are JPEG), sized to
+    // the picture; a file that cannot be decoded is an error with the decoder's reason.
+    void load_picture(const QString& path);
+    // The client area as it is on the screen.
+    QImage client_image() const;
+    // Window background: navy normally, white for the population counters.
+    void set_background(const QColor& color);
+
+    QWidget* client;
+    QLabel* Image1;
+    TGIFImage* GIFImage1;
+    QLabel* StatusBar1;
+    QMenu *mnuOptions, *mnuHelp;
+    QAction *mnuSaveAsWallpaper1, *mnuPrint1, *mnuClose1, *mnuHelpContentsF11;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void run(void (TfrmImage::*handler)());
+
+    ProgramState& state_;
+    Desktop& desktop_;
+    ImageHost& host_;
+};
