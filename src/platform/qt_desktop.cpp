@@ -97,6 +97,7 @@ std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
     if (dialog.exec() != QDialog::Accepted)
         return nullptr;
     return std::make_unique<LinePrinter>(std::move(printer), font_family, point_size);
+}
 
 bool QtDesktop::print_dialog(QPrinter& printer) {
     QPrintDialog dialog(&printer, visible_parent());

@@ -71,6 +71,7 @@ RecordingDesktop::open_text_job(const QString& title, const QString& font_family
     if (!answer)
         return nullptr;
     return std::make_unique<RecordedTextJob>(*this);
+}
 
 bool RecordingDesktop::print_dialog(QPrinter& printer) {
     events.append({QStringLiteral("print_dialog"), {}});
