@@ -30,6 +30,20 @@ const CataloguePlace* catalogue_place_for_zip(const QString& zip) {
     return it == by_zip.constEnd() ? nullptr : &catalogue_places()[*it];
 }
 
+// Catalogue US places by their page title ("Chicago, Illinois").
+const CataloguePlace* catalogue_place_titled(const QString& title) {
+    static const QHash<QString, int> by_title = [] {
+        QHash<QString, int> index;
+        const auto& places = catalogue_places();
+        for (int i = 0; i < static_cast<int>(places.size()); ++i)
+            if (places[i].us && !index.contains(places[i].title_name))
+                index.insert(places[i].title_name, i);
+        return index;
+    }();
+    const auto it = by_title.constFind(title);
+    return it == by_title.constEnd() ? nullptr : &catalogue_places()[*it];
+}
+
 } // namespace
 
 std::optional<HostPlace> place_for_city_path(const QString& path) {
@@ -65,7 +79,12 @@ std::optional<HostPlace> place_for_zip(const QString& zip) {
         host.title_name = row->place_name + QStringLiteral(", ") + state;
         host.latitude = row->latitude;
         host.longitude = row->longitude;
-        host.zone = zone_for_us_place(row->state_code, row->latitude, row->longitude);
+        // A zip of a catalogue city is that city: its page shows what the city's page shows.
+        if (const CataloguePlace* city = catalogue_place_titled(host.title_name)) {
+            host.latitude = city->latitude;
+            host.longitude = city->longitude;
+        }
+        host.zone = zone_for_us_place(row->state_code, host.latitude, host.longitude);
         return host;
     }
     if (const CataloguePlace* place = catalogue_place_for_zip(zip)) {

@@ -14,7 +14,7 @@ struct HostPlace {
     double latitude = 0.0;
     double longitude = 0.0;
     PlaceZone zone;      // for the local times
-    QString seed_key;    // the request the sample values are seeded from
+    QString seed_key;    // the request that names the place
     QString wmo_station; // foreign places: the catalogue's station number, "07150"
 };
 

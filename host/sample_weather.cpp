@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -115,6 +116,34 @@ Range humidity_range(Regime r) {
     }
 }
 
+// Lattice spacing of the fields, degrees: skies change over a few hundred kilometres,
+// departures from the normal temperature and the pressure over larger areas.
+constexpr double sky_cell = 5.0;
+constexpr double hourly_cell = 3.0;
+constexpr double broad_cell = 8.0;
+
+// A field value spread evenly over [0, 1), so that a value picks from a weighted list with the
+// list's own shares (the field itself gathers near its middle). The spread is read from a
+// fixed sample of the field.
+double evenly(double field_value) {
+    static const std::vector<double> sample = [] {
+        std::vector<double> values;
+        constexpr int count = 8192;
+        values.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const double lat = unit_random(1, 101, i) * 170.0 - 85.0;
+            const double lon = unit_random(1, 102, i) * 360.0 - 180.0;
+            const double hours = unit_random(1, 103, i) * 1000.0;
+            values.push_back(weather_field(104, lat, lon, hours, 1.0, 1.0));
+        }
+        std::sort(values.begin(), values.end());
+        return values;
+    }();
+    const auto below = std::lower_bound(sample.begin(), sample.end(), field_value) - sample.begin();
+    return static_cast<double>(std::min<std::ptrdiff_t>(below, std::ssize(sample) - 1)) /
+           static_cast<double>(sample.size());
+}
+
 int in_range(Range range, double u) {
     return range.low + std::min(range.high - range.low,
                                 static_cast<int>(std::floor(u * (range.high - range.low + 1))));
@@ -161,14 +190,25 @@ int heat_index_f(int temperature_f, int humidity) {
 
 SampleWeather sample_weather(const HostPlace& place, long long hour_index,
                              long long observed_unix_ms) {
-    const std::uint64_t key = stable_key_hash(place.seed_key);
+    // Every value is read from fields over the globe and time at the place's coordinates, so
+    // one place reached by several paths (city page, zip, station) and places near each other
+    // agree.
+    const double lat_deg = place.latitude;
+    const double lon_deg = place.longitude;
     const double hour = static_cast<double>(hour_index);
+    // Independent from one index to the next (each index is a knot of the field's time axis).
+    const auto per_index = [&](Salt salt, double cell, long long index) {
+        return evenly(weather_field(salt, lat_deg, lon_deg, static_cast<double>(index), cell, 1.0));
+    };
+    const auto smooth = [&](Salt salt, double cell, double period) {
+        return weather_field(salt, lat_deg, lon_deg, hour, cell, period);
+    };
     SampleWeather w;
 
     // The sky holds for three hours at a time.
     const long long block = hour_index >= 0 ? hour_index / 3 : (hour_index - 2) / 3;
-    Regime regime = pick_regime(unit_random(key, salt_sky, block));
-    const double intensity = unit_random(key, salt_intensity, block);
+    Regime regime = pick_regime(per_index(salt_sky, sky_cell, block));
+    const double intensity = per_index(salt_intensity, sky_cell, block);
 
     // Temperature: the latitude's yearly mean, the season, the time of day and a slowly
     // wandering departure from normal.
@@ -184,8 +224,8 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     const double solar_hours = std::fmod(utc_hours + place.longitude / 15.0 + 48.0, 24.0);
     const double day_cycle = diurnal_half_range(regime) *
                              std::cos(2.0 * std::numbers::pi * (solar_hours - 15.0) / 24.0);
-    const double departure = 9.0 * smooth_noise(key, salt_anomaly, hour, 30.0) +
-                             1.2 * (2.0 * unit_random(key, salt_jitter, hour_index) - 1.0);
+    const double departure = 9.0 * smooth(salt_anomaly, broad_cell, 30.0) +
+                             1.2 * (2.0 * per_index(salt_jitter, hourly_cell, hour_index) - 1.0);
     const double temperature = yearly_mean + season + day_cycle + departure -
                                (wet(regime) ? 2.0 : 0.0);
     w.temperature_f = std::clamp(static_cast<int>(std::lround(temperature)), -60, 125);
@@ -197,8 +237,8 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     const bool daytime =
         sun_altitude(julian_day_from_unix_ms(observed_unix_ms), place.latitude, place.longitude) >
         0.0;
-    const double word_roll = unit_random(key, salt_sky_words, block);
-    const double visibility_roll = unit_random(key, salt_visibility, hour_index);
+    const double word_roll = per_index(salt_sky_words, sky_cell, block);
+    const double visibility_roll = per_index(salt_visibility, hourly_cell, hour_index);
     w.visibility = QStringLiteral("10 miles");
     switch (regime) {
     case Regime::Clear:
@@ -267,14 +307,14 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     }
 
     w.humidity = std::min(in_range(humidity_range(regime),
-                                   unit_random(key, salt_humidity, hour_index)),
+                                   per_index(salt_humidity, hourly_cell, hour_index)),
                           humidity_at_dew_point(w.temperature_f, highest_dew_point_f));
     w.humidity = std::clamp(w.humidity, 12, 100);
     if (w.temperature_f >= 80)
         w.heat_index_f = heat_index_f(w.temperature_f, w.humidity);
 
     // Wind: mostly light, stronger in rain and much stronger in thunderstorms.
-    const double calmness = (smooth_noise(key, salt_wind_speed, hour, 12.0) + 1.0) / 2.0;
+    const double calmness = (smooth(salt_wind_speed, sky_cell, 12.0) + 1.0) / 2.0;
     double speed = 18.0 * calmness * calmness;
     if (wet(regime))
         speed += 4.0;
@@ -286,13 +326,13 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     if (mph < 3) {
         w.wind = QStringLiteral("Calm");
     } else {
-        const double bearing = 180.0 + 180.0 * smooth_noise(key, salt_wind_direction, hour, 18.0);
+        const double bearing = 180.0 + 180.0 * smooth(salt_wind_direction, sky_cell, 18.0);
         const auto point = static_cast<std::size_t>(std::lround(bearing / 22.5)) % compass.size();
         w.wind = QString::fromLatin1(compass[point]) + QStringLiteral(" at ") +
                  QString::number(mph) + QStringLiteral(" mph");
     }
 
-    double pressure = 30.00 + 0.30 * smooth_noise(key, salt_pressure, hour, 36.0);
+    double pressure = 30.00 + 0.30 * smooth(salt_pressure, broad_cell, 36.0);
     if (wet(regime))
         pressure -= 0.20;
     if (regime == Regime::Clear || regime == Regime::MostlyClear)

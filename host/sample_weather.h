@@ -5,8 +5,9 @@
 
 struct HostPlace;
 
-// Made-up current observations for a place and hour: the same place and hour always give the
-// same values, neighbouring hours similar ones. Temperatures follow the place's latitude, the
+// Made-up current observations for a place and hour, read from smooth fields over coordinates
+// and time: the same coordinates and hour always give the same values, neighbouring places and
+// hours similar ones. Temperatures follow the place's latitude, the
 // season and the time of day; the sky comes from a weighted list in which every sky word of
 // the tray rule occurs, with snow only at 33 F or below, thunderstorms only at 60 F or above,
 // fog and mist only below 80 F, and the humidity held under a 75 F dew point.

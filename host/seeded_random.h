@@ -45,3 +45,33 @@ inline double smooth_noise(std::uint64_t key_hash, std::uint64_t salt, double t,
     const double b = unit_random(key_hash, salt, k + 1) * 2.0 - 1.0;
     return a + (b - a) * s;
 }
+
+// A smooth field over the globe and time: random values on a lattice of `cell` degrees of
+// latitude and longitude and `period` hours, joined by smoothstep curves along each of the
+// three axes. Places close together, and hours close together, get close values; the same
+// coordinates and hour always the same value. In [-1, 1).
+inline double weather_field(std::uint64_t salt, double latitude, double longitude, double hours,
+                            double cell, double period) {
+    const auto smooth = [](double f) { return f * f * (3.0 - 2.0 * f); };
+    const auto cells_around = static_cast<std::int64_t>(std::lround(360.0 / cell));
+    const double y = (latitude + 90.0) / cell;
+    const double x = (longitude + 180.0) / cell;
+    const double t = hours / period;
+    const double y0 = std::floor(y), x0 = std::floor(x), t0 = std::floor(t);
+    const double fy = smooth(y - y0), fx = smooth(x - x0), ft = smooth(t - t0);
+    const auto corner = [&](int dy, int dx, int dt) {
+        const auto row = static_cast<std::uint64_t>(static_cast<std::int64_t>(y0) + dy);
+        // Longitude wraps around the globe.
+        const std::int64_t column =
+            ((static_cast<std::int64_t>(x0) + dx) % cells_around + cells_around) % cells_around;
+        const std::uint64_t key = mix64(row * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(column));
+        return unit_random(key, salt, static_cast<std::int64_t>(t0) + dt) * 2.0 - 1.0;
+    };
+    const auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
+    const auto plane = [&](int dt) {
+        return lerp(lerp(corner(0, 0, dt), corner(0, 1, dt), fx),
+                    lerp(corner(1, 0, dt), corner(1, 1, dt), fx), fy);
+    };
+    return lerp(plane(0), plane(1), ft);
+}
+

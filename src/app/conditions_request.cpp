@@ -49,11 +49,18 @@ void send_usage_ping(const ConditionsContext& context) {
     if (state.counter_sent != QLatin1String("Y") && !http.busy()) {
         state.counter_sent = QStringLiteral("Y");
         apply_request_kind(http, RequestKind::UsagePing);
+        const int aborts_before = context.view.user_aborts();
         try {
             http.Get(host_root_url(QStringLiteral("Maker")) +
                      QStringLiteral("assets/NimbrixCount.txt"));
             context.view.set_status(status_idle); // the ping's own event texts do not stay behind
         } catch (const AppError&) {
+            http.Body.clear();
+            if (context.view.user_aborts() != aborts_before) {
+                state.request_ok.clear();
+                apply_request_kind(http, RequestKind::Idle);
+                throw; // the user ended the command, not only the ping
+            }
             // The counter is the maker's business: the request the user asked for goes on.
             context.view.set_status(QStringLiteral("Usage ping failed..."));
         }
@@ -109,10 +116,13 @@ void request_conditions(const ConditionsContext& context, const ConditionsCaller
             end_request_with_usage_ping(context);
     };
 
-    if (caller.from_location_text)
+    if (caller.from_location_text) {
         read_request_location(state);
-    else
+    } else {
+        // A location string left by a driver request that stopped early names another place.
+        location.location_text.clear();
         view.repaint_now();
+    }
     apply_request_kind(context.http, caller.kind);
 
     const QString url = conditions_url(context, caller);

@@ -23,6 +23,9 @@ public:
     // Heat index and wind chill where the page gave none.
     virtual void compute_derived_values() = 0;
     virtual void show_moon_phase() = 0;
+    // How many times the user's abort command has run; a change during the usage ping means
+    // the user ended the whole command, not that the ping failed.
+    virtual int user_aborts() const = 0;
 };
 
 // Everything one request works with.
@@ -75,7 +78,8 @@ void request_conditions(const ConditionsContext& context, const ConditionsCaller
 void refuse_when_busy(const TNMHTTP& http);
 
 // The once-per-run usage ping to the maker's host, then the client's idle settings and
-// request_ok cleared. A host that cannot be reached costs a status text only.
+// request_ok cleared. A host that cannot be reached costs a status text only; the user's abort
+// during the ping ends the command with the client's error.
 void send_usage_ping(const ConditionsContext& context);
 
 // The chooser's ending: request_ok cleared, the client idle, the idle text, the usage ping.

@@ -10,12 +10,14 @@
 #include "app/units.h"
 #include "images/image_catalogue.h"
 #include "images/image_commands.h"
+#include "locations/location_string.h"
 #include "net/nmhttp.h"
 #include "tray/tray_rule.h"
 #include "app/moon_phase.h"
 #include "shared/program_state.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/display_colors.h"
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
@@ -169,10 +171,13 @@ void TForm1::FormCreate() {
     create_pictures();
     create_menus();
     create_status_bar();
+    // The heading, the values and the status texts come from pages and hosts: shown as the
+    // characters they are, never as markup, links or pictures.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
 
-    setMinimumSize(325, 355);
-    setMaximumSize(370, 390);
-    resize(325, 355);
+    // Outer sizes: the frame and title bar are part of the 325 x 355 and of the limits.
+    outer_size_ = new OuterSize(this, QSize(325, 355), QSize(325, 355), QSize(370, 390));
 
     timer_startup = new QTimer(this);
     timer_startup->setObjectName(QStringLiteral("timer_startup"));
@@ -517,7 +522,9 @@ void TForm1::changeEvent(QEvent* event) {
 void TForm1::FormShow() {
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        const QSize outer = outer_size_->outer();
+        move(area.x() + area.width() / 2 - outer.width() / 2,
+             area.y() + area.height() / 2 - outer.height() / 2);
     }
     apply_stored_colors();
     repaint_now();
@@ -560,7 +567,8 @@ void TForm1::FormPaint() {
 }
 
 void TForm1::FormResize() {
-    const QSize limited = limit_main_window_size(size());
+    const QSize frame = outer_size_->frame_extra();
+    const QSize limited = limit_main_window_size(size() + frame) - frame;
     if (limited != size())
         resize(limited);
     lblConditions->setFixedWidth(width());
@@ -684,7 +692,12 @@ void TForm1::parse_conditions_page(const QByteArray& page) {
 
     set_status(result.status_texts.value(1, status_idle));
     add_preset(state_, desktop_, *this);
-    setWindowTitle(conditions_caption(state_.current_location.location_text, state_.preset_entry));
+    // A chooser request is named by the entry built from the fields it fetched, also when the
+    // preset store is full and add_preset left preset_entry as an earlier request had it.
+    const QString caption = conditions_caption(state_.current_location.location_text,
+                                               preset_location_string(state_.current_location).entry);
+    shown_location_ = caption.mid(caption_prefix.size());
+    setWindowTitle(caption);
 }
 
 void TForm1::compute_derived_values() {
@@ -717,6 +730,7 @@ void TForm1::mnuViewStatsClick(int n) {
 }
 
 void TForm1::mnuAbortconnectionClick() {
+    ++user_aborts_;
     NMHTTP1->Abort();
     set_status(QStringLiteral("Connection Aborted..."));
     repaint_now();
@@ -829,7 +843,7 @@ void TForm1::Timer1Timer() {
     if (read_setting(settings_section, QStringLiteral("AutoUpdate")) != QLatin1String("y"))
         return;
     Timer1->setInterval(2400000); // restarts the running timer
-    const auto location = auto_update_location(windowTitle());
+    const auto location = auto_update_location(windowTitle(), shown_location_);
     if (!location || skip_unattended_when_busy())
         return;
     state_.current_location.location_text = *location;

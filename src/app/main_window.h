@@ -23,6 +23,7 @@ class QPushButton;
 class QTimer;
 class Desktop;
 class ImageCommands;
+class OuterSize;
 class TNMHTTP;
 class TOnTray;
 class TfrmAbout;
@@ -100,6 +101,7 @@ public:
     // ConditionsView.
     void parse_conditions_page(const QByteArray& page) override;
     void compute_derived_values() override;
+    int user_aborts() const override { return user_aborts_; }
 
     // PresetMenu: the twenty preset items of "&Get Stats".
     void set_preset_item(int n, const QString& text) override;
@@ -257,6 +259,11 @@ private:
     QWidget* splash_ = nullptr;
     bool first_paint_done_ = false;
     bool closing_ = false;
+    int user_aborts_ = 0;
+    OuterSize* outer_size_ = nullptr;
+    // The whole location named in the caption (the caption itself is what the automatic update
+    // reads; this keeps what the 30-character cut would lose).
+    QString shown_location_;
     ClientEvents* client_events_ = nullptr;
     ImageCommands* images_ = nullptr;
 };

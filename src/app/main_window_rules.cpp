@@ -16,8 +16,12 @@ QStringView trim_control(QStringView text) {
     return text.sliced(first, last - first);
 }
 
-std::optional<QString> auto_update_location(const QString& caption) {
+std::optional<QString> auto_update_location(const QString& caption, const QString& shown_location) {
     if (caption.size() <= caption_prefix.size() + 4)
         return std::nullopt;
-    return trim_control(QStringView(caption).mid(caption_prefix.size(), 30)).toString();
+    const QString cut =
+        trim_control(QStringView(caption).mid(caption_prefix.size(), 30)).toString();
+    if (!cut.isEmpty() && trim_control(shown_location).startsWith(cut))
+        return trim_control(shown_location).toString();
+    return cut;
 }

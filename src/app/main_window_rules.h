@@ -13,8 +13,11 @@ QSize limit_main_window_size(QSize size);
 
 // The location the automatic update refreshes, taken back from the caption: present only when
 // the caption is more than four characters longer than the prefix; then at most the 30
-// characters after the prefix, without characters of code 32 or below at either end.
-std::optional<QString> auto_update_location(const QString& caption);
+// characters after the prefix, without characters of code 32 or below at either end. When
+// those characters begin shown_location (the whole location whose conditions are shown), that
+// whole location is refreshed, so a location longer than 30 characters is not cut.
+std::optional<QString> auto_update_location(const QString& caption,
+                                            const QString& shown_location = QString());
 
 // Removes every character of code 32 or below from both ends (a view into the same text).
 QStringView trim_control(QStringView text);

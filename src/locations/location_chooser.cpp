@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -126,6 +127,21 @@ void TfrmLocation::FormCreate() {
     setTabOrder(txtzipcode, btnOkay);
     setTabOrder(btnOkay, btnCancel);
     setTabOrder(btnCancel, TreeView1);
+
+    for (QWidget* control : {static_cast<QWidget*>(txtzipcode), static_cast<QWidget*>(TreeView1),
+                             static_cast<QWidget*>(btnOkay), static_cast<QWidget*>(btnCancel)})
+        control->installEventFilter(this);
+}
+
+bool TfrmLocation::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return QWidget::eventFilter(watched, event);
+    if (!key->isAutoRepeat())
+        (watched == btnCancel ? btnCancel : btnOkay)->click();
+    return true;
 }
 
 void TfrmLocation::showEvent(QShowEvent* event) {
@@ -202,7 +218,10 @@ void TfrmLocation::btnOkayClick() {
             desktop_.message(QStringLiteral("Error - parsing pathStr."));
     } else {
         const TreeChoice choice = tree_choice(tree_path);
-        if (choice.outcome != TreeChoice::Outcome::Complete) {
+        // A typed zip wins over a state or province chosen without its city.
+        const bool zip_wins =
+            choice.outcome == TreeChoice::Outcome::NoCity && txtzipcode->text().size() >= 2;
+        if (choice.outcome != TreeChoice::Outcome::Complete && !zip_wins) {
             desktop_.message(choice.message);
             desktop_.beep();
             return; // the window stays open

@@ -60,6 +60,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter or Return presses "&Okay" (or "&Cancel" when it has the focus), once per key
+    // press: the repeats of a held key, and the release of the key that closed a message box,
+    // press nothing.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();

@@ -23,18 +23,29 @@ QWidget* QtDesktop::visible_parent() const {
     return parent_ && parent_->isVisible() ? parent_.data() : nullptr;
 }
 
+namespace {
+
+// Box texts often carry text from a page or a host (a place name, a reply line): shown as the
+// characters they are, never as markup.
+QMessageBox::StandardButton show_box(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                     QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
 void QtDesktop::message(const QString& text, Box kind) {
-    const QString title = QApplication::applicationName();
-    switch (kind) {
-    case Box::Information: QMessageBox::information(visible_parent(), title, text); break;
-    case Box::Warning: QMessageBox::warning(visible_parent(), title, text); break;
-    case Box::Error: QMessageBox::critical(visible_parent(), title, text); break;
-    }
+    const QMessageBox::Icon icon = kind == Box::Information ? QMessageBox::Information
+                                   : kind == Box::Warning   ? QMessageBox::Warning
+                                                            : QMessageBox::Critical;
+    show_box(visible_parent(), icon, text, QMessageBox::Ok);
 }
 
 bool QtDesktop::confirm(const QString& text) {
-    return QMessageBox::question(visible_parent(), QApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return show_box(visible_parent(), QMessageBox::Question, text,
+                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtDesktop::beep() { QApplication::beep(); }

@@ -9,6 +9,7 @@ target_sources(nimbrix_forms PRIVATE
   platform/connect_command.cpp
   platform/help_window.h platform/help_window.cpp
   platform/line_printer.h platform/line_printer.cpp
+  platform/outer_size.h platform/outer_size.cpp
   platform/qt_desktop.h platform/qt_desktop.cpp
   platform/single_instance.h platform/single_instance.cpp
   platform/wallpaper.h platform/wallpaper.cpp

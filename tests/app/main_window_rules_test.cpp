@@ -41,6 +41,24 @@ TEST(MainWindowRules, AutomaticUpdateTakesTheLocationBackFromTheCaption) {
     }
 }
 
+TEST(MainWindowRules, AutomaticUpdateRefreshesTheWholeLocationShown) {
+    const struct {
+        const char* caption;
+        const char* shown;
+        const char* location;
+    } rows[] = {
+        {"Nimbrix - Boscombe Down, United Kingdom (O)", "Boscombe Down, United Kingdom (O)",
+         "Boscombe Down, United Kingdom (O)"},
+        {"Nimbrix - Austin, TX", "Austin, TX", "Austin, TX"},
+        {"Nimbrix - Austin, TX", "Boise, ID", "Austin, TX"}, // the caption names the place
+        {"Nimbrix - Austin, TX", "", "Austin, TX"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(auto_update_location(QLatin1String(row.caption), QLatin1String(row.shown)),
+                  QString::fromLatin1(row.location))
+            << row.caption;
+}
+
 TEST(MainWindowRules, TrimControlRemovesCode32AndBelowAtBothEndsOnly) {
     EXPECT_EQ(trim_control(QStringLiteral("\x01 a b \x1f")), QStringLiteral("a b"));
     EXPECT_EQ(trim_control(QStringLiteral("   ")), QString());

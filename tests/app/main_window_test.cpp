@@ -19,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -69,7 +70,7 @@ TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
         {"lblHeatIndex1", "Heat Index:", 224, 112, 81}, {"lblHeatIndex2", "n/a", 224, 132, 81},
         {"lblMoonPhase", "Moon Phase:", 224, 152, 81},
         {"Label1", "Conditions provided by Weather Underground.", 11, 268, 0},
-        {"lblConditions", "", 0, 0, 325},
+        {"lblConditions", "", 0, 0, -1}, // -1: the window's width
     };
     for (const auto& row : rows) {
         QLabel* l = label(row.name);
@@ -77,7 +78,7 @@ TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
         EXPECT_EQ(l->text(), QString::fromLatin1(row.caption)) << row.name;
         EXPECT_EQ(l->pos(), QPoint(row.x, row.y)) << row.name;
         if (row.width) {
-            EXPECT_EQ(l->width(), row.width) << row.name;
+            EXPECT_EQ(l->width(), row.width < 0 ? form->width() : row.width) << row.name;
         } else {
             EXPECT_GE(l->width(), l->sizeHint().width()) << row.name;
         }
@@ -90,7 +91,8 @@ TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
     EXPECT_EQ(form->status_text(), QStringLiteral("Thank you for using Nimbrix..."));
     EXPECT_EQ(form->StatusPanel0->width(), 190);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix"));
-    EXPECT_EQ(form->size(), QSize(325, 355));
+    const QMargins frame = form->windowHandle() ? form->windowHandle()->frameMargins() : QMargins();
+    EXPECT_EQ(form->size().grownBy(frame), QSize(325, 355)); // the outer size
     EXPECT_EQ(form->IconList.size(), 13);
     for (const QIcon& icon : form->IconList)
         EXPECT_FALSE(icon.pixmap(16, 16).isNull());
@@ -216,8 +218,9 @@ TEST_F(MainWindow, ShowCentresTheWindowOnTheScreen) {
     form->hide();
     form->show();
     const QRect screen = form->screen()->geometry();
-    EXPECT_EQ(form->x(), screen.x() + screen.width() / 2 - form->width() / 2);
-    EXPECT_EQ(form->y(), screen.y() + screen.height() / 2 - form->height() / 2);
+    const QRect outer = form->frameGeometry();
+    EXPECT_EQ(outer.x(), screen.x() + screen.width() / 2 - outer.width() / 2);
+    EXPECT_EQ(outer.y(), screen.y() + screen.height() / 2 - outer.height() / 2);
 }
 
 TEST_F(MainWindow, StoredColoursAreAppliedWhenShownAndBadOnesIgnored) {
@@ -242,15 +245,20 @@ TEST_F(MainWindow, WithoutStoredColoursTheDesignColoursStay) {
     EXPECT_EQ(form->lblTemp2->palette().color(QPalette::Window), QColor(Qt::black));
 }
 
-TEST_F(MainWindow, ResizingSnapsToTheLimitsAndTheHeadingSpansTheWidth) {
+TEST_F(MainWindow, OuterSizeAndResizeLimitsIncludeTheFrameAndTheHeadingSpansTheWidth) {
     form->show();
+    QApplication::processEvents();
+    const QSize frame = form->frameGeometry().size() - form->size();
+    ASSERT_GT(frame.height(), 0) << "the platform draws no frame: outer and client sizes are alike";
+    EXPECT_EQ(form->frameGeometry().size(), QSize(325, 355));
     const struct {
-        QSize asked, got;
-    } rows[] = {{{500, 500}, {370, 390}}, {{300, 300}, {325, 355}}, {{350, 370}, {350, 370}}};
+        QSize asked, got; // outer sizes
+    } rows[] = {{{500, 500}, {370, 390}}, {{300, 300}, {325, 355}}, {{350, 370}, {350, 370}},
+                {{370, 390}, {370, 390}}, {{325, 355}, {325, 355}}};
     for (const auto& row : rows) {
-        form->resize(row.asked);
+        form->resize(row.asked - frame);
         QApplication::processEvents();
-        EXPECT_EQ(form->size(), row.got);
+        EXPECT_EQ(form->frameGeometry().size(), row.got) << row.asked.width() << "x" << row.asked.height();
         EXPECT_EQ(form->lblConditions->width(), form->width());
     }
 }
@@ -403,4 +411,20 @@ TEST_F(MainWindow, AllTwentyMoonPicturesHaveTheirNamesAndPicturesInTheResources)
         ASSERT_NE(picture, nullptr) << name.toStdString();
         EXPECT_FALSE(QPixmap(QStringLiteral(":/moon/%1.png").arg(name)).isNull()) << name.toStdString();
     }
+}
+
+TEST_F(MainWindow, PageTextIsShownAsThePlainCharactersItHas) {
+    const QByteArray page =
+        "<html><head><title>Weather Underground: Chicago, Illinois Forecast</title></head><body>"
+        "<p>Updated: <b>3:51 <i>PM</i> CST on January 5, 1998</b></p>"
+        "<table><tr><td>Temperature</td>\n<td>72&#176;F</td></tr>"
+        "<tr><td>Humidity</td>\n<td>65%</td></tr></table></body></html>";
+    form->parse_conditions_page(page);
+    EXPECT_EQ(label("lblConditions")->text(), QStringLiteral("Conditions at 3:51 <i>PM</i> CST"));
+    form->set_status(QStringLiteral("Status = <a href=\"x\">HTTP/1.0 200 OK</a>"));
+    // Every label of the window, those that show page and host text among them.
+    const QList<QLabel*> labels = form->findChildren<QLabel*>();
+    ASSERT_GT(labels.size(), 25);
+    for (QLabel* l : labels)
+        EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
 }

@@ -302,3 +302,74 @@ TEST_F(Conditions, UnattendedRequestsSkipABusyClientAndUserRequestsAreRefused) {
     EXPECT_EQ(state.request_url, QStringLiteral("http://127.0.0.1:%1/US/TX/Austin.html").arg(slow.port()));
     EXPECT_TRUE(state.auto_request.isEmpty());
 }
+
+TEST_F(Conditions, TheCaptionNamesThePlaceShownAndTheRefreshFetchesItWhole) {
+    // Driver requests that stop before their end leave their location string behind; the
+    // chooser's next request is still named after the place it fetched.
+    const struct {
+        const char* location;
+        bool refused_host; // the conditions host refuses the connection
+        bool remove_mode;
+    } stops[] = {
+        {"Atlantis, Egypt (O)", false, false}, // no station
+        {"Boise, ID", true, false},            // the request fails with the client's error
+        {"Austin, TX", false, true},           // remove mode: no request at all
+    };
+    state.counter_sent = QStringLiteral("Y");
+    for (const auto& stop : stops) {
+        write_setting(H, QStringLiteral("Conditions"),
+                      stop.refused_host ? QStringLiteral("127.0.0.1:1") : host.address());
+        state.remove_mode = stop.remove_mode ? QStringLiteral("Y") : QString();
+        fetch(QLatin1String(stop.location));
+        ASSERT_EQ(state.current_location.location_text, QLatin1String(stop.location));
+        write_setting(H, QStringLiteral("Conditions"), host.address());
+        form->mnuChooseLocation->trigger();
+        ASSERT_TRUE(chooser->select_path(QStringLiteral("Africa\\Egypt\\Cairo")));
+        chooser->btnOkay->click();
+        EXPECT_EQ(state.request_url,
+                  QStringLiteral("http://%1/global/stations/62366.html").arg(host.address()));
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - Cairo, Egypt (O)"))
+            << stop.location;
+    }
+
+    // Locations longer than the 30 characters the refresh reads from the caption are
+    // refreshed whole, and the caption keeps naming them whole.
+    write_setting(S, QStringLiteral("AutoUpdate"), QStringLiteral("y"));
+    const struct {
+        const char* path;
+        const char* station;
+        const char* caption;
+    } long_names[] = {
+        {"Europe\\United Kingdom\\Boscombe_Down", "03746",
+         "Nimbrix - Boscombe Down, United Kingdom (O)"},
+        {"Europe\\United Kingdom\\Brize Norton", "03649",
+         "Nimbrix - Brize Norton, United Kingdom (O)"},
+    };
+    for (const auto& row : long_names) {
+        form->mnuChooseLocation->trigger();
+        ASSERT_TRUE(chooser->select_path(QLatin1String(row.path)));
+        chooser->btnOkay->click();
+        ASSERT_EQ(form->windowTitle(), QLatin1String(row.caption));
+        state.request_url.clear();
+        form->Timer1Timer();
+        EXPECT_EQ(state.request_url, QStringLiteral("http://%1/global/stations/%2.html")
+                                         .arg(host.address(), QLatin1String(row.station)));
+        EXPECT_EQ(form->windowTitle(), QLatin1String(row.caption));
+    }
+}
+
+TEST_F(Conditions, AbortDuringTheUsagePingEndsTheWholeCommand) {
+    ScriptedServer slow_maker({{ScriptedServer::read_request(), ScriptedServer::delay(4000),
+                                ScriptedServer::send("HTTP/1.0 200 OK\r\n\r\n1")}});
+    write_setting(H, QStringLiteral("Maker"),
+                  QStringLiteral("127.0.0.1:%1").arg(slow_maker.port()));
+    QTimer::singleShot(300, form.get(), [this] { form->mnuAbortconnection->trigger(); });
+    fetch(QStringLiteral("Austin, TX"));
+    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Socket readln aborted")});
+    EXPECT_FALSE(statuses.contains(QStringLiteral("Connection process complete...")));
+    EXPECT_FALSE(statuses.contains(QStringLiteral("Usage ping failed...")));
+    EXPECT_TRUE(state.request_url.isEmpty());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix"));
+    EXPECT_EQ(state.counter_sent, QStringLiteral("Y"));
+    EXPECT_FALSE(form->NMHTTP1->busy());
+}

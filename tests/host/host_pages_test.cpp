@@ -239,6 +239,46 @@ TEST(HostPages, SkyWordsCoverTheTrayRuleWithinTheirRules) {
     EXPECT_LT(word_count["snow"], pages / 5);
 }
 
+TEST(HostPages, TheSamePlaceByAnyPathAndNearbyPlacesShowTheSameWeather) {
+    const struct {
+        const char* city_path;
+        const char* zip;
+    } same_places[] = {{"US/IL/Chicago.html", "60601"}, {"US/CO/Denver.html", "80202"},
+                       {"US/CA/San_Francisco.html", "94103"}};
+    const long long first_hour = utc_hour(2026, 1, 1, 0).toMSecsSinceEpoch() / 3600000;
+    for (const auto& row : same_places) {
+        const std::optional<HostPlace> city = place_for_city_path(QLatin1String(row.city_path));
+        const std::optional<HostPlace> zip = place_for_zip(QLatin1String(row.zip));
+        ASSERT_TRUE(city && zip) << row.zip;
+        ASSERT_EQ(zip->title_name, city->title_name) << row.zip;
+        for (long long h = first_hour; h < first_hour + 365 * 24; h += 7) {
+            const SampleWeather by_city = sample_weather(*city, h, h * 3600000);
+            const SampleWeather by_zip = sample_weather(*zip, h, h * 3600000);
+            ASSERT_EQ(by_zip.sky, by_city.sky) << row.zip << " hour " << h;
+            ASSERT_EQ(by_zip.temperature_f, by_city.temperature_f) << row.zip << " hour " << h;
+        }
+    }
+
+    // Two kilometres apart: nearly always the same sky, and under the same sky the same
+    // temperature within a degree.
+    const std::optional<HostPlace> chicago = place_for_city_path(QStringLiteral("US/IL/Chicago.html"));
+    ASSERT_TRUE(chicago);
+    HostPlace nearby = *chicago;
+    nearby.latitude += 0.015;
+    nearby.longitude -= 0.015;
+    int hours = 0;
+    int same_sky = 0;
+    for (long long h = first_hour; h < first_hour + 365 * 24; h += 5, ++hours) {
+        const SampleWeather a = sample_weather(*chicago, h, h * 3600000);
+        const SampleWeather b = sample_weather(nearby, h, h * 3600000);
+        if (a.sky == b.sky) {
+            ++same_sky;
+            ASSERT_LE(std::abs(a.temperature_f - b.temperature_f), 1) << "hour " << h;
+        }
+    }
+    EXPECT_GE(same_sky, hours * 97 / 100);
+}
+
 namespace {
 
 double monthly_mean_f(const QString& title, int month) {

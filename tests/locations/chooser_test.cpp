@@ -6,14 +6,30 @@
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QTest>
+#include <functional>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
+
+// Runs while_open while each message box is up, as a person's key would arrive then.
+class BoxDesktop : public RecordingDesktop {
+public:
+    void message(const QString& text, Box kind) override {
+        RecordingDesktop::message(text, kind);
+        if (while_open)
+            while_open();
+    }
+    std::function<void()> while_open;
+};
 
 class Chooser : public ::testing::Test {
 protected:
@@ -30,7 +46,7 @@ protected:
 
     TempSettings store;
     ProgramState state;
-    RecordingDesktop desktop;
+    BoxDesktop desktop;
     std::unique_ptr<TForm1> form;
     TfrmLocation* chooser = nullptr;
 };
@@ -84,6 +100,53 @@ TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
         EXPECT_TRUE(chooser->isVisible()) << row.path;
         EXPECT_TRUE(chooser->TreeView1->selectedItems().isEmpty());
         EXPECT_EQ(state.current_location.city, QStringLiteral("unchanged"));
+    }
+}
+
+TEST_F(Chooser, AZipWinsOverAStateOrProvinceChosenWithoutItsCity) {
+    for (const char* path :
+         {"North America\\United States\\Texas", "North America\\Canada\\Yukon Territory"}) {
+        desktop.clear();
+        ASSERT_TRUE(chooser->select_path(QLatin1String(path))) << path;
+        chooser->txtzipcode->setText(QStringLiteral("60601"));
+        chooser->btnOkay->click(); // the request goes out and fails at the closed port
+        EXPECT_FALSE(desktop.messages().contains(QStringLiteral("Error - please select a City.")))
+            << path;
+        EXPECT_TRUE(state.request_url.endsWith(
+            QStringLiteral("/cgi-bin/findweather/getForecast?query=60601")))
+            << path << ": " << state.request_url.toStdString();
+        EXPECT_EQ(state.current_location.zip, QStringLiteral("60601"));
+        form->mnuChooseLocation->trigger();
+    }
+}
+
+TEST_F(Chooser, EnterPressesOkayOncePerKeyPress) {
+    const struct {
+        Qt::Key key;
+        const char* control;
+    } rows[] = {
+        {Qt::Key_Return, "txtzipcode"},
+        {Qt::Key_Enter, "txtzipcode"},
+        {Qt::Key_Return, "TreeView1"},
+        {Qt::Key_Return, "btnOkay"},
+    };
+    const QStringList one_okay = {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+                                  QStringLiteral("message: Please select your location for weather conditions.")};
+    for (const auto& row : rows) {
+        QWidget* control = chooser->findChild<QWidget*>(QLatin1String(row.control));
+        ASSERT_NE(control, nullptr) << row.control;
+        desktop.clear();
+        chooser->txtzipcode->setText(QStringLiteral("1"));
+        // The key that closes each box is held a moment (repeats) and let go in the chooser.
+        desktop.while_open = [&] {
+            QKeyEvent repeat(QEvent::KeyPress, row.key, Qt::NoModifier, QStringLiteral("\r"), true);
+            QApplication::sendEvent(control, &repeat);
+            QKeyEvent release(QEvent::KeyRelease, row.key, Qt::NoModifier, QStringLiteral("\r"));
+            QApplication::sendEvent(control, &release);
+        };
+        QTest::keyClick(control, row.key);
+        desktop.while_open = nullptr;
+        EXPECT_EQ(desktop.log(), one_okay) << row.control;
     }
 }
 

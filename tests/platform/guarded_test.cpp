@@ -3,7 +3,13 @@
 #include "settings/settings_store.h"
 #include "support/recording_desktop.h"
 
+#include "platform/qt_desktop.h"
+
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -44,4 +50,35 @@ TEST(ConnectCommand, MenuItemsAndButtonsRunTheirHandlersInsideTheGuard) {
     EXPECT_EQ(desktop.events[0].text, QStringLiteral("from the menu"));
     EXPECT_EQ(desktop.events[1].text, QStringLiteral("from the button"));
     EXPECT_EQ(desktop.events[1].box, Desktop::Box::Error);
+}
+
+TEST(QtDesktopBoxes, ShowTheirTextAsPlainCharacters) {
+    QtDesktop desktop;
+    const QString text = QStringLiteral("Location added to Get_Stats presets: <b>Cairo</b>, Egypt (O)");
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    bool answered = false;
+    // Reads the open box and closes it; tried again until the box is up.
+    std::function<void()> answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        format = box->textFormat();
+        shown = box->text();
+        answered = true;
+        box->done(QMessageBox::Yes);
+    };
+    QTimer::singleShot(0, answer);
+    desktop.message(text, Desktop::Box::Information);
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, text);
+
+    answered = false;
+    QTimer::singleShot(0, answer);
+    EXPECT_TRUE(desktop.confirm(QStringLiteral("<i>Sure?</i>")));
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(format, Qt::PlainText);
 }

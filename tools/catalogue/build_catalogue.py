@@ -142,6 +142,12 @@ class Grid:
         for p in points:
             self.cells[(math.floor(p[0]), math.floor(p[1]))].append(p)
 
+    def around(self, lat, lon):
+        """The points of the cell of (lat, lon) and of its eight neighbours."""
+        for i in (-1, 0, 1):
+            for j in (-1, 0, 1):
+                yield from self.cells.get((math.floor(lat) + i, math.floor(lon) + j), ())
+
     def nearest(self, lat, lon, accept=lambda p: True):
         best, best_d = None, None
         for radius in range(0, 6):
@@ -273,6 +279,11 @@ CENSUS_TYPES = re.compile(
     r'village|borough|city|town|CDP)(\s*\(balance\))?$')
 
 
+# People per square kilometre of a US place, for the size of the disc that stands for its area
+# when zips are named (a middle figure for US cities).
+PLACE_DENSITY = 2000.0
+
+
 def census_name(description):
     name, state = description.rsplit(', ', 1)
     name = CENSUS_TYPES.sub('', name)
@@ -376,7 +387,40 @@ def build_us(args, states):
                             'place': name + ', ' + s['name'], 'lat': lat, 'lon': lon,
                             'zip': z[2], 'zone': z[3]})
 
-    # Every zip area, named after the nearest census place (or catalogue place) of its state.
+    # Every zip area is named after the place whose area covers the zip area's centre. No list
+    # of each zip's postal city is packaged under a licence we can ship, and the census places
+    # come without their areas, so each place's area is taken as a disc around its GeoNames
+    # position holding its population at PLACE_DENSITY people per square kilometre (places
+    # confirmed as census places of their state). Real place areas do not overlap, discs may:
+    # of the discs that cover the centre, the one the centre lies deepest in (distance over
+    # radius) names the zip. A centre that no disc covers takes the nearest census place (or
+    # catalogue place) of its state.
+    areas = []  # (lat, lon, name, state, radius_km)
+    for st, pool in candidates.items():
+        grid = census_grids.get(st)
+        seen = set()
+        for pop, name, lat, lon in sorted(pool, key=lambda x: (-x[0], x[1])):
+            if name in seen or pop <= 0:
+                continue
+            if st not in US_NO_CENSUS_CHECK:
+                hit, d = grid.nearest(lat, lon, lambda p: same_place(p[2], name)) \
+                    if grid else (None, None)
+                if hit is None or d > 60:
+                    continue
+            seen.add(name)
+            areas.append((lat, lon, name, st, math.sqrt(pop / (math.pi * PLACE_DENSITY))))
+    area_grid = Grid(areas)
+
+    def covering_place(lat, lon, st):
+        best, best_depth = None, None
+        for p in area_grid.around(lat, lon):
+            if p[3] != st:
+                continue
+            depth = distance_km(lat, lon, p[0], p[1]) / p[4]
+            if depth <= 1.0 and (best_depth is None or depth < best_depth):
+                best, best_depth = p, depth
+        return best
+
     namers = defaultdict(list)
     for c in census:
         namers[c[3]].append(c)
@@ -388,7 +432,9 @@ def build_us(args, states):
     for lat, lon, z, zone, st in sorted(zips, key=lambda x: x[2]):
         if st not in code_to_state or st not in namer_grids:
             continue
-        hit, _ = namer_grids[st].nearest(lat, lon)
+        hit = covering_place(lat, lon, st)
+        if hit is None:
+            hit, _ = namer_grids[st].nearest(lat, lon)
         if hit is None:
             continue
         zip_rows.append({'zip': z, 'place': hit[2], 'state': st, 'lat': lat, 'lon': lon,
