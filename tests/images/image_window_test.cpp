@@ -92,7 +92,7 @@ enum class Shown { nothing, gif, jpeg };
 
 TEST_F(Images, TheReplyDecidesWhatTheCommandEndsWith) {
     QByteArray html(800, ' ');
-    html.replace(0, 15, "<html><body>No");
+    html.replace(0, 14, "<html><body>No");
     const struct {
         const char* name;
         QByteArray reply;
