@@ -95,36 +95,36 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
         std::fprintf(d.log, "%s %s %d\n", req.method.c_str(), req.target.c_str(), status);
         std::fflush(d.log);
     };
-    d.server.set_pre_routing_handler([&d, log_line](const httplib::Request& req,
-                                                    httplib::Response& res) {
-        if (req.method != "GET" && req.method != "HEAD") {
-            res.status = 405;
-            res.set_content("Method not allowed\n", maker_content_type);
+    d.server.set_pre_routing_handler(
+        [&d, log_line](const httplib::Request& req, httplib::Response& res) {
+            if (req.method != "GET" && req.method != "HEAD") {
+                res.status = 405;
+                res.set_content("Method not allowed\n", maker_content_type);
+                log_line(req, res.status);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            const HostRequest request = request_from_target(
+                QString::fromUtf8(req.target.data(), static_cast<qsizetype>(req.target.size())));
+            const HostReply reply = d.site.answer(request, d.clock());
+            res.status = reply.status;
+            if (reply.announce_length) {
+                res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
+                                reply.content_type.toStdString());
+            } else {
+                // No Content-Length and no chunks: the body runs until the connection closes.
+                res.set_content_provider(
+                    reply.content_type.toStdString(),
+                    [body = reply.body](std::size_t offset, httplib::DataSink& sink) {
+                        const auto size = static_cast<std::size_t>(body.size());
+                        if (offset < size)
+                            sink.write(body.constData() + offset, size - offset);
+                        sink.done();
+                        return true;
+                    });
+            }
             log_line(req, res.status);
             return httplib::Server::HandlerResponse::Handled;
-        }
-        const HostRequest request = request_from_target(
-            QString::fromUtf8(req.target.data(), static_cast<qsizetype>(req.target.size())));
-        const HostReply reply = d.site.answer(request, d.clock());
-        res.status = reply.status;
-        if (reply.announce_length) {
-            res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
-                            reply.content_type.toStdString());
-        } else {
-            // No Content-Length and no chunks: the body runs until the connection closes.
-            res.set_content_provider(
-                reply.content_type.toStdString(),
-                [body = reply.body](std::size_t offset, httplib::DataSink& sink) {
-                    const auto size = static_cast<std::size_t>(body.size());
-                    if (offset < size)
-                        sink.write(body.constData() + offset, size - offset);
-                    sink.done();
-                    return true;
-                });
-        }
-        log_line(req, res.status);
-        return httplib::Server::HandlerResponse::Handled;
-    });
+        });
 }
 
 HostServer::~HostServer() = default;

@@ -84,8 +84,8 @@ QString offset_name(int offset_seconds) {
     if (offset_seconds == 0)
         return QStringLiteral("GMT");
     const int minutes = std::abs(offset_seconds) / 60;
-    QString text = QStringLiteral("GMT") + (offset_seconds < 0 ? u'-' : u'+') +
-                   QString::number(minutes / 60);
+    QString text =
+        QStringLiteral("GMT") + (offset_seconds < 0 ? u'-' : u'+') + QString::number(minutes / 60);
     if (minutes % 60 != 0)
         text += u':' + QStringLiteral("%1").arg(minutes % 60, 2, 10, QChar(u'0'));
     return text;
@@ -151,8 +151,7 @@ PlaceZone zone_for_us_place(const QString& state_code, double latitude, double l
     if (s == u"NE")
         return pick(longitude < -101.4, "America/Denver", "America/Chicago");
     if (s == u"OR")
-        return pick(latitude < 44.4 && longitude > -118.2, "America/Boise",
-                    "America/Los_Angeles");
+        return pick(latitude < 44.4 && longitude > -118.2, "America/Boise", "America/Los_Angeles");
     if (s == u"SD")
         return pick(longitude < -100.5, "America/Denver", "America/Chicago");
     if (s == u"TN")
@@ -161,26 +160,20 @@ PlaceZone zone_for_us_place(const QString& state_code, double latitude, double l
         return pick(longitude < -104.9, "America/Denver", "America/Chicago");
 
     static const QHash<QString, const char*> single = {
-        {"AL", "America/Chicago"},     {"AR", "America/Chicago"},
-        {"AZ", "America/Phoenix"},     {"CA", "America/Los_Angeles"},
-        {"CO", "America/Denver"},      {"CT", "America/New_York"},
-        {"DC", "America/New_York"},    {"DE", "America/New_York"},
-        {"GA", "America/New_York"},    {"HI", "Pacific/Honolulu"},
-        {"IA", "America/Chicago"},     {"IL", "America/Chicago"},
-        {"LA", "America/Chicago"},     {"MA", "America/New_York"},
-        {"MD", "America/New_York"},    {"ME", "America/New_York"},
-        {"MN", "America/Chicago"},     {"MO", "America/Chicago"},
-        {"MS", "America/Chicago"},     {"MT", "America/Denver"},
-        {"NC", "America/New_York"},    {"NH", "America/New_York"},
-        {"NJ", "America/New_York"},    {"NM", "America/Denver"},
-        {"NV", "America/Los_Angeles"}, {"NY", "America/New_York"},
-        {"OH", "America/New_York"},    {"OK", "America/Chicago"},
-        {"PA", "America/New_York"},    {"PR", "America/Puerto_Rico"},
-        {"RI", "America/New_York"},    {"SC", "America/New_York"},
-        {"UT", "America/Denver"},      {"VA", "America/New_York"},
-        {"VI", "America/St_Thomas"},   {"VT", "America/New_York"},
-        {"WA", "America/Los_Angeles"}, {"WI", "America/Chicago"},
-        {"WV", "America/New_York"},    {"WY", "America/Denver"},
+        {"AL", "America/Chicago"},     {"AR", "America/Chicago"},   {"AZ", "America/Phoenix"},
+        {"CA", "America/Los_Angeles"}, {"CO", "America/Denver"},    {"CT", "America/New_York"},
+        {"DC", "America/New_York"},    {"DE", "America/New_York"},  {"GA", "America/New_York"},
+        {"HI", "Pacific/Honolulu"},    {"IA", "America/Chicago"},   {"IL", "America/Chicago"},
+        {"LA", "America/Chicago"},     {"MA", "America/New_York"},  {"MD", "America/New_York"},
+        {"ME", "America/New_York"},    {"MN", "America/Chicago"},   {"MO", "America/Chicago"},
+        {"MS", "America/Chicago"},     {"MT", "America/Denver"},    {"NC", "America/New_York"},
+        {"NH", "America/New_York"},    {"NJ", "America/New_York"},  {"NM", "America/Denver"},
+        {"NV", "America/Los_Angeles"}, {"NY", "America/New_York"},  {"OH", "America/New_York"},
+        {"OK", "America/Chicago"},     {"PA", "America/New_York"},  {"PR", "America/Puerto_Rico"},
+        {"RI", "America/New_York"},    {"SC", "America/New_York"},  {"UT", "America/Denver"},
+        {"VA", "America/New_York"},    {"VI", "America/St_Thomas"}, {"VT", "America/New_York"},
+        {"WA", "America/Los_Angeles"}, {"WI", "America/Chicago"},   {"WV", "America/New_York"},
+        {"WY", "America/Denver"},
     };
     return named_zone(single.value(s, ""), longitude);
 }
@@ -283,4 +276,3 @@ LocalClock local_clock(const PlaceZone& zone, long long unix_ms) {
     clock.local_ms = unix_ms + static_cast<long long>(clock.offset_seconds) * 1000;
     return clock;
 }
-

@@ -22,9 +22,9 @@ PlaceZone zone_for_foreign_place(const QString& label, double latitude, double l
 bool zone_known(const PlaceZone& zone);
 
 struct LocalClock {
-    long long local_ms = 0;  // the local wall-clock time, as milliseconds since 1970 "local"
-    int offset_seconds = 0;  // local minus UT
-    QString zone_name;       // "CST", "CEST"; "GMT+3" where the zone has no letters
+    long long local_ms = 0; // the local wall-clock time, as milliseconds since 1970 "local"
+    int offset_seconds = 0; // local minus UT
+    QString zone_name;      // "CST", "CEST"; "GMT+3" where the zone has no letters
 };
 
 // The wall-clock reading of a place's zone at a moment (milliseconds since 1970 UT).

@@ -29,8 +29,19 @@ enum Salt : std::uint64_t {
 };
 
 enum class Regime {
-    Clear, MostlyClear, PartlyCloudy, ScatteredClouds, MostlyCloudy, Cloudy, Overcast,
-    Haze, Fog, Mist, Drizzle, Rain, Thunderstorm
+    Clear,
+    MostlyClear,
+    PartlyCloudy,
+    ScatteredClouds,
+    MostlyCloudy,
+    Cloudy,
+    Overcast,
+    Haze,
+    Fog,
+    Mist,
+    Drizzle,
+    Rain,
+    Thunderstorm
 };
 
 struct RegimeShare {
@@ -159,16 +170,16 @@ int humidity_at_dew_point(int temperature_f, double dew_point_f) {
         const double c = (f - 32.0) * 5.0 / 9.0;
         return std::exp(17.625 * c / (243.04 + c));
     };
-    return static_cast<int>(std::floor(100.0 * vapour(std::min<double>(dew_point_f, temperature_f)) /
-                                       vapour(temperature_f)));
+    return static_cast<int>(std::floor(
+        100.0 * vapour(std::min<double>(dew_point_f, temperature_f)) / vapour(temperature_f)));
 }
 
 QString miles(int n) {
     return QString::number(n) + QStringLiteral(" miles");
 }
 
-const std::array<const char*, 16> compass{"N",  "NNE", "NE", "ENE", "E",  "ESE", "SE", "SSE",
-                                          "S",  "SSW", "SW", "WSW", "W",  "WNW", "NW", "NNW"};
+const std::array<const char*, 16> compass{"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
+                                          "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
 
 } // namespace
 
@@ -216,27 +227,25 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
     const double lat = std::fabs(place.latitude);
     const double yearly_mean = 78.0 - 0.012 * lat * lat;
     const double seasonal_half_range = std::min(0.45 * lat, 26.0);
-    const double year_angle =
-        2.0 * std::numbers::pi * (observed.date().dayOfYear() - 20) / 365.25;
-    const double season = (place.latitude >= 0 ? -1.0 : 1.0) * seasonal_half_range *
-                          std::cos(year_angle);
+    const double year_angle = 2.0 * std::numbers::pi * (observed.date().dayOfYear() - 20) / 365.25;
+    const double season =
+        (place.latitude >= 0 ? -1.0 : 1.0) * seasonal_half_range * std::cos(year_angle);
     const double utc_hours = static_cast<double>(observed_unix_ms % 86400000LL) / 3600000.0;
     const double solar_hours = std::fmod(utc_hours + place.longitude / 15.0 + 48.0, 24.0);
-    const double day_cycle = diurnal_half_range(regime) *
-                             std::cos(2.0 * std::numbers::pi * (solar_hours - 15.0) / 24.0);
+    const double day_cycle =
+        diurnal_half_range(regime) * std::cos(2.0 * std::numbers::pi * (solar_hours - 15.0) / 24.0);
     const double departure = 9.0 * smooth(salt_anomaly, broad_cell, 30.0) +
                              1.2 * (2.0 * per_index(salt_jitter, hourly_cell, hour_index) - 1.0);
-    const double temperature = yearly_mean + season + day_cycle + departure -
-                               (wet(regime) ? 2.0 : 0.0);
+    const double temperature =
+        yearly_mean + season + day_cycle + departure - (wet(regime) ? 2.0 : 0.0);
     w.temperature_f = std::clamp(static_cast<int>(std::lround(temperature)), -60, 125);
     const bool freezing = w.temperature_f <= 33;
     // Fog and mist need air near saturation, which hot air does not reach here.
     if ((regime == Regime::Fog || regime == Regime::Mist) && w.temperature_f >= 80)
         regime = Regime::Haze;
 
-    const bool daytime =
-        sun_altitude(julian_day_from_unix_ms(observed_unix_ms), place.latitude, place.longitude) >
-        0.0;
+    const bool daytime = sun_altitude(julian_day_from_unix_ms(observed_unix_ms), place.latitude,
+                                      place.longitude) > 0.0;
     const double word_roll = per_index(salt_sky_words, sky_cell, block);
     const double visibility_roll = per_index(salt_visibility, hourly_cell, hour_index);
     w.visibility = QStringLiteral("10 miles");
@@ -306,9 +315,9 @@ SampleWeather sample_weather(const HostPlace& place, long long hour_index,
         break;
     }
 
-    w.humidity = std::min(in_range(humidity_range(regime),
-                                   per_index(salt_humidity, hourly_cell, hour_index)),
-                          humidity_at_dew_point(w.temperature_f, highest_dew_point_f));
+    w.humidity = std::min(
+        in_range(humidity_range(regime), per_index(salt_humidity, hourly_cell, hour_index)),
+        humidity_at_dew_point(w.temperature_f, highest_dew_point_f));
     w.humidity = std::clamp(w.humidity, 12, 100);
     if (w.temperature_f >= 80)
         w.heat_index_f = heat_index_f(w.temperature_f, w.humidity);

@@ -64,7 +64,8 @@ inline double weather_field(std::uint64_t salt, double latitude, double longitud
         // Longitude wraps around the globe.
         const std::int64_t column =
             ((static_cast<std::int64_t>(x0) + dx) % cells_around + cells_around) % cells_around;
-        const std::uint64_t key = mix64(row * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(column));
+        const std::uint64_t key =
+            mix64(row * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(column));
         return unit_random(key, salt, static_cast<std::int64_t>(t0) + dt) * 2.0 - 1.0;
     };
     const auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
@@ -74,4 +75,3 @@ inline double weather_field(std::uint64_t salt, double latitude, double longitud
     };
     return lerp(plane(0), plane(1), ft);
 }
-

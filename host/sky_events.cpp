@@ -11,8 +11,12 @@ constexpr double deg = std::numbers::pi / 180.0;
 constexpr double j2000 = 2451545.0;
 constexpr double unix_epoch_jd = 2440587.5;
 
-double sin_d(double a) { return std::sin(a * deg); }
-double cos_d(double a) { return std::cos(a * deg); }
+double sin_d(double a) {
+    return std::sin(a * deg);
+}
+double cos_d(double a) {
+    return std::cos(a * deg);
+}
 
 double normalised_degrees(double a) {
     a = std::fmod(a, 360.0);
@@ -21,14 +25,16 @@ double normalised_degrees(double a) {
 
 Equatorial ecliptic_to_equatorial(double longitude, double latitude, double obliquity) {
     const double l = cos_d(latitude) * cos_d(longitude);
-    const double m = cos_d(obliquity) * cos_d(latitude) * sin_d(longitude) -
-                     sin_d(obliquity) * sin_d(latitude);
-    const double n = sin_d(obliquity) * cos_d(latitude) * sin_d(longitude) +
-                     cos_d(obliquity) * sin_d(latitude);
+    const double m =
+        cos_d(obliquity) * cos_d(latitude) * sin_d(longitude) - sin_d(obliquity) * sin_d(latitude);
+    const double n =
+        sin_d(obliquity) * cos_d(latitude) * sin_d(longitude) + cos_d(obliquity) * sin_d(latitude);
     return {normalised_degrees(std::atan2(m, l) / deg), std::asin(n) / deg};
 }
 
-double obliquity(double jd) { return 23.439 - 0.0000004 * (jd - j2000); }
+double obliquity(double jd) {
+    return 23.439 - 0.0000004 * (jd - j2000);
+}
 
 // Greenwich mean sidereal time, degrees.
 double sidereal_degrees(double jd) {
@@ -97,8 +103,7 @@ double sun_longitude(double jd) {
     const double n = jd - j2000;
     const double mean_longitude = 280.460 + 0.9856474 * n;
     const double anomaly = 357.528 + 0.9856003 * n;
-    return normalised_degrees(mean_longitude + 1.915 * sin_d(anomaly) +
-                              0.020 * sin_d(2 * anomaly));
+    return normalised_degrees(mean_longitude + 1.915 * sin_d(anomaly) + 0.020 * sin_d(2 * anomaly));
 }
 
 Equatorial sun_position(double jd) {
@@ -131,16 +136,15 @@ double moon_altitude(double jd, double latitude, double longitude) {
 }
 
 RiseSet sun_rise_set(double from, double days, double latitude, double longitude) {
-    return crossings(
-        [&](double jd) { return sun_altitude(jd, latitude, longitude) + 0.8333; }, from, days);
+    return crossings([&](double jd) { return sun_altitude(jd, latitude, longitude) + 0.8333; },
+                     from, days);
 }
 
 RiseSet moon_rise_set(double from, double days, double latitude, double longitude) {
     return crossings(
         [&](double jd) {
             const MoonPosition m = moon_position(jd);
-            return altitude(m.equatorial, jd, latitude, longitude) -
-                   (0.7275 * m.parallax - 0.5667);
+            return altitude(m.equatorial, jd, latitude, longitude) - (0.7275 * m.parallax - 0.5667);
         },
         from, days);
 }

@@ -5,8 +5,8 @@
 //   net.stalled_wait_cpu_ms        CPU milliseconds of a Get waiting 5 s on a silent server
 //   net.stalled_wait_switches      voluntary context switches of that wait
 // Linux only (the server, curl and getrusage).
-#include "shared/app_error.h"
 #include "net/nmhttp.h"
+#include "shared/app_error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

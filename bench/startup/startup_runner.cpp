@@ -88,7 +88,9 @@ int main(int argc, char** argv) {
     const long pr = percentile10(program_rss), tr = percentile10(twin_rss);
     std::printf("startup.main_window_ratio: %.3f\n", pt / tt);
     std::printf("startup.rss_ratio: %.3f\n", double(pr) / double(tr));
-    std::fprintf(stderr, "startup: program %.1f ms, twin %.1f ms; peak memory %ld KiB vs %ld KiB (%d runs each)\n",
-                 pt * 1000, tt * 1000, pr, tr, runs);
+    std::fprintf(
+        stderr,
+        "startup: program %.1f ms, twin %.1f ms; peak memory %ld KiB vs %ld KiB (%d runs each)\n",
+        pt * 1000, tt * 1000, pr, tr, runs);
     return 0;
 }

@@ -6,9 +6,8 @@
 #include "locations/catalogue.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QTreeWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +16,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
 
@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
 
     QWidget splash(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
     splash.setFixedSize(277, 253);
-    auto* wait = new QLabel(QStringLiteral("Please wait...           loading information..."), &splash);
+    auto* wait =
+        new QLabel(QStringLiteral("Please wait...           loading information..."), &splash);
     wait->setWordWrap(true);
     (new Gauge(&splash))->setGeometry(48, 80, 150, 100);
     splash.show();
@@ -129,8 +130,9 @@ int main(int argc, char** argv) {
     std::vector<QTreeWidgetItem*> items;
     QList<QTreeWidgetItem*> top_level;
     for (const LocationTreeNode& node : location_tree()) {
-        auto* item = node.parent < 0 ? new QTreeWidgetItem(QStringList{node.text})
-                                     : new QTreeWidgetItem(items[size_t(node.parent)], QStringList{node.text});
+        auto* item = node.parent < 0
+                         ? new QTreeWidgetItem(QStringList{node.text})
+                         : new QTreeWidgetItem(items[size_t(node.parent)], QStringList{node.text});
         if (node.parent < 0)
             top_level << item;
         items.push_back(item);

@@ -5,16 +5,13 @@
 #include "about/version_check.h"
 #include "app/conditions_parser.h"
 #include "app/main_window_rules.h"
-#include "shared/page_text.h"
+#include "app/moon_phase.h"
 #include "app/stats_request.h"
 #include "app/units.h"
 #include "images/image_catalogue.h"
 #include "images/image_commands.h"
 #include "locations/location_string.h"
 #include "net/nmhttp.h"
-#include "tray/tray_rule.h"
-#include "app/moon_phase.h"
-#include "shared/program_state.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
 #include "platform/outer_size.h"
@@ -22,14 +19,17 @@
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
 #include "settings/settings_store.h"
+#include "shared/page_text.h"
+#include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
+#include "tray/tray_rule.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
@@ -72,7 +72,8 @@ QFont window_font(int pixel_size, bool bold = false) {
     // about the same room.
     // families() lists what is installed; hasFamily would also resolve aliases, which costs a
     // noticeable part of the start-up.
-    static const bool design_font = QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"));
+    static const bool design_font =
+        QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"));
     QFont font(design_font ? QStringLiteral("MS Sans Serif") : QStringLiteral("Sans Serif"));
     if (!design_font)
         font.setStretch(QFont::Condensed);
@@ -97,7 +98,8 @@ QIcon program_icon() {
     const struct {
         const char* file;
         int size;
-    } pictures[] = {{":/icons/nimbrix-16.png", 16}, {":/icons/nimbrix-32.png", 32},
+    } pictures[] = {{":/icons/nimbrix-16.png", 16},
+                    {":/icons/nimbrix-32.png", 32},
                     {":/icons/nimbrix-48.png", 48}};
     QIcon icon;
     for (const auto& picture : pictures)
@@ -129,7 +131,9 @@ void TForm1::run(void (TForm1::*handler)()) {
     run([this, handler] { (this->*handler)(); });
 }
 
-void TForm1::run(const std::function<void()>& handler) { run_guarded(desktop_, quiet_after_exit(handler)); }
+void TForm1::run(const std::function<void()>& handler) {
+    run_guarded(desktop_, quiet_after_exit(handler));
+}
 
 std::function<void()> TForm1::quiet_after_exit(std::function<void()> handler) {
     return [this, handler = std::move(handler)] {
@@ -262,7 +266,8 @@ void TForm1::create_labels() {
     centred(caption_label(lblMoonPhase, "lblMoonPhase", "Moon Phase:", 224, 152));
     for (QLabel* label : {lblWindChill1, lblHeatIndex1, lblMoonPhase}) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, to_qcolor(text_to_color(QStringLiteral("clWindowText")).value()));
+        palette.setColor(QPalette::WindowText,
+                         to_qcolor(text_to_color(QStringLiteral("clWindowText")).value()));
         label->setPalette(palette);
     }
     centred(value_label(lblWindChill2, "lblWindChill2", 224, 92, 81));
@@ -296,7 +301,7 @@ void TForm1::create_pictures() {
         label->setObjectName(name);
         label->setScaledContents(true);
         label->setGeometry(400, 400, 25, 17); // parked outside the visible area
-        label->hide(); // its picture is loaded when it is first shown
+        label->hide();                        // its picture is loaded when it is first shown
         return label;
     };
     GIFImageFull = picture(QStringLiteral("GIFImageFull"));
@@ -327,9 +332,11 @@ void TForm1::create_menus() {
 
     mnuOptions = top("mnuOptions", "&Options");
     mnuPreferences = sub(mnuOptions, "mnuPreferences", "&Preferences");
-    mnuGeneralPreferences1 = item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...", true);
+    mnuGeneralPreferences1 =
+        item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...", true);
     mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color", true);
-    mnuMainLabelFontColor1 = item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color", true);
+    mnuMainLabelFontColor1 =
+        item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color", true);
     mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color", true);
     command(mnuGeneralPreferences1, &TForm1::mnuGeneralPreferences1Click);
     command(mnuMainLabelColor1, &TForm1::mnuMainLabelColor1Click);
@@ -346,16 +353,20 @@ void TForm1::create_menus() {
     N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
     for (int i = 0; i < 20; ++i) {
         // The first four items are spelled with a small "s"; their design captions differ.
-        const QString name = (i < 4 ? QStringLiteral("mnuViewstats%1") : QStringLiteral("mnuViewStats%1")).arg(i);
-        const QString caption = (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
+        const QString name =
+            (i < 4 ? QStringLiteral("mnuViewstats%1") : QStringLiteral("mnuViewStats%1")).arg(i);
+        const QString caption =
+            (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
         mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
         mnuViewStats[i]->setVisible(false);
-        connect_command(mnuViewStats[i], desktop_, quiet_after_exit([this, i] { mnuViewStatsClick(i); }));
+        connect_command(mnuViewStats[i], desktop_,
+                        quiet_after_exit([this, i] { mnuViewStatsClick(i); }));
     }
     N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
     mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection", true);
     mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations", true);
-    mnuRemoveaspecificlocation1 = item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
+    mnuRemoveaspecificlocation1 =
+        item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
     mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations", true);
     command(mnuAbortconnection, &TForm1::mnuAbortconnectionClick);
     command(mnuClearlocations, &TForm1::mnuClearlocationsClick);
@@ -364,29 +375,37 @@ void TForm1::create_menus() {
 
     mnuImages = top("mnuImages", "&Images");
     mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
-    mnuLocalTVStationRadar1 = item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
+    mnuLocalTVStationRadar1 =
+        item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
     mnuSatelliteImages = sub(mnuImages, "mnuSatelliteImages", "&Satellite Images");
     mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
 
     mnuForecasts = top("mnuForecasts", "&Forecasts");
     mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast", true);
     mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version", true);
-    ForecastTEXTversion1 = item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
+    ForecastTEXTversion1 =
+        item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
     mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
-    mnu10dayPrecOutlook = sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
+    mnu10dayPrecOutlook =
+        sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
 
     mnuWarnings = top("mnuWarnings", "I&nformation");
-    mnuHydrologicalDataNWS1 = item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
+    mnuHydrologicalDataNWS1 =
+        item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
     PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)", true);
     mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
                                            "&Special Weather Statements (NWS)", true);
-    mnuWarningsAdvisories = item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
+    mnuWarningsAdvisories =
+        item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
     N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
     mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
-    mnuDetailbyUSState1 = item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
+    mnuDetailbyUSState1 =
+        item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
     mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...", true);
-    mnuUSMHHIncomebyState1 = item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
-    mnuCensusStateSal = item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
+    mnuUSMHHIncomebyState1 =
+        item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
+    mnuCensusStateSal =
+        item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
     command(ForecastTEXTversion1, &TForm1::ForecastTEXTversion1Click);
     command(mnuNowcast, &TForm1::mnuNowcastClick);
     command(mnuForecastHTML, &TForm1::mnuForecastHTMLClick);
@@ -409,8 +428,9 @@ void TForm1::create_menus() {
         auto* action = new QAction(QString::fromLatin1(row.caption), menu);
         action->setObjectName(QLatin1String(row.item));
         menu->insertAction(before, action);
-        connect_command(action, desktop_,
-                        quiet_after_exit([this, item = QLatin1String(row.item)] { image_command(item); }));
+        connect_command(action, desktop_, quiet_after_exit([this, item = QLatin1String(row.item)] {
+                            image_command(item);
+                        }));
     }
     command(mnuLocalTVStationRadar1, &TForm1::mnuLocalTVStationRadar1Click);
     auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
@@ -472,7 +492,9 @@ void TForm1::set_status(const QString& text) {
     Q_EMIT status_changed(text);
 }
 
-QString TForm1::status_text() const { return StatusPanel0->text(); }
+QString TForm1::status_text() const {
+    return StatusPanel0->text();
+}
 
 void TForm1::repaint_now() {
     if (isVisible())
@@ -586,7 +608,8 @@ void TForm1::FormClose() {
 
 namespace {
 
-template <typename Apply> void apply_color(const QString& text, const QList<QLabel*>& labels, Apply apply) {
+template <typename Apply>
+void apply_color(const QString& text, const QList<QLabel*>& labels, Apply apply) {
     const auto value = text_to_color(text);
     if (!value)
         return;
@@ -623,9 +646,13 @@ void TForm1::set_stats_font_color() {
 
 // Timers and the conditions request.
 
-bool TForm1::client_busy() const { return NMHTTP1->busy(); }
+bool TForm1::client_busy() const {
+    return NMHTTP1->busy();
+}
 
-void TForm1::refuse_when_busy() const { ::refuse_when_busy(*NMHTTP1); }
+void TForm1::refuse_when_busy() const {
+    ::refuse_when_busy(*NMHTTP1);
+}
 
 bool TForm1::skip_unattended_when_busy() {
     if (!NMHTTP1->busy())
@@ -634,7 +661,9 @@ bool TForm1::skip_unattended_when_busy() {
     return true;
 }
 
-void TForm1::send_usage_ping() { ::send_usage_ping(conditions_context()); }
+void TForm1::send_usage_ping() {
+    ::send_usage_ping(conditions_context());
+}
 
 void TForm1::Get_the_Stats() {
     Q_EMIT stats_requested(state_.current_location.location_text);
@@ -647,18 +676,23 @@ void TForm1::Get_the_Stats() {
     request_conditions(conditions_context(), driver_conditions);
 }
 
-void TForm1::request_chosen_conditions() { request_conditions(conditions_context(), chooser_conditions); }
+void TForm1::request_chosen_conditions() {
+    request_conditions(conditions_context(), chooser_conditions);
+}
 
-void TForm1::end_chosen_request() { end_request_with_usage_ping(conditions_context()); }
+void TForm1::end_chosen_request() {
+    end_request_with_usage_ping(conditions_context());
+}
 
 void TForm1::parse_conditions_page(const QByteArray& page) {
-    const ConditionsResult result =
-        parse_conditions(decode_windows_1252(page), read_setting(settings_section, QStringLiteral("Metric")));
+    const ConditionsResult result = parse_conditions(
+        decode_windows_1252(page), read_setting(settings_section, QStringLiteral("Metric")));
 
     set_status(result.status_texts.value(0));
     repaint_now();
-    for (QLabel* label : {lblsky2, lblTemp2, lblHumid2, lblPress2, lblWind2, lblVisible2, lblSunrise2,
-                          lblSunset2, lblMoonRise2, lblMoonSet2, lblHeatIndex2, lblWindChill2})
+    for (QLabel* label :
+         {lblsky2, lblTemp2, lblHumid2, lblPress2, lblWind2, lblVisible2, lblSunrise2, lblSunset2,
+          lblMoonRise2, lblMoonSet2, lblHeatIndex2, lblWindChill2})
         label->clear();
     if (result.place_name)
         state_.current_location.place_name = *result.place_name;
@@ -694,17 +728,20 @@ void TForm1::parse_conditions_page(const QByteArray& page) {
     add_preset(state_, desktop_, *this);
     // A chooser request is named by the entry built from the fields it fetched, also when the
     // preset store is full and add_preset left preset_entry as an earlier request had it.
-    const QString caption = conditions_caption(state_.current_location.location_text,
-                                               preset_location_string(state_.current_location).entry);
+    const QString caption =
+        conditions_caption(state_.current_location.location_text,
+                           preset_location_string(state_.current_location).entry);
     shown_location_ = caption.mid(caption_prefix.size());
     setWindowTitle(caption);
 }
 
 void TForm1::compute_derived_values() {
-    lblHeatIndex2->setText(compute_heat_index(state_.temperature_f, lblHumid2->text(), lblHeatIndex2->text(),
-                                              read_setting(settings_section, QStringLiteral("Metric"))));
-    lblWindChill2->setText(compute_wind_chill(state_.temperature_f, lblWind2->text(), lblTemp2->text(),
-                                              read_setting(settings_section, QStringLiteral("Metric"))));
+    lblHeatIndex2->setText(
+        compute_heat_index(state_.temperature_f, lblHumid2->text(), lblHeatIndex2->text(),
+                           read_setting(settings_section, QStringLiteral("Metric"))));
+    lblWindChill2->setText(
+        compute_wind_chill(state_.temperature_f, lblWind2->text(), lblTemp2->text(),
+                           read_setting(settings_section, QStringLiteral("Metric"))));
 }
 
 // Presets.
@@ -757,23 +794,36 @@ void bring_to_front(QWidget* window) {
 
 } // namespace
 
-void TForm1::mnuChooseLocationClick() { bring_to_front(frmLocation); }
-
-void TForm1::mnuGeneralPreferences1Click() { bring_to_front(frmPref); }
-
-ProxyProperties TForm1::proxy_properties() {
-    return {NMHTTP1->Proxy, NMHTTP1->ProxyPort, NMHTTP1->HeaderInfo.UserId, NMHTTP1->HeaderInfo.Password};
+void TForm1::mnuChooseLocationClick() {
+    bring_to_front(frmLocation);
 }
 
-void TForm1::mnuAboutClick() { bring_to_front(frmAbout); }
+void TForm1::mnuGeneralPreferences1Click() {
+    bring_to_front(frmPref);
+}
+
+ProxyProperties TForm1::proxy_properties() {
+    return {NMHTTP1->Proxy, NMHTTP1->ProxyPort, NMHTTP1->HeaderInfo.UserId,
+            NMHTTP1->HeaderInfo.Password};
+}
+
+void TForm1::mnuAboutClick() {
+    bring_to_front(frmAbout);
+}
 
 void TForm1::CheckforUpdate1Click() {
-    check_version(state_, desktop_, *NMHTTP1, [this](const QString& t) { set_status(t); repaint_now(); },
-                  frmAbout ? frmAbout->lblCurrVs->text() : built_in_version);
+    check_version(
+        state_, desktop_, *NMHTTP1,
+        [this](const QString& t) {
+            set_status(t);
+            repaint_now();
+        },
+        frmAbout ? frmAbout->lblCurrVs->text() : built_in_version);
 }
 
 void TForm1::mnuMainLabelColor1Click() {
-    run_display_color_command(DisplayColorCommand::LabelColor, state_, desktop_, [this] { set_label_colors(); });
+    run_display_color_command(DisplayColorCommand::LabelColor, state_, desktop_,
+                              [this] { set_label_colors(); });
 }
 
 void TForm1::mnuMainLabelFontColor1Click() {
@@ -791,23 +841,51 @@ void TForm1::show_text_product(const char* code) {
         frmForecast->show_product(QLatin1String(code));
 }
 
-void TForm1::ForecastTEXTversion1Click() { show_text_product("f"); }
-void TForm1::mnuNowcastClick() { show_text_product("n"); }
-void TForm1::PublicInformation1Click() { show_text_product("p"); }
-void TForm1::mnuWarningsAdvisoriesClick() { show_text_product("w"); }
-void TForm1::mnuSpecialWeatherStatementsNWS1Click() { show_text_product("sw"); }
-void TForm1::mnuHydrologicalDataNWS1Click() { show_text_product("h"); }
-void TForm1::mnuDetailbyUSState1Click() { show_text_product("s1"); }
-void TForm1::mnuDetailbyUSZip1Click() { show_text_product("s2"); }
-void TForm1::mnuUSMHHIncomebyState1Click() { show_text_product("si"); }
-void TForm1::mnuCensusStateSalClick() { show_text_product("ss"); }
-void TForm1::mnuForecastHTMLClick() { open_html_forecast(*NMHTTP1, desktop_); }
+void TForm1::ForecastTEXTversion1Click() {
+    show_text_product("f");
+}
+void TForm1::mnuNowcastClick() {
+    show_text_product("n");
+}
+void TForm1::PublicInformation1Click() {
+    show_text_product("p");
+}
+void TForm1::mnuWarningsAdvisoriesClick() {
+    show_text_product("w");
+}
+void TForm1::mnuSpecialWeatherStatementsNWS1Click() {
+    show_text_product("sw");
+}
+void TForm1::mnuHydrologicalDataNWS1Click() {
+    show_text_product("h");
+}
+void TForm1::mnuDetailbyUSState1Click() {
+    show_text_product("s1");
+}
+void TForm1::mnuDetailbyUSZip1Click() {
+    show_text_product("s2");
+}
+void TForm1::mnuUSMHHIncomebyState1Click() {
+    show_text_product("si");
+}
+void TForm1::mnuCensusStateSalClick() {
+    show_text_product("ss");
+}
+void TForm1::mnuForecastHTMLClick() {
+    open_html_forecast(*NMHTTP1, desktop_);
+}
 
-void TForm1::mnuClearlocationsClick() { clear_presets(desktop_, *this); }
+void TForm1::mnuClearlocationsClick() {
+    clear_presets(desktop_, *this);
+}
 
-void TForm1::mnuRemoveaspecificlocation1Click() { remove_specific_location(state_, desktop_); }
+void TForm1::mnuRemoveaspecificlocation1Click() {
+    remove_specific_location(state_, desktop_);
+}
 
-void TForm1::mnuSortlocations1Click() { rebuild_presets(state_, desktop_, *this, startup_choices); }
+void TForm1::mnuSortlocations1Click() {
+    rebuild_presets(state_, desktop_, *this, startup_choices);
+}
 
 void TForm1::timer_startupTimer() {
     timer_startup->stop();
@@ -864,7 +942,8 @@ void TForm1::show_moon_phase() {
     if (!picture)
         return; // every name the lookup gives has its picture
     // Only today's picture stands at the place; an earlier day's is put away.
-    for (QLabel* other : centralWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QLabel* other :
+         centralWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
         if (other != picture && other->objectName().startsWith(QLatin1String("GIFImage")))
             other->hide();
     if (picture->pixmap().isNull())
@@ -885,18 +964,30 @@ void TForm1::mnuLocalTVStationRadar1Click() {
     desktop_.message(QStringLiteral("This section is still being tested..."));
 }
 
-void TForm1::minimize_main() { setWindowState(windowState() | Qt::WindowMinimized); }
+void TForm1::minimize_main() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
 
 void TForm1::restore_main() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
 }
 
-void TForm1::do_image() { images_->do_image(); }
-void TForm1::do_wallpaper() { images_->do_wallpaper(); }
-void TForm1::GetWinDir() { images_->GetWinDir(); }
-void TForm1::set_wallpaper(const QString& path) { images_->set_wallpaper(path); }
-void TForm1::update_auto_wallpaper() { images_->update_auto_wallpaper(); }
+void TForm1::do_image() {
+    images_->do_image();
+}
+void TForm1::do_wallpaper() {
+    images_->do_wallpaper();
+}
+void TForm1::GetWinDir() {
+    images_->GetWinDir();
+}
+void TForm1::set_wallpaper(const QString& path) {
+    images_->set_wallpaper(path);
+}
+void TForm1::update_auto_wallpaper() {
+    images_->update_auto_wallpaper();
+}
 
 void TForm1::auto_wallpaper() {
     if (images_)
@@ -905,21 +996,37 @@ void TForm1::auto_wallpaper() {
 
 // Commands.
 
-void TForm1::mnuExit1Click() { close(); }
+void TForm1::mnuExit1Click() {
+    close();
+}
 
-void TForm1::mnuHelpContentsClick() { launch_help(); }
+void TForm1::mnuHelpContentsClick() {
+    launch_help();
+}
 
-void TForm1::launch_help() { desktop_.show_help_contents(); }
+void TForm1::launch_help() {
+    desktop_.show_help_contents();
+}
 
-void TForm1::btnMinimizeClick() { tray->SetAppVisible(false); }
+void TForm1::btnMinimizeClick() {
+    tray->SetAppVisible(false);
+}
 
-void TForm1::mnuMinimizeClick() { tray->SetAppVisible(false); }
+void TForm1::mnuMinimizeClick() {
+    tray->SetAppVisible(false);
+}
 
-void TForm1::pitshowClick() { tray->SetAppVisible(true); }
+void TForm1::pitshowClick() {
+    tray->SetAppVisible(true);
+}
 
-void TForm1::pithideClick() { tray->SetAppVisible(false); }
+void TForm1::pithideClick() {
+    tray->SetAppVisible(false);
+}
 
-void TForm1::pitExitClick() { close(); }
+void TForm1::pitExitClick() {
+    close();
+}
 
 void TForm1::minimize_logic() {
     if (!closing_)

@@ -199,8 +199,8 @@ public:
 
     // Menus and commands.
     QMenu *mnuOptions, *mnuPreferences, *mnuGetStats, *mnuImages, *mnuRadarImages,
-        *mnuSatelliteImages, *mnuWeatherCams, *mnuForecasts, *mnu10dayOutlook,
-        *mnu10dayPrecOutlook, *mnuWarnings, *mnuGetCountyInfo1, *mnuHelp;
+        *mnuSatelliteImages, *mnuWeatherCams, *mnuForecasts, *mnu10dayOutlook, *mnu10dayPrecOutlook,
+        *mnuWarnings, *mnuGetCountyInfo1, *mnuHelp;
     QAction *mnuGeneralPreferences1, *mnuMainLabelColor1, *mnuMainLabelFontColor1,
         *mnuStatsFontColor1, *mnuMinimize, *mnuExit1;
     QAction *mnuChooseLocation, *N2, *N4, *mnuAbortconnection, *mnuClearlocations,

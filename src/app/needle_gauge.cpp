@@ -35,12 +35,14 @@ void NeedleGauge::paintEvent(QPaintEvent*) {
     const double radius = std::min(width() / 2.0, double(height())) - 8;
     const QPointF centre(width() / 2.0, height() - 6.0);
     p.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1.5));
-    p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), 0, 180 * 16);
+    p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), 0,
+              180 * 16);
     for (int tick = 0; tick <= 10; ++tick) {
         const double angle = std::numbers::pi * (1.0 - tick / 10.0);
         const double inner = radius - (tick % 5 == 0 ? 10 : 5);
-        p.drawLine(QPointF(centre.x() + inner * std::cos(angle), centre.y() - inner * std::sin(angle)),
-                   QPointF(centre.x() + radius * std::cos(angle), centre.y() - radius * std::sin(angle)));
+        p.drawLine(
+            QPointF(centre.x() + inner * std::cos(angle), centre.y() - inner * std::sin(angle)),
+            QPointF(centre.x() + radius * std::cos(angle), centre.y() - radius * std::sin(angle)));
     }
 
     const double angle = std::numbers::pi * (1.0 - progress_ / 100.0);

@@ -14,7 +14,8 @@ TfrmPleaseWait::TfrmPleaseWait(QWidget* main_window)
     setAutoFillBackground(true);
     setFixedSize(277, 253);
 
-    lblPleaseWait = new QLabel(QStringLiteral("Please wait...           loading information..."), this);
+    lblPleaseWait =
+        new QLabel(QStringLiteral("Please wait...           loading information..."), this);
     lblPleaseWait->setObjectName(QStringLiteral("lblPleaseWait"));
     QFont font = lblPleaseWait->font();
     font.setPixelSize(16);

@@ -18,11 +18,11 @@ struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
     // Windows created behind the splash, each followed by a gauge step, are added here.
-    TfrmAbout* frmAbout = nullptr;         // owned by the main window
-    TfrmPref* frmPref = nullptr;           // owned by the main window
-    TfrmLocation* frmLocation = nullptr;   // owned by the main window
-    std::unique_ptr<TfrmImage> frmImage;   // hidden until an image is shown
-    std::unique_ptr<ImageCommands> images; // the image commands and wallpaper steps
+    TfrmAbout* frmAbout = nullptr;             // owned by the main window
+    TfrmPref* frmPref = nullptr;               // owned by the main window
+    TfrmLocation* frmLocation = nullptr;       // owned by the main window
+    std::unique_ptr<TfrmImage> frmImage;       // hidden until an image is shown
+    std::unique_ptr<ImageCommands> images;     // the image commands and wallpaper steps
     std::unique_ptr<TfrmForecast> frmForecast; // hidden until a product is shown
     ~ProgramWindows();
 };

@@ -1,13 +1,14 @@
 #include "app/stats_request.h"
 
-#include "shared/program_state.h"
 #include "locations/catalogue_lookups.h"
 #include "locations/location_string.h"
+#include "shared/program_state.h"
 
 namespace {
 
-constexpr const char* command_words[] = {"Get",  "Options", "Head", "Post", "Put",   "Patch", "Copy",
-                                         "Move", "Delete",  "Link", "UnLink", "Trace", "Wrapped"};
+constexpr const char* command_words[] = {"Get",    "Options", "Head",   "Post",   "Put",
+                                         "Patch",  "Copy",    "Move",   "Delete", "Link",
+                                         "UnLink", "Trace",   "Wrapped"};
 
 } // namespace
 
@@ -66,9 +67,13 @@ QString command_text(int cmd, QLatin1String outcome) {
 
 } // namespace
 
-QString command_success_text(int cmd) { return command_text(cmd, QLatin1String("Succeeded")); }
+QString command_success_text(int cmd) {
+    return command_text(cmd, QLatin1String("Succeeded"));
+}
 
-QString command_failure_text(int cmd) { return command_text(cmd, QLatin1String("Failed")); }
+QString command_failure_text(int cmd) {
+    return command_text(cmd, QLatin1String("Failed"));
+}
 
 QString packet_received_text(qint64 received, qint64 total) {
     if (total > 0)

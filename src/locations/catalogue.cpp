@@ -17,8 +17,7 @@ constexpr std::size_t max_columns = 8;
 using Fields = std::array<QByteArrayView, max_columns>;
 
 // Calls row(fields) for every line after the header; each line must have `columns` fields.
-template <typename Row>
-void for_each_row(const QString& name, std::size_t columns, Row&& row) {
+template <typename Row> void for_each_row(const QString& name, std::size_t columns, Row&& row) {
     const QByteArray data = read_resource(name);
     const QByteArrayView all(data);
     qsizetype pos = all.indexOf('\n') + 1; // skip the header
@@ -47,7 +46,9 @@ void for_each_row(const QString& name, std::size_t columns, Row&& row) {
     }
 }
 
-QString text(QByteArrayView field) { return QString::fromUtf8(field); }
+QString text(QByteArrayView field) {
+    return QString::fromUtf8(field);
+}
 
 double number(QByteArrayView field, const QString& name) {
     bool ok = false;
@@ -70,8 +71,8 @@ StationKeying keying_of(const QString& region) {
     };
     const auto it = keying.constFind(region);
     if (it == keying.constEnd())
-        throw CatalogueError(QStringLiteral("The station table names an unknown region %1.")
-                                 .arg(region));
+        throw CatalogueError(
+            QStringLiteral("The station table names an unknown region %1.").arg(region));
     return *it;
 }
 
@@ -121,8 +122,9 @@ Catalogue Catalogue::load() {
         c.states_.push_back({text(f[0]), text(f[1]), text(f[2]), f[3] == "split"});
     });
 
-    for_each_row(QStringLiteral("regions.tsv"), 2,
-                 [&](const Fields& f) { c.regions_.push_back({text(f[0]), text(f[1])}); });
+    for_each_row(QStringLiteral("regions.tsv"), 2, [&](const Fields& f) {
+        c.regions_.push_back({text(f[0]), text(f[1])});
+    });
 
     // Foreign and US places come in tree order; they are tied to the tree's city nodes below.
     const QString stations_file = QStringLiteral("stations.tsv");
@@ -138,8 +140,8 @@ Catalogue Catalogue::load() {
         place.station = row.station;
         place.label = row.label;
         place.region = row.region;
-        place.request_path = QStringLiteral("global/stations/") + row.station +
-                             QStringLiteral(".html");
+        place.request_path =
+            QStringLiteral("global/stations/") + row.station + QStringLiteral(".html");
         c.stations_.push_back(std::move(row));
         foreign.push_back(std::move(place));
     });
@@ -169,16 +171,16 @@ Catalogue Catalogue::load() {
     c.places_.reserve(foreign.size() + us.size());
     for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
         const LocationTreeNode& node = c.tree_[i];
-        const bool leaf = i + 1 == static_cast<int>(c.tree_.size()) ||
-                          c.tree_[i + 1].level <= node.level;
+        const bool leaf =
+            i + 1 == static_cast<int>(c.tree_.size()) || c.tree_[i + 1].level <= node.level;
         const bool city = node.level == 4 || (node.level == 3 && leaf && node.parent >= 0 &&
                                               c.tree_[node.parent].text != united_states &&
                                               c.tree_[node.parent].text != u"Canada");
         if (!city)
             continue;
         const QString& parent = c.tree_[node.parent].text;
-        const bool is_us = node.level == 4 && c.tree_[c.tree_[node.parent].parent].text ==
-                                                  united_states;
+        const bool is_us =
+            node.level == 4 && c.tree_[c.tree_[node.parent].parent].text == united_states;
         CataloguePlace place;
         if (is_us) {
             if (next_us >= us.size() || us[next_us].parent != parent ||

@@ -64,15 +64,15 @@ struct CataloguePlace {
     double latitude = 0.0;  // degrees north (foreign places: the station's position)
     double longitude = 0.0; // degrees east
     // Foreign places only.
-    QString station;        // the place's own station number (a repeated city key such as
-                            // Queensland's "Richmond" has its own row, though lookups stop
-                            // at the first)
-    QString label;          // "Ontario (O)"
-    QString region;         // the station table's region: "Canada", "Islands"
+    QString station; // the place's own station number (a repeated city key such as
+                     // Queensland's "Richmond" has its own row, though lookups stop
+                     // at the first)
+    QString label;   // "Ontario (O)"
+    QString region;  // the station table's region: "Canada", "Islands"
     // US places only.
-    QString state_code;     // "IL"
-    QString zip;            // a real zip code of the place: "60604"
-    QString forecast_zone;  // the weather service's forecast zone: "ILZ014"
+    QString state_code;    // "IL"
+    QString zip;           // a real zip code of the place: "60604"
+    QString forecast_zone; // the weather service's forecast zone: "ILZ014"
 };
 
 // How a station list of one region is searched.
@@ -141,8 +141,12 @@ private:
 inline const std::vector<LocationTreeNode>& location_tree() {
     return Catalogue::instance().tree();
 }
-inline const std::vector<StateRow>& state_table() { return Catalogue::instance().states(); }
-inline const std::vector<RegionRow>& region_table() { return Catalogue::instance().regions(); }
+inline const std::vector<StateRow>& state_table() {
+    return Catalogue::instance().states();
+}
+inline const std::vector<RegionRow>& region_table() {
+    return Catalogue::instance().regions();
+}
 inline const std::vector<StationRow>& station_table() {
     return Catalogue::instance().stations();
 }

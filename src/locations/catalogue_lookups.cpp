@@ -1,8 +1,8 @@
 #include "locations/catalogue_lookups.h"
 
-#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "platform/desktop.h"
+#include "shared/program_state.h"
 
 QString state_to_code(const QString& state) {
     const QString code = Catalogue::instance().code_for_state_name(state);
@@ -34,12 +34,13 @@ StationLookup lookup_station(const QString& city, const QString& label, const QS
     return lookup_station(Catalogue::instance(), city, label, region);
 }
 
-StationLookup lookup_station(const Catalogue& catalogue, const QString& city,
-                             const QString& label, const QString& region) {
+StationLookup lookup_station(const Catalogue& catalogue, const QString& city, const QString& label,
+                             const QString& region) {
     StationLookup result;
     result.region = region;
     if (city.isEmpty()) {
-        result.message = QStringLiteral("Error - City field is empty in Foreign_locations; city:") + city;
+        result.message =
+            QStringLiteral("Error - City field is empty in Foreign_locations; city:") + city;
         result.beep = StationLookup::Beep::AfterMessage;
         return result;
     }

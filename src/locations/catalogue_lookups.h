@@ -44,8 +44,8 @@ struct StationLookup {
 // list's "Sorry, invalid ... found for ...:" + city with the station "n/a". A label that a
 // label-keyed region does not list ends with an empty station and no message.
 StationLookup lookup_station(const QString& city, const QString& label, const QString& region);
-StationLookup lookup_station(const Catalogue& catalogue, const QString& city,
-                             const QString& label, const QString& region);
+StationLookup lookup_station(const Catalogue& catalogue, const QString& city, const QString& label,
+                             const QString& region);
 // Reads current_location.city, .state (the label) and .region; clears .station, sets .region
 // when it was empty, shows the message with its beep, then sets .station.
 void lookup_station(ProgramState& state, Desktop& desktop);

@@ -31,10 +31,11 @@ void set_text_color(QWidget* widget, const QColor& text, const QColor& backgroun
 
 } // namespace
 
-TfrmLocation::TfrmLocation(ProgramState& state, Desktop& desktop, ChooserHost& host, QWidget* parent)
+TfrmLocation::TfrmLocation(ProgramState& state, Desktop& desktop, ChooserHost& host,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                         Qt::WindowCloseButtonHint),
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       state_(state), desktop_(desktop), host_(host) {
     FormCreate();
 }
@@ -70,9 +71,9 @@ void TfrmLocation::FormCreate() {
     items_.reserve(tree.size());
     QList<QTreeWidgetItem*> top_level;
     for (const LocationTreeNode& node : tree) {
-        QTreeWidgetItem* item = node.parent < 0
-                                    ? new QTreeWidgetItem(QStringList{node.text})
-                                    : new QTreeWidgetItem(items_[size_t(node.parent)], QStringList{node.text});
+        QTreeWidgetItem* item = node.parent < 0 ? new QTreeWidgetItem(QStringList{node.text})
+                                                : new QTreeWidgetItem(items_[size_t(node.parent)],
+                                                                      QStringList{node.text});
         if (node.parent < 0)
             top_level << item;
         items_.push_back(item);
@@ -80,9 +81,10 @@ void TfrmLocation::FormCreate() {
     TreeView1->addTopLevelItems(top_level);
     TreeView1->setUpdatesEnabled(true);
 
-    Label1 = new QLabel(QStringLiteral("If you can't find your city, you may enter a zip code here and "
-                                       "we'll find your city or a city near you."),
-                        this);
+    Label1 =
+        new QLabel(QStringLiteral("If you can't find your city, you may enter a zip code here and "
+                                  "we'll find your city or a city near you."),
+                   this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     set_text_color(Label1, Qt::white);
@@ -104,8 +106,9 @@ void TfrmLocation::FormCreate() {
     set_text_color(lblna, Qt::red);
     lblna->setGeometry(260, 152, 158, 17);
 
-    Label3 = new QLabel(QStringLiteral("Missing a country or a state? Write to Corvalen and we will add it."),
-                        this);
+    Label3 = new QLabel(
+        QStringLiteral("Missing a country or a state? Write to Corvalen and we will add it."),
+        this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setWordWrap(true);
     set_text_color(Label3, QColor(0xC0, 0xC0, 0xC0));
@@ -153,7 +156,8 @@ void TfrmLocation::showEvent(QShowEvent* event) {
 void TfrmLocation::FormShow() {
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
+        move(area.x() + area.width() / 2 - width() / 2,
+             area.y() + area.height() / 2 - height() / 2);
     }
     lblna->clear();
     TreeView1->show();
@@ -198,7 +202,8 @@ bool TfrmLocation::select_path(const QString& path) {
 QString TfrmLocation::take_tree_path() {
     QString path;
     const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
-    for (QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.front(); item; item = item->parent())
+    for (QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.front(); item;
+         item = item->parent())
         path = item->text(0) + QLatin1Char('\\') + path;
     TreeView1->clearSelection();
     TreeView1->setCurrentItem(nullptr);
@@ -253,4 +258,6 @@ void TfrmLocation::btnOkayClick() {
     hide();
 }
 
-void TfrmLocation::btnCancelClick() { hide(); }
+void TfrmLocation::btnCancelClick() {
+    hide();
+}

@@ -1,8 +1,8 @@
 #include "locations/location_string.h"
 
+#include "locations/catalogue_lookups.h"
 #include "shared/program_state.h"
 #include "shared/replace_all.h"
-#include "locations/catalogue_lookups.h"
 
 LocationStringParts read_location_string(const QString& text) {
     LocationStringParts parts;
@@ -25,12 +25,14 @@ LocationStringParts read_location_string(const QString& text) {
     }
     parts.form = LocationForm::Foreign;
     parts.city = replace_all(parts.city, QStringLiteral("_"), QStringLiteral(" "));
-    parts.state = text.mid(after_comma, qMax<qsizetype>(0, paren - after_comma)) +
-                  QStringLiteral("(O)");
+    parts.state =
+        text.mid(after_comma, qMax<qsizetype>(0, paren - after_comma)) + QStringLiteral("(O)");
     return parts;
 }
 
-bool has_foreign_marker(const QString& text) { return text.indexOf(u'(') >= 1; }
+bool has_foreign_marker(const QString& text) {
+    return text.indexOf(u'(') >= 1;
+}
 
 QString us_location_string(const QString& city, const QString& state_code) {
     return city + QStringLiteral(", ") + state_code;

@@ -1,11 +1,10 @@
 #include "locations/presets.h"
 
-#include "shared/program_state.h"
 #include "locations/location_string.h"
 #include "platform/desktop.h"
 #include "settings/preferences_rules.h"
 #include "settings/settings_store.h"
-
+#include "shared/program_state.h"
 
 namespace {
 

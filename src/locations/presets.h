@@ -16,10 +16,11 @@ inline constexpr int preset_slots = 20;
 inline const QString presets_full_message = QStringLiteral(
     "Sorry, you can only have up to 20 preset locations. Please use the Clear option under "
     "Get_Stats to clear the locations and start over.");
-inline const QString preset_invalid_message = QStringLiteral("Error - invalid location (titlex=n/a)");
+inline const QString preset_invalid_message =
+    QStringLiteral("Error - invalid location (titlex=n/a)");
 inline const QString preset_added_message = QStringLiteral("Location added to Get_Stats presets: ");
-inline const QString remove_confirm_message = QStringLiteral(
-    "Are you sure you want to select and delete a location from the GetStats menu?");
+inline const QString remove_confirm_message =
+    QStringLiteral("Are you sure you want to select and delete a location from the GetStats menu?");
 inline const QString remove_select_message = QStringLiteral(
     "Please select (click) the location you would like to remove (from the GetStats menu).");
 

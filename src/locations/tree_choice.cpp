@@ -38,8 +38,8 @@ TreeChoice tree_choice(const QString& tree_path) {
     }
     // A US state or Canadian province without a city would be taken for a city of a country
     // "United States" or "Canada" that no station list knows; it is refused like the others.
-    if (field(4).isEmpty() && (field(2) == QLatin1String("United States") ||
-                               field(2) == QLatin1String("Canada"))) {
+    if (field(4).isEmpty() &&
+        (field(2) == QLatin1String("United States") || field(2) == QLatin1String("Canada"))) {
         choice.outcome = TreeChoice::Outcome::NoCity;
         choice.message = QStringLiteral("Error - please select a City.");
         return choice;

@@ -18,7 +18,8 @@ std::vector<ZipPlace> read_zips() {
     while (!file.atEnd()) {
         const QList<QByteArray> f = file.readLine().trimmed().split('\t');
         if (f.size() != 6)
-            throw CatalogueError(QStringLiteral("The catalogue file zips.tsv has a malformed line."));
+            throw CatalogueError(
+                QStringLiteral("The catalogue file zips.tsv has a malformed line."));
         zips.push_back({QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), QString::fromUtf8(f[2]),
                         f[3].toDouble(), f[4].toDouble(), QString::fromUtf8(f[5])});
     }
@@ -36,13 +37,18 @@ const std::vector<ZipPlace>& zips() {
 
 std::optional<ZipPlace> lookup_zip(const QString& zip) {
     const std::vector<ZipPlace>& table = zips();
-    const auto it = std::lower_bound(table.begin(), table.end(), zip,
-                                     [](const ZipPlace& row, const QString& key) { return row.zip < key; });
+    const auto it =
+        std::lower_bound(table.begin(), table.end(), zip,
+                         [](const ZipPlace& row, const QString& key) { return row.zip < key; });
     if (it == table.end() || it->zip != zip)
         return std::nullopt;
     return *it;
 }
 
-const std::vector<ZipPlace>& zip_table() { return zips(); }
+const std::vector<ZipPlace>& zip_table() {
+    return zips();
+}
 
-int zip_count() { return static_cast<int>(zips().size()); }
+int zip_count() {
+    return static_cast<int>(zips().size());
+}

@@ -17,7 +17,9 @@
 
 QtDesktop::QtDesktop() = default;
 
-QtDesktop::~QtDesktop() { delete help_.data(); }
+QtDesktop::~QtDesktop() {
+    delete help_.data();
+}
 
 QWidget* QtDesktop::visible_parent() const {
     return parent_ && parent_->isVisible() ? parent_.data() : nullptr;
@@ -48,7 +50,9 @@ bool QtDesktop::confirm(const QString& text) {
                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void QtDesktop::beep() { QApplication::beep(); }
+void QtDesktop::beep() {
+    QApplication::beep();
+}
 
 std::optional<quint32> QtDesktop::choose_color(quint32 initial_rgb) {
     const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial_rgb), visible_parent());
@@ -106,7 +110,9 @@ bool QtDesktop::print_dialog(QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtDesktop::open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+bool QtDesktop::open_url(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
 void QtDesktop::show_help_contents() {
     if (!help_)

@@ -6,8 +6,8 @@
 struct CurrentLocation {
     QString location_text; // location string of the pending request
     QString city;
-    QString state;      // two-letter US code, or the country followed by "(O)"
-    QString region;     // "US" or a catalogue region
+    QString state;  // two-letter US code, or the country followed by "(O)"
+    QString region; // "US" or a catalogue region
     QString zip;
     QString station;    // foreign station number
     QString state_code; // the state table's answer

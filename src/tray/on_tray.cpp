@@ -9,18 +9,30 @@
 
 TOnTray::TOnTray(QWidget* owner) : QObject(owner), owner_(owner), icon_(new QSystemTrayIcon(this)) {
     setObjectName(QStringLiteral("OnTray"));
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::Trigger: MouseDown(Qt::LeftButton); break;
-        case QSystemTrayIcon::Context: MouseDown(Qt::RightButton); break;
-        case QSystemTrayIcon::MiddleClick: MouseDown(Qt::MiddleButton); break;
-        case QSystemTrayIcon::DoubleClick: DblClick(); break;
-        default: break;
-        }
-    });
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    MouseDown(Qt::LeftButton);
+                    break;
+                case QSystemTrayIcon::Context:
+                    MouseDown(Qt::RightButton);
+                    break;
+                case QSystemTrayIcon::MiddleClick:
+                    MouseDown(Qt::MiddleButton);
+                    break;
+                case QSystemTrayIcon::DoubleClick:
+                    DblClick();
+                    break;
+                default:
+                    break;
+                }
+            });
 }
 
-TOnTray::~TOnTray() { SetIconVisible(false); }
+TOnTray::~TOnTray() {
+    SetIconVisible(false);
+}
 
 bool TOnTray::tray_available() const {
     if (tray_override_ >= 0)
@@ -28,7 +40,9 @@ bool TOnTray::tray_available() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-QString TOnTray::tooltip() const { return tray_tooltip(Hint); }
+QString TOnTray::tooltip() const {
+    return tray_tooltip(Hint);
+}
 
 void TOnTray::SetHint(const QString& text) {
     if (text != Hint) {
@@ -88,10 +102,17 @@ void TOnTray::popup(QMenu* menu) {
 
 void TOnTray::MouseDown(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: popup(PopupLeft); break;
-    case Qt::RightButton: popup(PopupRight); break;
-    case Qt::MiddleButton: popup(PopupMiddle); break;
-    default: break;
+    case Qt::LeftButton:
+        popup(PopupLeft);
+        break;
+    case Qt::RightButton:
+        popup(PopupRight);
+        break;
+    case Qt::MiddleButton:
+        popup(PopupMiddle);
+        break;
+    default:
+        break;
     }
 }
 

@@ -6,12 +6,13 @@ TEST(MainWindowRules, SizeSnapsBackIntoItsLimits) {
     const struct {
         QSize asked, got;
     } rows[] = {
-        {{325, 355}, {325, 355}}, {{370, 390}, {370, 390}}, {{371, 391}, {370, 390}},
+        {{325, 355}, {325, 355}}, {{370, 390}, {370, 390}},  {{371, 391}, {370, 390}},
         {{324, 354}, {325, 355}}, {{1000, 100}, {370, 355}}, {{0, 0}, {325, 355}},
         {{340, 360}, {340, 360}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(limit_main_window_size(row.asked), row.got) << row.asked.width() << "x" << row.asked.height();
+        EXPECT_EQ(limit_main_window_size(row.asked), row.got)
+            << row.asked.width() << "x" << row.asked.height();
 }
 
 TEST(MainWindowRules, AutomaticUpdateTakesTheLocationBackFromTheCaption) {
@@ -21,13 +22,14 @@ TEST(MainWindowRules, AutomaticUpdateTakesTheLocationBackFromTheCaption) {
     } rows[] = {
         {"Nimbrix", nullptr},
         {"Nimbrix - ", nullptr},
-        {"Nimbrix - Rome", nullptr},                 // four characters
-        {"Nimbrix - Rome,", "Rome,"},                // five
+        {"Nimbrix - Rome", nullptr},  // four characters
+        {"Nimbrix - Rome,", "Rome,"}, // five
         {"Nimbrix - Austin, TX", "Austin, TX"},
         {"Nimbrix -  Austin, TX \t", "Austin, TX"}, // trimmed at both ends
         {"Nimbrix - Llanfairpwllgwyngyll, United Kingdom (O)", "Llanfairpwllgwyngyll, United K"},
         {"Nimbrix - 60601 - Chicago, IL", "60601 - Chicago, IL"},
-        {"Nimbrix - Paris, France (O)                      x", "Paris, France (O)"}, // cut, then trimmed
+        {"Nimbrix - Paris, France (O)                      x",
+         "Paris, France (O)"}, // cut, then trimmed
     };
     for (const auto& row : rows) {
         const auto got = auto_update_location(QString::fromLatin1(row.caption));

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 #include "tray/on_tray.h"
@@ -56,18 +56,30 @@ TEST_F(MainWindow, LabelsStandWhereTheDesignPutsThemWithTheirCaptions) {
         const char* caption; // nullptr for value labels, which start empty
         int x, y, width;     // width 0: sized to the caption
     } rows[] = {
-        {"lblSky1", "Sky Conditions:", 8, 32, 0},      {"lblsky2", "", 112, 32, 185},
-        {"lblTemperature", "Temperature:", 8, 52, 0},  {"lblTemp2", "", 112, 52, 185},
-        {"lblHumidity", "Humidity:", 8, 72, 0},        {"lblHumid2", "", 80, 72, 137},
-        {"lblPressure", "Pressure:", 8, 92, 0},        {"lblPress2", "", 80, 92, 137},
-        {"lblWind", "Wind:", 8, 112, 0},               {"lblWind2", "", 80, 112, 137},
-        {"lblVisible", "Visibility:", 8, 132, 0},      {"lblVisible2", "", 80, 132, 125},
-        {"lblSunrise", "Sunrise:", 8, 160, 0},         {"lblSunrise2", "", 80, 160, 97},
-        {"lblSunset", "Sunset:", 8, 180, 0},           {"lblSunset2", "", 80, 180, 97},
-        {"lblMoonrise", "Moonrise:", 8, 200, 0},       {"lblMoonRise2", "", 80, 200, 97},
-        {"lblMoonset", "Moonset:", 8, 220, 0},         {"lblMoonSet2", "", 80, 220, 97},
-        {"lblWindChill1", "Wind Chill:", 224, 72, 81}, {"lblWindChill2", "n/a", 224, 92, 81},
-        {"lblHeatIndex1", "Heat Index:", 224, 112, 81}, {"lblHeatIndex2", "n/a", 224, 132, 81},
+        {"lblSky1", "Sky Conditions:", 8, 32, 0},
+        {"lblsky2", "", 112, 32, 185},
+        {"lblTemperature", "Temperature:", 8, 52, 0},
+        {"lblTemp2", "", 112, 52, 185},
+        {"lblHumidity", "Humidity:", 8, 72, 0},
+        {"lblHumid2", "", 80, 72, 137},
+        {"lblPressure", "Pressure:", 8, 92, 0},
+        {"lblPress2", "", 80, 92, 137},
+        {"lblWind", "Wind:", 8, 112, 0},
+        {"lblWind2", "", 80, 112, 137},
+        {"lblVisible", "Visibility:", 8, 132, 0},
+        {"lblVisible2", "", 80, 132, 125},
+        {"lblSunrise", "Sunrise:", 8, 160, 0},
+        {"lblSunrise2", "", 80, 160, 97},
+        {"lblSunset", "Sunset:", 8, 180, 0},
+        {"lblSunset2", "", 80, 180, 97},
+        {"lblMoonrise", "Moonrise:", 8, 200, 0},
+        {"lblMoonRise2", "", 80, 200, 97},
+        {"lblMoonset", "Moonset:", 8, 220, 0},
+        {"lblMoonSet2", "", 80, 220, 97},
+        {"lblWindChill1", "Wind Chill:", 224, 72, 81},
+        {"lblWindChill2", "n/a", 224, 92, 81},
+        {"lblHeatIndex1", "Heat Index:", 224, 112, 81},
+        {"lblHeatIndex2", "n/a", 224, 132, 81},
         {"lblMoonPhase", "Moon Phase:", 224, 152, 81},
         {"Label1", "Conditions provided by Weather Underground.", 11, 268, 0},
         {"lblConditions", "", 0, 0, -1}, // -1: the window's width
@@ -161,18 +173,19 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
         EXPECT_EQ(a->text(), QString::fromLatin1(row.caption)) << row.name;
         EXPECT_EQ(a->isEnabled(), row.enabled) << row.name;
     }
-    for (const char* name : {"mnuRadarImages", "mnuSatelliteImages", "mnuWeatherCams", "mnu10dayOutlook",
-                             "mnu10dayPrecOutlook", "mnuGetCountyInfo1", "mnuPreferences"})
+    for (const char* name :
+         {"mnuRadarImages", "mnuSatelliteImages", "mnuWeatherCams", "mnu10dayOutlook",
+          "mnu10dayPrecOutlook", "mnuGetCountyInfo1", "mnuPreferences"})
         EXPECT_NE(form->findChild<QMenu*>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(form->mnuWeatherCams->actions().size(), 23);
     EXPECT_EQ(form->mnu10dayOutlook->actions().size(), 10);
     EXPECT_EQ(form->mnu10dayPrecOutlook->actions().size(), 10);
 
     // Twenty hidden preset items; the first four names are spelled with a small "s".
-    const char* names[] = {"mnuViewstats0", "mnuViewstats1", "mnuViewstats2", "mnuViewstats3",
-                           "mnuViewStats4", "mnuViewStats19"};
-    const char* captions[] = {"mnuViewstats0", "mnuViewStats1", "mnuViewstats2", "mnuViewstats3",
-                              "mnuViewStats4", "mnuViewStats19"};
+    const char* names[] = {"mnuViewstats0", "mnuViewstats1", "mnuViewstats2",
+                           "mnuViewstats3", "mnuViewStats4", "mnuViewStats19"};
+    const char* captions[] = {"mnuViewstats0", "mnuViewStats1", "mnuViewstats2",
+                              "mnuViewstats3", "mnuViewStats4", "mnuViewStats19"};
     for (int i = 0; i < 6; ++i) {
         QAction* a = action(names[i]);
         ASSERT_NE(a, nullptr) << names[i];
@@ -230,11 +243,14 @@ TEST_F(MainWindow, StoredColoursAreAppliedWhenShownAndBadOnesIgnored) {
     form = std::make_unique<TForm1>(state, desktop); // shown as it is created
     EXPECT_TRUE(form->isVisible());
     for (QLabel* l : {form->lblSky1, form->lblMoonset, form->lblWindChill1, form->lblMoonPhase}) {
-        EXPECT_EQ(l->palette().color(QPalette::Window), QColor(Qt::red)) << l->objectName().toStdString();
-        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 128, 0)) << l->objectName().toStdString();
+        EXPECT_EQ(l->palette().color(QPalette::Window), QColor(Qt::red))
+            << l->objectName().toStdString();
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 128, 0))
+            << l->objectName().toStdString();
     }
     for (QLabel* l : {form->lblsky2, form->lblHeatIndex2})
-        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 255, 0)) << l->objectName().toStdString();
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 255, 0))
+            << l->objectName().toStdString();
     EXPECT_TRUE(desktop.events.isEmpty()); // a bad colour text says nothing
 }
 
@@ -253,12 +269,16 @@ TEST_F(MainWindow, OuterSizeAndResizeLimitsIncludeTheFrameAndTheHeadingSpansTheW
     EXPECT_EQ(form->frameGeometry().size(), QSize(325, 355));
     const struct {
         QSize asked, got; // outer sizes
-    } rows[] = {{{500, 500}, {370, 390}}, {{300, 300}, {325, 355}}, {{350, 370}, {350, 370}},
-                {{370, 390}, {370, 390}}, {{325, 355}, {325, 355}}};
+    } rows[] = {{{500, 500}, {370, 390}},
+                {{300, 300}, {325, 355}},
+                {{350, 370}, {350, 370}},
+                {{370, 390}, {370, 390}},
+                {{325, 355}, {325, 355}}};
     for (const auto& row : rows) {
         form->resize(row.asked - frame);
         QApplication::processEvents();
-        EXPECT_EQ(form->frameGeometry().size(), row.got) << row.asked.width() << "x" << row.asked.height();
+        EXPECT_EQ(form->frameGeometry().size(), row.got)
+            << row.asked.width() << "x" << row.asked.height();
         EXPECT_EQ(form->lblConditions->width(), form->width());
     }
 }
@@ -278,7 +298,8 @@ TEST_F(MainWindow, StartupLocationNoneOrMissingFetchesNothing) {
 
 TEST_F(MainWindow, StartupLocationIsFetchedUnattendedAndTheFlagClearsEvenOnFailure) {
     // Nothing listens on port 1: the usage ping costs a status text, the request fails.
-    write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"), QStringLiteral("127.0.0.1:1"));
+    write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"),
+                  QStringLiteral("127.0.0.1:1"));
     write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:1"));
     write_setting(S, QStringLiteral("StartupLoc"), QStringLiteral("Cairo, Egypt (O)"));
     EXPECT_TRUE(form->timer_startup->isActive());
@@ -308,7 +329,8 @@ TEST_F(MainWindow, AutomaticUpdateFollowsTheSettingAndTheCaption) {
     EXPECT_TRUE(requests.isEmpty());
 
     form->setWindowTitle(QStringLiteral("Nimbrix - Austin, TX "));
-    write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"), QStringLiteral("127.0.0.1:1"));
+    write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"),
+                  QStringLiteral("127.0.0.1:1"));
     write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:1"));
     EXPECT_THROW(form->Timer1Timer(), ESockError);
     EXPECT_EQ(requests, QStringList{QStringLiteral("Austin, TX")});
@@ -359,8 +381,10 @@ TEST_F(MainWindow, TheFirstPaintHidesTheSplashAndAScreenshotShowsTheLayout) {
     EXPECT_TRUE(shot.save(dir + QStringLiteral("/main_window.png")));
     // Caption labels teal, value text lime, the background black.
     const QPoint client = form->centralWidget()->mapTo(form.get(), QPoint(0, 0));
-    EXPECT_EQ(shot.pixelColor(client + form->lblSky1->geometry().topLeft() + QPoint(1, 1)), QColor(0, 128, 128));
-    EXPECT_EQ(shot.pixelColor(client + form->lblMoonPhase->geometry().topLeft() + QPoint(1, 1)), QColor(0, 128, 128));
+    EXPECT_EQ(shot.pixelColor(client + form->lblSky1->geometry().topLeft() + QPoint(1, 1)),
+              QColor(0, 128, 128));
+    EXPECT_EQ(shot.pixelColor(client + form->lblMoonPhase->geometry().topLeft() + QPoint(1, 1)),
+              QColor(0, 128, 128));
     EXPECT_EQ(shot.pixelColor(client + QPoint(150, 200)), QColor(Qt::black));
     bool lime = false;
     for (int x = 112; x < 200 && !lime; ++x)
@@ -398,18 +422,21 @@ TEST_F(MainWindow, MoonPictureFollowsTheDateAndOnlyTodaysStands) {
     form->show_moon_phase();
     ASSERT_EQ(desktop.log().size(), 2);
     EXPECT_EQ(desktop.log()[0], QStringLiteral("beep"));
-    EXPECT_TRUE(desktop.messages().value(0).startsWith(QStringLiteral("Warning - invalid year1 in moon phase logic.")));
+    EXPECT_TRUE(desktop.messages().value(0).startsWith(
+        QStringLiteral("Warning - invalid year1 in moon phase logic.")));
     EXPECT_TRUE(label("GIFImagel10x")->isVisible());
 }
 
 TEST_F(MainWindow, AllTwentyMoonPicturesHaveTheirNamesAndPicturesInTheResources) {
     QStringList names{QStringLiteral("GIFImageFull"), QStringLiteral("GIFImagenew")};
     for (int t = 1; t <= 9; ++t)
-        names << QStringLiteral("GIFImage%1x").arg(t * 10) << QStringLiteral("GIFImagel%1x").arg(t * 10);
+        names << QStringLiteral("GIFImage%1x").arg(t * 10)
+              << QStringLiteral("GIFImagel%1x").arg(t * 10);
     for (const QString& name : names) {
         auto* picture = form->findChild<QLabel*>(name);
         ASSERT_NE(picture, nullptr) << name.toStdString();
-        EXPECT_FALSE(QPixmap(QStringLiteral(":/moon/%1.png").arg(name)).isNull()) << name.toStdString();
+        EXPECT_FALSE(QPixmap(QStringLiteral(":/moon/%1.png").arg(name)).isNull())
+            << name.toStdString();
     }
 }
 

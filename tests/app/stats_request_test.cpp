@@ -1,5 +1,5 @@
-#include "shared/program_state.h"
 #include "app/stats_request.h"
+#include "shared/program_state.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,16 @@ TEST(StatsRequest, LocationStringsBecomeFieldsAndUrls) {
     const struct {
         const char* text;
         const char* city_before;
-        const char* city, *state, *region, *zip;
+        const char *city, *state, *region, *zip;
         const char* url; // nullptr: the foreign station is looked up first
     } rows[] = {
         {"Chicago, IL", "", "Chicago", "IL", "US", "", "http://h/US/IL/Chicago.html"},
         {"New York, NY", "", "New_York", "NY", "US", "", "http://h/US/NY/New_York.html"},
-        {"Springfield, Illinois", "", "Springfield", "IL", "US", "", "http://h/US/IL/Springfield.html"},
+        {"Springfield, Illinois", "", "Springfield", "IL", "US", "",
+         "http://h/US/IL/Springfield.html"},
         {"Los_Angeles, CA", "", "Los_Angeles", "CA", "US", "", "http://h/US/CA/Los_Angeles.html"},
-        {"60601 - Chicago, IL", "kept", "kept", "IL", "", "60601", "http://h/cgi-bin/findweather/getForecast?query=60601"},
+        {"60601 - Chicago, IL", "kept", "kept", "IL", "", "60601",
+         "http://h/cgi-bin/findweather/getForecast?query=60601"},
         {"Bombay, India (O)", "", "Bombay", "India (O)", "", "", nullptr},
         {"St._Mawgan, United Kingdom (O)", "", "St. Mawgan", "United Kingdom (O)", "", "", nullptr},
         {"London, Ontario (O)", "", "London", "Ontario (O)", "", "", nullptr},
@@ -53,16 +55,18 @@ TEST(StatsRequest, AFullStateNameGoesThroughThePlaceNameSplit) {
     EXPECT_EQ(state.current_location.place_name, QStringLiteral("Concord,New Hampshire"));
     EXPECT_EQ(state.current_location.state_code, QStringLiteral("NH"));
     EXPECT_EQ(state.place_city, QStringLiteral("Concord"));
-    state.current_location.location_text = QStringLiteral("Toledo, Louisiana"); // not the table's spelling
+    state.current_location.location_text =
+        QStringLiteral("Toledo, Louisiana"); // not the table's spelling
     read_request_location(state);
     EXPECT_EQ(state.current_location.state, QString());
 }
 
 TEST(StatsRequest, EventTexts) {
-    const char* words[] = {"Get", "Options", "Head", "Post", "Put", "Patch", "Copy",
-                           "Move", "Delete", "Link", "UnLink", "Trace", "Wrapped"};
+    const char* words[] = {"Get",  "Options", "Head", "Post",   "Put",   "Patch",  "Copy",
+                           "Move", "Delete",  "Link", "UnLink", "Trace", "Wrapped"};
     for (int cmd = 0; cmd < 13; ++cmd) {
-        EXPECT_EQ(command_success_text(cmd), QLatin1String(words[cmd]) + QStringLiteral(" Succeeded"));
+        EXPECT_EQ(command_success_text(cmd),
+                  QLatin1String(words[cmd]) + QStringLiteral(" Succeeded"));
         EXPECT_EQ(command_failure_text(cmd), QLatin1String(words[cmd]) + QStringLiteral(" Failed"));
     }
     EXPECT_EQ(command_success_text(13), QString());
@@ -78,8 +82,11 @@ TEST(PageText, WindowsCodePageBytesBecomeTheirCharacters) {
         QByteArray bytes;
         QString text;
     } rows[] = {
-        {QByteArray("72\xb0" "F"), QStringLiteral("72\u00b0F")},
-        {QByteArray("\x93quoted\x94 \x96 \x80"), QStringLiteral("\u201cquoted\u201d \u2013 \u20ac")},
+        {QByteArray("72\xb0"
+                    "F"),
+         QStringLiteral("72\u00b0F")},
+        {QByteArray("\x93quoted\x94 \x96 \x80"),
+         QStringLiteral("\u201cquoted\u201d \u2013 \u20ac")},
         {QByteArray("\x81\x8d\x8f\x90\x9d"), QStringLiteral("\u0081\u008d\u008f\u0090\u009d")},
         {QByteArray("a\0b", 3), QString(QStringLiteral("a")) + QChar(0) + QStringLiteral("b")},
         {QByteArray("\xe9t\xe9 \xff"), QStringLiteral("\u00e9t\u00e9 \u00ff")},

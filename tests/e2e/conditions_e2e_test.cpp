@@ -1,9 +1,9 @@
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "locations/location_chooser.h"
 #include "locations/presets.h"
 #include "net/nmhttp.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/host_process.h"
 #include "support/recording_desktop.h"
 #include "support/scripted_server.h"
@@ -37,7 +37,8 @@ protected:
         form = std::make_unique<TForm1>(state, desktop);
         chooser = new TfrmLocation(state, desktop, *form, form.get());
         form->set_chooser(chooser);
-        QObject::connect(form.get(), &TForm1::status_changed, [this](const QString& t) { statuses << t; });
+        QObject::connect(form.get(), &TForm1::status_changed,
+                         [this](const QString& t) { statuses << t; });
         form->timer_startup->stop();
         form->Timer1->stop();
     }
@@ -50,7 +51,9 @@ protected:
         form->mnuViewStats[0]->trigger();
     }
 
-    QString stored(int n) { return read_setting(QStringLiteral("Locations"), QStringLiteral("loc%1").arg(n)); }
+    QString stored(int n) {
+        return read_setting(QStringLiteral("Locations"), QStringLiteral("loc%1").arg(n));
+    }
 
     TempSettings store;
     HostProcess host{QStringLiteral(NIMBRIX_HOST_BINARY)};
@@ -67,17 +70,22 @@ const QRegularExpression fahrenheit(QStringLiteral("^-?\\d+\u00b0F$"));
 
 TEST_F(Conditions, AUsCityFillsEveryValueTheHeadingCaptionTrayAndPresets) {
     fetch(QStringLiteral("Chicago, IL"));
-    EXPECT_EQ(state.request_url, QStringLiteral("http://%1/US/IL/Chicago.html").arg(host.address()));
-    EXPECT_TRUE(fahrenheit.match(form->lblTemp2->text()).hasMatch()) << form->lblTemp2->text().toStdString();
-    for (QLabel* l : {form->lblsky2, form->lblHumid2, form->lblWind2, form->lblPress2, form->lblVisible2,
-                      form->lblSunrise2, form->lblSunset2, form->lblMoonRise2, form->lblMoonSet2,
-                      form->lblWindChill2, form->lblHeatIndex2})
+    EXPECT_EQ(state.request_url,
+              QStringLiteral("http://%1/US/IL/Chicago.html").arg(host.address()));
+    EXPECT_TRUE(fahrenheit.match(form->lblTemp2->text()).hasMatch())
+        << form->lblTemp2->text().toStdString();
+    for (QLabel* l : {form->lblsky2, form->lblHumid2, form->lblWind2, form->lblPress2,
+                      form->lblVisible2, form->lblSunrise2, form->lblSunset2, form->lblMoonRise2,
+                      form->lblMoonSet2, form->lblWindChill2, form->lblHeatIndex2})
         EXPECT_FALSE(l->text().trimmed().isEmpty()) << l->objectName().toStdString();
-    EXPECT_TRUE(form->lblConditions->text().startsWith(QStringLiteral("Conditions at "))) << form->lblConditions->text().toStdString();
+    EXPECT_TRUE(form->lblConditions->text().startsWith(QStringLiteral("Conditions at ")))
+        << form->lblConditions->text().toStdString();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - Chicago, IL"));
     EXPECT_EQ(state.current_location.place_name, QStringLiteral("Chicago, Illinois"));
-    EXPECT_EQ(form->tray->Hint, form->lblsky2->text() + QStringLiteral(" && ") + form->lblTemp2->text());
-    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Location added to Get_Stats presets: Chicago, IL")});
+    EXPECT_EQ(form->tray->Hint,
+              form->lblsky2->text() + QStringLiteral(" && ") + form->lblTemp2->text());
+    EXPECT_EQ(desktop.messages(),
+              QStringList{QStringLiteral("Location added to Get_Stats presets: Chicago, IL")});
     EXPECT_EQ(stored(0), QStringLiteral("Chicago, IL"));
     EXPECT_NE(state.temperature_f, 999);
     EXPECT_EQ(statuses.last(), QStringLiteral("Thank you for using Nimbrix..."));
@@ -136,34 +144,45 @@ TEST_F(Conditions, StateNamesForeignCitiesAndZipsEachFindTheirPage) {
         const char* caption;
         const char* place_name;
     } rows[] = {
-        {"Springfield, Illinois", "US/IL/Springfield.html", "Nimbrix - Springfield, Illinois", "Springfield, Illinois"},
-        {"Cairo, Egypt (O)", "global/stations/62366.html", "Nimbrix - Cairo, Egypt (O)", "Cairo, Egypt"},
-        {"Bombay, India (O)", "global/stations/43003.html", "Nimbrix - Bombay, India (O)", "Bombay, India"},
-        {"London, Ontario (O)", "global/stations/71623.html", "Nimbrix - London, Ontario (O)", "London, Ontario"},
-        {"60601 - Chicago, IL", "cgi-bin/findweather/getForecast?query=60601", "Nimbrix - 60601 - Chicago, IL",
-         "Chicago, Illinois"},
+        {"Springfield, Illinois", "US/IL/Springfield.html", "Nimbrix - Springfield, Illinois",
+         "Springfield, Illinois"},
+        {"Cairo, Egypt (O)", "global/stations/62366.html", "Nimbrix - Cairo, Egypt (O)",
+         "Cairo, Egypt"},
+        {"Bombay, India (O)", "global/stations/43003.html", "Nimbrix - Bombay, India (O)",
+         "Bombay, India"},
+        {"London, Ontario (O)", "global/stations/71623.html", "Nimbrix - London, Ontario (O)",
+         "London, Ontario"},
+        {"60601 - Chicago, IL", "cgi-bin/findweather/getForecast?query=60601",
+         "Nimbrix - 60601 - Chicago, IL", "Chicago, Illinois"},
     };
     for (const auto& row : rows) {
         fetch(QLatin1String(row.location));
-        EXPECT_EQ(state.request_url, QStringLiteral("http://%1/%2").arg(host.address(), QLatin1String(row.path)));
+        EXPECT_EQ(state.request_url,
+                  QStringLiteral("http://%1/%2").arg(host.address(), QLatin1String(row.path)));
         EXPECT_EQ(form->windowTitle(), QLatin1String(row.caption));
         EXPECT_EQ(state.current_location.place_name, QLatin1String(row.place_name));
         EXPECT_TRUE(fahrenheit.match(form->lblTemp2->text()).hasMatch()) << row.location;
         for (const QString& message : desktop.messages())
-            EXPECT_TRUE(message.startsWith(QStringLiteral("Location added"))) << message.toStdString();
+            EXPECT_TRUE(message.startsWith(QStringLiteral("Location added")))
+                << message.toStdString();
     }
-    EXPECT_EQ(stored_presets(), (QStringList{QStringLiteral("Springfield, IL"), QStringLiteral("Cairo, Egypt (O)"),
-                                             QStringLiteral("Bombay, India (O)"), QStringLiteral("London, Ontario (O)"),
-                                             QStringLiteral("60601 - Chicago, IL")}));
+    EXPECT_EQ(
+        stored_presets(),
+        (QStringList{QStringLiteral("Springfield, IL"), QStringLiteral("Cairo, Egypt (O)"),
+                     QStringLiteral("Bombay, India (O)"), QStringLiteral("London, Ontario (O)"),
+                     QStringLiteral("60601 - Chicago, IL")}));
 }
 
 TEST_F(Conditions, MetricDisplayShowsCelsius) {
     write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
     fetch(QStringLiteral("Paris, France (O)"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-?\\d+\u00b0 C  $")).match(form->lblTemp2->text()).hasMatch())
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^-?\\d+\u00b0 C  $"))
+                    .match(form->lblTemp2->text())
+                    .hasMatch())
         << form->lblTemp2->text().toStdString();
     const QString chill = form->lblWindChill2->text();
-    EXPECT_TRUE(chill == form->lblTemp2->text() || chill.endsWith(QStringLiteral(" C  ")) || chill == QStringLiteral("n/a"))
+    EXPECT_TRUE(chill == form->lblTemp2->text() || chill.endsWith(QStringLiteral(" C  ")) ||
+                chill == QStringLiteral("n/a"))
         << chill.toStdString();
 }
 
@@ -189,7 +208,8 @@ TEST_F(Conditions, AnUnreachableMakersHostCostsOnlyAStatusText) {
     EXPECT_TRUE(statuses.contains(QStringLiteral("Usage ping failed...")));
     EXPECT_EQ(state.counter_sent, QStringLiteral("Y"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - Austin, TX"));
-    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Location added to Get_Stats presets: Austin, TX")});
+    EXPECT_EQ(desktop.messages(),
+              QStringList{QStringLiteral("Location added to Get_Stats presets: Austin, TX")});
 }
 
 TEST_F(Conditions, TheChooserFetchesTreeCitiesAndZipCodes) {
@@ -199,12 +219,15 @@ TEST_F(Conditions, TheChooserFetchesTreeCitiesAndZipCodes) {
         const char* url;
         const char* preset;
     } rows[] = {
-        {"North America\\United States\\California\\Los_Angeles", "", "US/CA/Los_Angeles.html", "Los_Angeles, CA"},
+        {"North America\\United States\\California\\Los_Angeles", "", "US/CA/Los_Angeles.html",
+         "Los_Angeles, CA"},
         {"Africa\\Egypt\\Cairo", "", "global/stations/62366.html", "Cairo, Egypt (O)"},
         {"Europe\\United Kingdom\\Boscombe_Down", "", "global/stations/03746.html",
          "Boscombe Down, United Kingdom (O)"},
-        {"North America\\Canada\\Alberta\\Calgary Int'L", "", nullptr, "Calgary Int'L, Alberta (O)"},
-        {"Africa\\Egypt\\Cairo", "60601", "cgi-bin/findweather/getForecast?query=60601", "60601 - Chicago, IL"},
+        {"North America\\Canada\\Alberta\\Calgary Int'L", "", nullptr,
+         "Calgary Int'L, Alberta (O)"},
+        {"Africa\\Egypt\\Cairo", "60601", "cgi-bin/findweather/getForecast?query=60601",
+         "60601 - Chicago, IL"},
     };
     for (const auto& row : rows) {
         form->mnuChooseLocation->trigger();
@@ -215,10 +238,12 @@ TEST_F(Conditions, TheChooserFetchesTreeCitiesAndZipCodes) {
         chooser->btnOkay->click();
         EXPECT_FALSE(chooser->isVisible()) << row.path;
         if (row.url) {
-            EXPECT_EQ(state.request_url, QStringLiteral("http://%1/%2").arg(host.address(), QLatin1String(row.url)));
+            EXPECT_EQ(state.request_url,
+                      QStringLiteral("http://%1/%2").arg(host.address(), QLatin1String(row.url)));
         }
-        EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Location added to Get_Stats presets: ") +
-                                                  QLatin1String(row.preset)})
+        EXPECT_EQ(desktop.messages(),
+                  QStringList{QStringLiteral("Location added to Get_Stats presets: ") +
+                              QLatin1String(row.preset)})
             << row.path;
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - ") + QLatin1String(row.preset));
         EXPECT_EQ(form->status_text(), QStringLiteral("Thank you for using Nimbrix..."));
@@ -227,7 +252,8 @@ TEST_F(Conditions, TheChooserFetchesTreeCitiesAndZipCodes) {
     // Each preset fetches its place again through the driver.
     for (const QString& preset : stored_presets()) {
         fetch(preset);
-        EXPECT_TRUE(desktop.events.isEmpty()) << preset.toStdString() << ": " << desktop.log().join('|').toStdString();
+        EXPECT_TRUE(desktop.events.isEmpty())
+            << preset.toStdString() << ": " << desktop.log().join('|').toStdString();
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - ") + preset);
     }
 }
@@ -246,7 +272,8 @@ TEST_F(Conditions, RemoveModeDropsTheClickedPresetWithoutARequest) {
     form->mnuViewStats[0]->trigger(); // the item that shows "Boise, ID"
     EXPECT_FALSE(statuses.contains(QStringLiteral("Sending request...")));
     EXPECT_TRUE(state.remove_mode.isEmpty());
-    EXPECT_EQ(stored_presets(), (QStringList{QStringLiteral("Austin, TX"), QStringLiteral("Cairo, Egypt (O)")}));
+    EXPECT_EQ(stored_presets(),
+              (QStringList{QStringLiteral("Austin, TX"), QStringLiteral("Cairo, Egypt (O)")}));
     EXPECT_EQ(form->mnuViewStats[0]->text(), QStringLiteral("Austin, TX"));
     EXPECT_FALSE(form->mnuViewStats[2]->isVisible());
 
@@ -283,23 +310,25 @@ TEST_F(Conditions, UnattendedRequestsSkipABusyClientAndUserRequestsAreRefused) {
     QString location_during;
     CurrentLocation fields_during;
     QTimer::singleShot(300, form.get(), [this, &location_during, &fields_during] {
-        form->timer_startupTimer();   // unattended: skipped with a status text
-        form->mnuViewStats[1]->trigger(); // a user's click: refused with the client's error
+        form->timer_startupTimer();         // unattended: skipped with a status text
+        form->mnuViewStats[1]->trigger();   // a user's click: refused with the client's error
         form->mnuChooseLocation->trigger(); // the chooser opens without touching the request
         chooser->select_path(QStringLiteral("Africa\\Egypt\\Cairo"));
-        chooser->btnOkay->click();        // refused like the click
+        chooser->btnOkay->click(); // refused like the click
         location_during = state.current_location.location_text;
         fields_during = state.current_location;
     });
     form->set_preset_item(1, QStringLiteral("Cairo, Egypt (O)"));
     fetch(QStringLiteral("Austin, TX"));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Busy - update skipped...")));
-    EXPECT_EQ(desktop.messages(), (QStringList{QStringLiteral("Already connected"), QStringLiteral("Already connected")}));
+    EXPECT_EQ(desktop.messages(), (QStringList{QStringLiteral("Already connected"),
+                                               QStringLiteral("Already connected")}));
     EXPECT_EQ(location_during, QStringLiteral("Austin, TX")); // the running request's own
     EXPECT_EQ(fields_during.city, QStringLiteral("Austin"));
     EXPECT_EQ(fields_during.state, QStringLiteral("TX"));
     EXPECT_EQ(fields_during.region, QStringLiteral("US"));
-    EXPECT_EQ(state.request_url, QStringLiteral("http://127.0.0.1:%1/US/TX/Austin.html").arg(slow.port()));
+    EXPECT_EQ(state.request_url,
+              QStringLiteral("http://127.0.0.1:%1/US/TX/Austin.html").arg(slow.port()));
     EXPECT_TRUE(state.auto_request.isEmpty());
 }
 

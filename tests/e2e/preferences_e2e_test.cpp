@@ -1,9 +1,9 @@
 // The preferences and the version check in the whole program against nimbrix-host.
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "app/startup.h"
 #include "settings/preferences_window.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/host_process.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"

@@ -43,16 +43,18 @@ QString temperature_label(int f) {
     if (!r.messages.isEmpty())
         return fail("the first message", r.messages.first(), "none");
     if (r.place_name.value_or(QStringLiteral("(none)")) != place.title_name)
-        return fail("place_name", r.place_name.value_or(QStringLiteral("(none)")), place.title_name);
-    const QString heading =
-        QStringLiteral("Conditions at ") + s.observed.left(s.observed.indexOf(QStringLiteral(" on ")));
+        return fail("place_name", r.place_name.value_or(QStringLiteral("(none)")),
+                    place.title_name);
+    const QString heading = QStringLiteral("Conditions at ") +
+                            s.observed.left(s.observed.indexOf(QStringLiteral(" on ")));
     if (r.heading.value_or(QString()) != heading)
         return fail("the heading", r.heading.value_or(QStringLiteral("(none)")), heading);
     if (r.temperature_f != w.temperature_f)
         return fail("temperature_f", QString::number(r.temperature_f.value_or(999)),
                     QString::number(w.temperature_f));
 
-    const QString heat = w.heat_index_f ? temperature_label(*w.heat_index_f) : QStringLiteral("n/a");
+    const QString heat =
+        w.heat_index_f ? temperature_label(*w.heat_index_f) : QStringLiteral("n/a");
     const QString humidity = QString::number(w.humidity) + u'%';
     const std::pair<const char*, std::pair<QString, QString>> fields[] = {
         {"lblTemp2", {l.lblTemp2, temperature_label(w.temperature_f)}},
@@ -122,8 +124,8 @@ TEST(HostPages, ZipPagesParseCleanAndTheirTitleGivesBackTheState) {
     for (const ZipPlace& zip : zips) {
         const std::optional<HostPlace> place = place_for_zip(zip.zip);
         ASSERT_TRUE(place) << zip.zip.toStdString();
-        EXPECT_EQ(place->title_name,
-                  zip.place_name + u", " + Catalogue::instance().state_name_for_code(zip.state_code));
+        EXPECT_EQ(place->title_name, zip.place_name + u", " +
+                                         Catalogue::instance().state_name_for_code(zip.state_code));
         // The preset made from a zip page turns the title back into the zip's state code.
         EXPECT_EQ(split_place_name(place->title_name).state_code, zip.state_code)
             << place->title_name.toStdString();
@@ -139,9 +141,9 @@ TEST(HostPages, ZipPagesParseCleanAndTheirTitleGivesBackTheState) {
 TEST(HostPages, UnknownPlacesHaveNoPage) {
     for (const char* zip : {"00000", "99999", "6060", "606011", "6060a", "", " 60601"})
         EXPECT_FALSE(place_for_zip(QString::fromLatin1(zip))) << zip;
-    for (const char* path : {"US/IL/Nowhere.html", "US//.html", "US/IL/Chicago.htm",
-                             "US/IL/chicago.html", "US/IL/New York.html",
-                             "global/stations/99999.html", "global/stations/.html"})
+    for (const char* path :
+         {"US/IL/Nowhere.html", "US//.html", "US/IL/Chicago.htm", "US/IL/chicago.html",
+          "US/IL/New York.html", "global/stations/99999.html", "global/stations/.html"})
         EXPECT_FALSE(place_for_city_path(QString::fromLatin1(path))) << path;
     // A city whose words the tree joins with "_" is found by that spelling.
     EXPECT_TRUE(place_for_city_path(QStringLiteral("US/NY/New_York.html")));
@@ -154,15 +156,18 @@ TEST(HostPages, SameHourSamePageAndHoursChangeGradually) {
     const QString page = conditions_page(*chicago, hour);
     EXPECT_EQ(conditions_page(*chicago, hour), page);
     EXPECT_EQ(conditions_page(*chicago, hour.addSecs(59 * 60 + 59)), page);
-    EXPECT_EQ(HostSite().answer(request_from_target("/US/IL/Chicago.html"), hour.addSecs(1800)).body,
-              encode_windows_1252(page));
+    EXPECT_EQ(
+        HostSite().answer(request_from_target("/US/IL/Chicago.html"), hour.addSecs(1800)).body,
+        encode_windows_1252(page));
     EXPECT_NE(conditions_page(*chicago, hour.addSecs(3600)), page);
 
     // Another place the same hour differs.
     const std::optional<HostPlace> paris = host_place_titled("Paris, France");
     ASSERT_TRUE(paris);
-    EXPECT_NE(conditions_sample(*paris, hour).weather.wind + conditions_sample(*paris, hour).weather.pressure,
-              conditions_sample(*chicago, hour).weather.wind + conditions_sample(*chicago, hour).weather.pressure);
+    EXPECT_NE(conditions_sample(*paris, hour).weather.wind +
+                  conditions_sample(*paris, hour).weather.pressure,
+              conditions_sample(*chicago, hour).weather.wind +
+                  conditions_sample(*chicago, hour).weather.pressure);
 
     // Over two weeks the temperature moves, but never jumps from one hour to the next.
     QSet<int> temperatures;
@@ -179,12 +184,11 @@ TEST(HostPages, SameHourSamePageAndHoursChangeGradually) {
 }
 
 TEST(HostPages, SkyWordsCoverTheTrayRuleWithinTheirRules) {
-    const QStringList tray_words = {"sun",  "clear",    "mostly cloud", "scattered clouds",
-                                    "partly cloud", "cloud", "overcast", "haze",
-                                    "fog",  "snow",     "thunderstorm", "rain",
-                                    "mist", "drizzle"};
-    const QRegularExpression wind_pattern(
-        QStringLiteral("^(Calm|(N|NNE|NE|ENE|E|ESE|SE|SSE|S|SSW|SW|WSW|W|WNW|NW|NNW) at [1-9][0-9]? mph)$"));
+    const QStringList tray_words = {
+        "sun",  "clear", "mostly cloud", "scattered clouds", "partly cloud", "cloud", "overcast",
+        "haze", "fog",   "snow",         "thunderstorm",     "rain",         "mist",  "drizzle"};
+    const QRegularExpression wind_pattern(QStringLiteral(
+        "^(Calm|(N|NNE|NE|ENE|E|ESE|SE|SSE|S|SSW|SW|WSW|W|WNW|NW|NNW) at [1-9][0-9]? mph)$"));
     const QRegularExpression pressure_pattern(QStringLiteral("^(29|30)\\.[0-9][0-9] in$"));
     const QRegularExpression visibility_pattern(
         QStringLiteral("^(10 miles|[2-9] miles|0\\.[258] mile)$"));
@@ -226,7 +230,8 @@ TEST(HostPages, SkyWordsCoverTheTrayRuleWithinTheirRules) {
             // Muggy but never absurd: the heat index stays within reach of the temperature.
             ASSERT_LE(w.heat_index_f.value_or(0), w.temperature_f + 25) << where;
             ASSERT_TRUE(w.humidity >= 12 && w.humidity <= 100) << where;
-            ASSERT_TRUE(wind_pattern.match(w.wind).hasMatch()) << where << " " << w.wind.toStdString();
+            ASSERT_TRUE(wind_pattern.match(w.wind).hasMatch())
+                << where << " " << w.wind.toStdString();
             ASSERT_TRUE(pressure_pattern.match(w.pressure).hasMatch()) << where;
             ASSERT_TRUE(visibility_pattern.match(w.visibility).hasMatch())
                 << where << " " << w.visibility.toStdString();
@@ -243,7 +248,8 @@ TEST(HostPages, TheSamePlaceByAnyPathAndNearbyPlacesShowTheSameWeather) {
     const struct {
         const char* city_path;
         const char* zip;
-    } same_places[] = {{"US/IL/Chicago.html", "60601"}, {"US/CO/Denver.html", "80202"},
+    } same_places[] = {{"US/IL/Chicago.html", "60601"},
+                       {"US/CO/Denver.html", "80202"},
                        {"US/CA/San_Francisco.html", "94103"}};
     const long long first_hour = utc_hour(2026, 1, 1, 0).toMSecsSinceEpoch() / 3600000;
     for (const auto& row : same_places) {
@@ -261,7 +267,8 @@ TEST(HostPages, TheSamePlaceByAnyPathAndNearbyPlacesShowTheSameWeather) {
 
     // Two kilometres apart: nearly always the same sky, and under the same sky the same
     // temperature within a degree.
-    const std::optional<HostPlace> chicago = place_for_city_path(QStringLiteral("US/IL/Chicago.html"));
+    const std::optional<HostPlace> chicago =
+        place_for_city_path(QStringLiteral("US/IL/Chicago.html"));
     ASSERT_TRUE(chicago);
     HostPlace nearby = *chicago;
     nearby.latitude += 0.015;
@@ -316,7 +323,8 @@ TEST(HostPages, TemperaturesFollowLatitudeSeasonAndTimeOfDay) {
     EXPECT_GT(monthly_mean_f("Sydney, New South Wales", 1) -
                   monthly_mean_f("Sydney, New South Wales", 7),
               10);
-    EXPECT_LT(std::abs(monthly_mean_f("Nairobi, Kenya", 1) - monthly_mean_f("Nairobi, Kenya", 7)), 5);
+    EXPECT_LT(std::abs(monthly_mean_f("Nairobi, Kenya", 1) - monthly_mean_f("Nairobi, Kenya", 7)),
+              5);
     // Chicago at 3 PM is warmer than at 5 AM (21 and 11 UTC in summer time).
     EXPECT_GT(mean_at_utc_hour("Chicago, Illinois", 7, 20) -
                   mean_at_utc_hour("Chicago, Illinois", 7, 10),
@@ -331,7 +339,8 @@ TEST(HostPages, TemperaturesFollowLatitudeSeasonAndTimeOfDay) {
 
 TEST(HostText, EncodesWindows1252OneBytePerCharacter) {
     const std::pair<QString, QByteArray> cases[] = {
-        {"Chicago, Illinois 72\u00B0F", "Chicago, Illinois 72\xB0" "F"},
+        {"Chicago, Illinois 72\u00B0F", "Chicago, Illinois 72\xB0"
+                                        "F"},
         {"\u20AC \u2019 \u0153 \u0178", "\x80 \x92 \x9C \x9F"},
         {"S\u00E3o Paulo", "S\xE3o Paulo"},
         {"\u4E2D|\U0001F600|\u0081", "?|?|?"},

@@ -39,8 +39,10 @@ TEST(HostSky, SunriseAndSunsetMatchTheAlmanacInLocalTime) {
         const std::optional<HostPlace> place = host_place_titled(c.title);
         ASSERT_TRUE(place) << c.title;
         const ConditionsSample s = conditions_sample(*place, c.hour);
-        EXPECT_NEAR(clock_minutes(s.sunrise), clock_minutes(c.sunrise), 4) << c.title << " " << s.sunrise.toStdString();
-        EXPECT_NEAR(clock_minutes(s.sunset), clock_minutes(c.sunset), 4) << c.title << " " << s.sunset.toStdString();
+        EXPECT_NEAR(clock_minutes(s.sunrise), clock_minutes(c.sunrise), 4)
+            << c.title << " " << s.sunrise.toStdString();
+        EXPECT_NEAR(clock_minutes(s.sunset), clock_minutes(c.sunset), 4)
+            << c.title << " " << s.sunset.toStdString();
     }
 }
 
@@ -91,7 +93,8 @@ TEST(HostSky, FullMoonRisesAtSunsetAndNewMoonAtSunrise) {
         const std::optional<HostPlace> place = host_place_titled(title);
         ASSERT_TRUE(place) << title;
         // Full moon 25 January 2024, new moon 11 January 2024; noon in each place.
-        const int noon_utc = static_cast<int>(std::lround(12.0 - place->longitude / 15.0 + 24.0)) % 24;
+        const int noon_utc =
+            static_cast<int>(std::lround(12.0 - place->longitude / 15.0 + 24.0)) % 24;
         const ConditionsSample full = conditions_sample(*place, utc_hour(2024, 1, 25, noon_utc));
         EXPECT_NEAR(clock_minutes(full.moon_rise), clock_minutes(full.sunset), 75)
             << title << " " << full.moon_rise.toStdString() << " " << full.sunset.toStdString();
@@ -169,8 +172,10 @@ TEST(HostZones, EveryPlaceHasAZoneTheSystemKnows) {
 
 TEST(HostZones, LocalClockFollowsDaylightSavingAndFallsBackToLongitude) {
     const PlaceZone chicago = zone_for_us_place("IL", 41.85, -87.65);
-    const long long january = QDateTime(QDate(2026, 1, 5), QTime(21, 0), QTimeZone::utc()).toMSecsSinceEpoch();
-    const long long july = QDateTime(QDate(2026, 7, 5), QTime(21, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+    const long long january =
+        QDateTime(QDate(2026, 1, 5), QTime(21, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+    const long long july =
+        QDateTime(QDate(2026, 7, 5), QTime(21, 0), QTimeZone::utc()).toMSecsSinceEpoch();
     EXPECT_EQ(local_clock(chicago, january).offset_seconds, -6 * 3600);
     EXPECT_EQ(local_clock(chicago, january).zone_name, "CST");
     EXPECT_EQ(local_clock(chicago, july).offset_seconds, -5 * 3600);
@@ -184,8 +189,12 @@ TEST(HostZones, LocalClockFollowsDaylightSavingAndFallsBackToLongitude) {
     EXPECT_EQ(local_clock(unknown, january).zone_name, "GMT-7");
 
     const std::pair<long long, const char*> clock_cases[] = {
-        {0, "12:00 AM"}, {29999, "12:00 AM"}, {30000, "12:01 AM"}, {12 * 3600000LL, "12:00 PM"},
-        {(13 * 60 + 5) * 60000LL, "1:05 PM"}, {(23 * 60 + 59) * 60000LL + 40000, "12:00 AM"},
+        {0, "12:00 AM"},
+        {29999, "12:00 AM"},
+        {30000, "12:01 AM"},
+        {12 * 3600000LL, "12:00 PM"},
+        {(13 * 60 + 5) * 60000LL, "1:05 PM"},
+        {(23 * 60 + 59) * 60000LL + 40000, "12:00 AM"},
         {-60000, "11:59 PM"},
     };
     for (const auto& [ms, text] : clock_cases)

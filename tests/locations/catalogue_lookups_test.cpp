@@ -1,17 +1,24 @@
 // state_to_code, split_place_name and lookup_station: the pure answers with their messages and
 // beeps, and the bindings' effect on the shared state and the desktop, in order.
-#include "shared/program_state.h"
 #include "locations/catalogue_lookups.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 
 #include <gtest/gtest.h>
 
 TEST(StateToCode, ConvertsOnlyExactTableNames) {
     const std::pair<QString, QString> cases[] = {
-        {"Lousiana", "LA"},      {"Louisiana", "Louisiana"}, {"Alberta", "Alberta"},
-        {"Texas", "TX"},         {"texas", "texas"},         {"Texas ", "Texas "},
-        {".", "."},              {"", ""},                   {"Peru", "Peru"},
-        {"United_Kingdom", "United_Kingdom"},                {"Virgin Islands", "VI"},
+        {"Lousiana", "LA"},
+        {"Louisiana", "Louisiana"},
+        {"Alberta", "Alberta"},
+        {"Texas", "TX"},
+        {"texas", "texas"},
+        {"Texas ", "Texas "},
+        {".", "."},
+        {"", ""},
+        {"Peru", "Peru"},
+        {"United_Kingdom", "United_Kingdom"},
+        {"Virgin Islands", "VI"},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(state_to_code(in), out) << in.toStdString();
@@ -95,8 +102,8 @@ TEST(LookupStation, AnswersEveryCaseWithItsMessageAndBeep) {
          "Sorry, invalid Province/City found for Africa:Atlantis", Beep::None},
         {"Atlantis", "Alberta (O)", "Canada", "n/a", "Canada",
          "Sorry, invalid Province/City found for Canada:Atlantis", Beep::None},
-        {"Atlantis", "Japan (O)", "Asia", "n/a", "Asia", "Sorry, invalid City found for Japan:Atlantis",
-         Beep::None},
+        {"Atlantis", "Japan (O)", "Asia", "n/a", "Asia",
+         "Sorry, invalid City found for Japan:Atlantis", Beep::None},
         {"Atlantis", "Peru (O)", "", "n/a", "South America",
          "Sorry, invalid City found for Peru:Atlantis", Beep::None},
         {"Atlantis", "Jamaica (O)", "Islands", "n/a", "Islands",
@@ -106,8 +113,8 @@ TEST(LookupStation, AnswersEveryCaseWithItsMessageAndBeep) {
          Beep::None},
         {"Paris", "Greece (O)", "Europe", "", "Europe", none, Beep::None},
         {"Nassau", "Greece (O)", "Islands", "", "Islands", none, Beep::None},
-        {"Athens", "Greece (O)", "", "", "", "Error - invalid state/territory (Foreign_locations):Greece (O)",
-         Beep::BeforeMessage},
+        {"Athens", "Greece (O)", "", "", "",
+         "Error - invalid state/territory (Foreign_locations):Greece (O)", Beep::BeforeMessage},
         {"Cairo", "egypt (O)", "", "", "",
          "Error - invalid state/territory (Foreign_locations):egypt (O)", Beep::BeforeMessage},
         {"Pole", "Ross (O)", "Antarctica", "", "Antarctica",
@@ -116,8 +123,8 @@ TEST(LookupStation, AnswersEveryCaseWithItsMessageAndBeep) {
          "Sorry, this foreign country info is not added yet...North America", Beep::None},
         {"", "Egypt (O)", "Africa", "", "Africa",
          "Error - City field is empty in Foreign_locations; city:", Beep::AfterMessage},
-        {"", "Greece (O)", "", "", "", "Error - City field is empty in Foreign_locations; city:",
-         Beep::AfterMessage},
+        {"", "Greece (O)", "", "", "",
+         "Error - City field is empty in Foreign_locations; city:", Beep::AfterMessage},
     };
     for (const LookupCase& c : cases) {
         const StationLookup got = lookup_station(c.city, c.label, c.region);
@@ -137,11 +144,23 @@ TEST(LookupStation, BindingWritesTheSharedStateAndShowsBoxAndBeepInOrder) {
     };
     const Case cases[] = {
         {"Bombay", "India (O)", "", "43003", "Asia", {}},
-        {"Athens", "Greece (O)", "", "", "",
+        {"Athens",
+         "Greece (O)",
+         "",
+         "",
+         "",
          {"beep", "message: Error - invalid state/territory (Foreign_locations):Greece (O)"}},
-        {"", "Egypt (O)", "Africa", "", "Africa",
+        {"",
+         "Egypt (O)",
+         "Africa",
+         "",
+         "Africa",
          {"message: Error - City field is empty in Foreign_locations; city:", "beep"}},
-        {"Atlantis", "Egypt (O)", "", "n/a", "Africa",
+        {"Atlantis",
+         "Egypt (O)",
+         "",
+         "n/a",
+         "Africa",
          {"message: Sorry, invalid Province/City found for Africa:Atlantis"}},
     };
     for (const Case& c : cases) {

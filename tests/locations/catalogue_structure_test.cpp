@@ -12,7 +12,9 @@
 
 namespace {
 
-const std::vector<LocationTreeNode>& tree() { return location_tree(); }
+const std::vector<LocationTreeNode>& tree() {
+    return location_tree();
+}
 
 std::vector<int> children(int node) {
     std::vector<int> out;
@@ -70,20 +72,48 @@ TEST(LocationTree, ContinentsAndCountriesInStoredOrderWithTheirCityCounts) {
         {"Africa", {{"Egypt", 1}, {"Kenya", 18}, {"Tanzania", 15}}},
         {"Asia", {{"India", 5}, {"Japan", 123}, {"Malaysia", 14}}},
         {"Australia",
-         {{"Capital Territory", 1}, {"New South Wales", 14}, {"New Zealand", 37},
-          {"Northern Territory", 13}, {"Queensland", 28}, {"South Australia", 30},
-          {"Tasmania", 5}, {"Victoria", 8}, {"Western Australia", 93}}},
+         {{"Capital Territory", 1},
+          {"New South Wales", 14},
+          {"New Zealand", 37},
+          {"Northern Territory", 13},
+          {"Queensland", 28},
+          {"South Australia", 30},
+          {"Tasmania", 5},
+          {"Victoria", 8},
+          {"Western Australia", 93}}},
         {"Central America",
-         {{"Belize", 3}, {"Costa Rica", 5}, {"Dominica", 2}, {"Dominican Republic", 8},
-          {"El Salvador", 3}, {"Guatemala", 8}, {"Honduras", 13}, {"Mexico", 91},
-          {"Nicaragua", 5}, {"Panama", 4}}},
+         {{"Belize", 3},
+          {"Costa Rica", 5},
+          {"Dominica", 2},
+          {"Dominican Republic", 8},
+          {"El Salvador", 3},
+          {"Guatemala", 8},
+          {"Honduras", 13},
+          {"Mexico", 91},
+          {"Nicaragua", 5},
+          {"Panama", 4}}},
         {"Europe",
-         {{"Finland", 13}, {"France", 72}, {"Germany", 43}, {"Italy", 74}, {"Netherlands", 19},
-          {"Norway", 42}, {"Romania", 7}, {"Russia", 1}, {"Spain", 4}, {"Switzerland", 3},
-          {"Turkey", 1}, {"United Kingdom", 51}}},
+         {{"Finland", 13},
+          {"France", 72},
+          {"Germany", 43},
+          {"Italy", 74},
+          {"Netherlands", 19},
+          {"Norway", 42},
+          {"Romania", 7},
+          {"Russia", 1},
+          {"Spain", 4},
+          {"Switzerland", 3},
+          {"Turkey", 1},
+          {"United Kingdom", 51}}},
         {"Islands",
-         {{"Antigua", 1}, {"Bahamas", 12}, {"Barbados", 1}, {"Bermuda", 1},
-          {"Cayman Island", 1}, {"Fiji", 12}, {"Jamaica", 2}, {"Trinidad And Tobago", 2}}},
+         {{"Antigua", 1},
+          {"Bahamas", 12},
+          {"Barbados", 1},
+          {"Bermuda", 1},
+          {"Cayman Island", 1},
+          {"Fiji", 12},
+          {"Jamaica", 2},
+          {"Trinidad And Tobago", 2}}},
         {"North America", {{"Canada", 12}, {"United States", 53}}},
         {"South America", {{"Peru", 26}}},
     };
@@ -103,10 +133,10 @@ TEST(LocationTree, ContinentsAndCountriesInStoredOrderWithTheirCityCounts) {
 
 TEST(LocationTree, CanadianProvincesInStoredOrderWithTheirCityCounts) {
     const std::vector<std::pair<QString, int>> expected = {
-        {"Alberta", 53}, {"British Columbia", 78}, {"Manitoba", 29}, {"New Brunswick", 10},
-        {"Newfoundland", 0}, {"Northwest Territory", 0}, {"Nova Scotia", 13}, {"Ontario", 63},
-        {"Prince Edward Island", 3}, {"Quebec", 75}, {"Saskatchewan", 37},
-        {"Yukon Territory", 0}};
+        {"Alberta", 53},       {"British Columbia", 78}, {"Manitoba", 29},
+        {"New Brunswick", 10}, {"Newfoundland", 0},      {"Northwest Territory", 0},
+        {"Nova Scotia", 13},   {"Ontario", 63},          {"Prince Edward Island", 3},
+        {"Quebec", 75},        {"Saskatchewan", 37},     {"Yukon Territory", 0}};
     const std::vector<int> provinces = children(node_at({"North America", "Canada"}));
     ASSERT_EQ(provinces.size(), expected.size());
     int cities = 0;
@@ -132,9 +162,9 @@ TEST(LocationTree, UsStatesAreTheStateTableInAlphabeticalOrderWithTheirCityCount
     EXPECT_EQ(table.indexOf("Lousiana"), table.indexOf("Kentucky") + 1);
     EXPECT_EQ(table.indexOf("Maine"), table.indexOf("Lousiana") + 1);
 
-    const std::map<QString, int> fixed = {{"California", 40}, {"Texas", 35}, {"Michigan", 25},
-                                          {"Washington", 21}, {"Florida", 20},
-                                          {"District of Columbia", 1}};
+    const std::map<QString, int> fixed = {{"California", 40}, {"Texas", 35},
+                                          {"Michigan", 25},   {"Washington", 21},
+                                          {"Florida", 20},    {"District of Columbia", 1}};
     int total = 0;
     for (int s : states) {
         const int n = static_cast<int>(children(s).size());
@@ -221,9 +251,8 @@ TEST(StationTable, HasOneRowPerForeignTreeCityWithTheRegionCounts) {
         EXPECT_TRUE(row.label.endsWith(" (O)"));
     }
     const std::map<QString, int> expected = {
-        {"Africa", 34}, {"Asia", 142},   {"Australia", 229}, {"Canada", 361},
-        {"Central America", 142},        {"Europe", 330},    {"Islands", 32},
-        {"South America", 26}};
+        {"Africa", 34},           {"Asia", 142},   {"Australia", 229}, {"Canada", 361},
+        {"Central America", 142}, {"Europe", 330}, {"Islands", 32},    {"South America", 26}};
     EXPECT_EQ(per_region, expected);
 }
 
@@ -280,9 +309,9 @@ TEST(StateAndRegionTables, HaveTheirRowsAndCodes) {
     EXPECT_EQ(state_table()[53].code, "Peru (O)");
     EXPECT_EQ(state_table()[54].name, "United_Kingdom");
     EXPECT_EQ(state_table()[54].code, "United Kingdom (O)");
-    const std::map<QString, QString> spot = {{"Lousiana", "LA"}, {"District of Columbia", "DC"},
+    const std::map<QString, QString> spot = {{"Lousiana", "LA"},    {"District of Columbia", "DC"},
                                              {"Puerto Rico", "PR"}, {"Virgin Islands", "VI"},
-                                             {"Nebraska", "NE"}, {"Maine", "ME"}};
+                                             {"Nebraska", "NE"},    {"Maine", "ME"}};
     for (const auto& [name, c] : spot)
         EXPECT_EQ(state_to_code(name), c);
     // every label of the region table is a tree node's text plus " (O)"
@@ -306,8 +335,8 @@ TEST(ForeignTreeCities, EveryOneResolvesThroughTheChoosersLookup) {
         const QString state = state_to_code(choice.state) + " (O)";
         const QString city = QString(choice.city).replace('_', ' ');
         const StationLookup got = lookup_station(city, state, choice.region);
-        EXPECT_EQ(got.message, "") << place.city.toStdString() << " under "
-                                   << place.parent.toStdString();
+        EXPECT_EQ(got.message, "")
+            << place.city.toStdString() << " under " << place.parent.toStdString();
         const bool first_row_wins = (place.city == "Richmond" && place.parent == "Queensland") ||
                                     (place.city == "Santiago" && place.parent == "Panama");
         if (!first_row_wins) {

@@ -1,20 +1,20 @@
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "locations/location_chooser.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
-#include <QTest>
-#include <functional>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -35,8 +35,10 @@ class Chooser : public ::testing::Test {
 protected:
     void SetUp() override {
         // Nothing listens on port 1, so a request that does go out fails at once.
-        write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"), QStringLiteral("127.0.0.1:1"));
-        write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"), QStringLiteral("127.0.0.1:1"));
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("Conditions"),
+                      QStringLiteral("127.0.0.1:1"));
+        write_setting(QStringLiteral("Hosts"), QStringLiteral("Maker"),
+                      QStringLiteral("127.0.0.1:1"));
         form = std::make_unique<TForm1>(state, desktop);
         chooser = new TfrmLocation(state, desktop, *form, form.get());
         form->set_chooser(chooser);
@@ -71,10 +73,12 @@ TEST_F(Chooser, HoldsTheWholeTreeAndShowsTheContinentsCollapsed) {
     EXPECT_EQ(chooser->txtzipcode->maxLength(), 5);
     EXPECT_EQ(chooser->TreeView1->indentation(), 19);
 
-    ASSERT_TRUE(chooser->select_path(QStringLiteral("North America\\United States\\Texas\\Austin")));
+    ASSERT_TRUE(
+        chooser->select_path(QStringLiteral("North America\\United States\\Texas\\Austin")));
     const QImage shot = chooser->grab().toImage();
     EXPECT_EQ(shot.size(), QSize(426, 320));
-    EXPECT_TRUE(shot.save(qEnvironmentVariable("NIMBRIX_TEST_TMP", QDir::tempPath()) + QStringLiteral("/chooser.png")));
+    EXPECT_TRUE(shot.save(qEnvironmentVariable("NIMBRIX_TEST_TMP", QDir::tempPath()) +
+                          QStringLiteral("/chooser.png")));
 }
 
 TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
@@ -94,8 +98,9 @@ TEST_F(Chooser, IncompleteSelectionsAreRefusedAndTheWindowStaysOpen) {
         state.current_location.city = QStringLiteral("unchanged");
         ASSERT_TRUE(chooser->select_path(QLatin1String(row.path))) << row.path;
         chooser->btnOkayClick();
-        EXPECT_EQ(desktop.log(), (QStringList{QStringLiteral("message: ") + QLatin1String(row.message),
-                                              QStringLiteral("beep")}))
+        EXPECT_EQ(desktop.log(),
+                  (QStringList{QStringLiteral("message: ") + QLatin1String(row.message),
+                               QStringLiteral("beep")}))
             << row.path;
         EXPECT_TRUE(chooser->isVisible()) << row.path;
         EXPECT_TRUE(chooser->TreeView1->selectedItems().isEmpty());
@@ -130,8 +135,9 @@ TEST_F(Chooser, EnterPressesOkayOncePerKeyPress) {
         {Qt::Key_Return, "TreeView1"},
         {Qt::Key_Return, "btnOkay"},
     };
-    const QStringList one_okay = {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
-                                  QStringLiteral("message: Please select your location for weather conditions.")};
+    const QStringList one_okay = {
+        QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+        QStringLiteral("message: Please select your location for weather conditions.")};
     for (const auto& row : rows) {
         QWidget* control = chooser->findChild<QWidget*>(QLatin1String(row.control));
         ASSERT_NE(control, nullptr) << row.control;
@@ -155,10 +161,12 @@ TEST_F(Chooser, NothingChosenAndNoZipAsksForALocation) {
         const char* zip;
         QStringList log;
     } rows[] = {
-        {"", {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
-              QStringLiteral("message: Please select your location for weather conditions.")}},
-        {"1", {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
-               QStringLiteral("message: Please select your location for weather conditions.")}},
+        {"",
+         {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+          QStringLiteral("message: Please select your location for weather conditions.")}},
+        {"1",
+         {QStringLiteral("message: Error - parsing pathStr."), QStringLiteral("beep"),
+          QStringLiteral("message: Please select your location for weather conditions.")}},
     };
     for (const auto& row : rows) {
         desktop.clear();
@@ -169,7 +177,7 @@ TEST_F(Chooser, NothingChosenAndNoZipAsksForALocation) {
         // The ending sends the usage ping once per run; the maker's host is not reached here.
         EXPECT_EQ(state.counter_sent, QStringLiteral("Y"));
         EXPECT_EQ(form->status_text(), row.zip[0] ? QStringLiteral("Thank you for using Nimbrix...")
-                                                   : QStringLiteral("Usage ping failed..."));
+                                                  : QStringLiteral("Usage ping failed..."));
     }
 }
 

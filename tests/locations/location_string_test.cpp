@@ -1,8 +1,8 @@
 // The one reader and the builders of location strings, and the chooser's field rule.
-#include "shared/program_state.h"
 #include "locations/catalogue.h"
 #include "locations/location_string.h"
 #include "locations/tree_choice.h"
+#include "shared/program_state.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,8 @@ TEST(BuildLocationString, MakesThePresetEntriesThatReadBackTheSame) {
     EXPECT_EQ(f.form, LocationForm::Foreign);
     EXPECT_EQ(f.city, "Cairo");
     EXPECT_EQ(f.state, "Egypt (O)");
-    const LocationStringParts zz = read_location_string(zip_location_string("00802", "Charlotte Amalie", "VI"));
+    const LocationStringParts zz =
+        read_location_string(zip_location_string("00802", "Charlotte Amalie", "VI"));
     EXPECT_EQ(zz.zip, "00802");
     EXPECT_EQ(zz.state, "VI");
 
@@ -109,13 +110,15 @@ TEST(TreeChoice, AppliesTheChoosersFieldRule) {
          "North America", "United States", "Texas", "Austin"},
         {"Continent\\North America\\Canada\\Alberta\\Calgary Int'L\\", O::Complete, "",
          "North America", "Canada", "Alberta", "Calgary Int'L"},
-        {"Continent\\Africa\\Egypt\\Cairo\\", O::Complete, "", "Africa", "Africa", "Egypt", "Cairo"},
+        {"Continent\\Africa\\Egypt\\Cairo\\", O::Complete, "", "Africa", "Africa", "Egypt",
+         "Cairo"},
         // A state or province without a city is refused (it would be looked up as a city).
         {"Continent\\North America\\United States\\Texas\\", O::NoCity,
          "Error - please select a City.", "", "", "", ""},
         {"Continent\\North America\\Canada\\Yukon Territory\\", O::NoCity,
          "Error - please select a City.", "", "", "", ""},
-        {"Continent\\Africa\\Egypt\\", O::NoState, "Error - please select a State.", "", "", "", ""},
+        {"Continent\\Africa\\Egypt\\", O::NoState, "Error - please select a State.", "", "", "",
+         ""},
         {"Continent\\Africa\\", O::NoCountry, "Error - please select a Country.", "", "", "", ""},
         {"Continent\\", O::NoContinent, "Error - please select a Continent.", "", "", "", ""},
         {"\\", O::NoSelection, "", "", "", "", ""},
@@ -131,7 +134,8 @@ TEST(TreeChoice, AppliesTheChoosersFieldRule) {
         EXPECT_EQ(got.state, c.state) << what;
         EXPECT_EQ(got.city, c.city) << what;
     }
-    const CataloguePlace* austin = Catalogue::instance().place_for_request_path("US/TX/Austin.html");
+    const CataloguePlace* austin =
+        Catalogue::instance().place_for_request_path("US/TX/Austin.html");
     ASSERT_NE(austin, nullptr);
     EXPECT_EQ(tree_path_for_node(austin->node),
               "Continent\\North America\\United States\\Texas\\Austin\\");

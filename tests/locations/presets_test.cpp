@@ -1,7 +1,7 @@
-#include "shared/program_state.h"
 #include "locations/presets.h"
 #include "settings/preferences_rules.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 
@@ -177,8 +177,9 @@ TEST_F(Presets, RemoveModeDropsTheClickedPresetAndRenumbers) {
                                           QStringLiteral("message: ") + remove_select_message}));
     state.current_location.location_text = QStringLiteral("Cairo, Egypt (O)");
     rebuild_presets(state, desktop, menu, working);
-    EXPECT_EQ(stored_presets(), (QStringList{QStringLiteral("Austin, TX"), QStringLiteral("Boise, ID"),
-                                             QStringLiteral("Zurich, Switzerland (O)")}));
+    EXPECT_EQ(stored_presets(),
+              (QStringList{QStringLiteral("Austin, TX"), QStringLiteral("Boise, ID"),
+                           QStringLiteral("Zurich, Switzerland (O)")}));
     EXPECT_EQ(read_setting(L, QStringLiteral("loc3")), setting_absent);
 }
 

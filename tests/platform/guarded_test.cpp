@@ -1,6 +1,6 @@
-#include "shared/app_error.h"
 #include "platform/guarded.h"
 #include "settings/settings_store.h"
+#include "shared/app_error.h"
 #include "support/recording_desktop.h"
 
 #include "platform/qt_desktop.h"
@@ -8,9 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
-#include <QPushButton>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -54,7 +54,8 @@ TEST(ConnectCommand, MenuItemsAndButtonsRunTheirHandlersInsideTheGuard) {
 
 TEST(QtDesktopBoxes, ShowTheirTextAsPlainCharacters) {
     QtDesktop desktop;
-    const QString text = QStringLiteral("Location added to Get_Stats presets: <b>Cairo</b>, Egypt (O)");
+    const QString text =
+        QStringLiteral("Location added to Get_Stats presets: <b>Cairo</b>, Egypt (O)");
     Qt::TextFormat format = Qt::AutoText;
     QString shown;
     bool answered = false;

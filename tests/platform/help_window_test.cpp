@@ -18,7 +18,8 @@ TEST(HelpWindow, ShowsTheContentsPageAndEveryPageItLinksExists) {
         QFile page(QStringLiteral(":/help/") + pages[i]);
         ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << pages[i].toStdString();
         const QString html = QString::fromUtf8(page.readAll());
-        auto links = QRegularExpression(QStringLiteral("href=\"([^\":]+\\.html)\"")).globalMatch(html);
+        auto links =
+            QRegularExpression(QStringLiteral("href=\"([^\":]+\\.html)\"")).globalMatch(html);
         while (links.hasNext()) {
             const QString target = links.next().captured(1);
             if (!pages.contains(target))

@@ -7,15 +7,11 @@ TEST(ColorText, ColoursTurnIntoNamesOrDollarHex) {
         ColorValue color;
         const char* text;
     } rows[] = {
-        {color_from_rgb(255, 0, 0), "clRed"},
-        {color_from_rgb(0, 0, 0), "clBlack"},
-        {color_from_rgb(0, 128, 128), "clTeal"},
-        {color_from_rgb(0, 255, 0), "clLime"},
+        {color_from_rgb(255, 0, 0), "clRed"},       {color_from_rgb(0, 0, 0), "clBlack"},
+        {color_from_rgb(0, 128, 128), "clTeal"},    {color_from_rgb(0, 255, 0), "clLime"},
         {color_from_rgb(255, 128, 0), "$000080FF"}, // an orange with no name
-        {color_from_rgb(1, 2, 3), "$00030201"},
-        {ColorValue(0xFF000008u), "clWindowText"},
-        {ColorValue(0xFF000018u), "clInfoBk"},
-        {color_none, "clNone"},
+        {color_from_rgb(1, 2, 3), "$00030201"},     {ColorValue(0xFF000008u), "clWindowText"},
+        {ColorValue(0xFF000018u), "clInfoBk"},      {color_none, "clNone"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(color_to_text(row.color), QLatin1String(row.text));

@@ -1,9 +1,9 @@
 // The three colour commands of the main window: what they apply, store and refuse, and what a
 // later start shows again.
 #include "app/main_window.h"
-#include "shared/program_state.h"
 #include "settings/display_colors.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 

@@ -37,4 +37,6 @@ HostProcess::~HostProcess() {
     }
 }
 
-QString HostProcess::address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+QString HostProcess::address() const {
+    return QStringLiteral("127.0.0.1:%1").arg(port_);
+}

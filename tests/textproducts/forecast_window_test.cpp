@@ -1,6 +1,6 @@
-#include "shared/program_state.h"
 #include "net/nmhttp.h"
 #include "settings/settings_store.h"
+#include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/scripted_server.h"
 #include "support/temp_settings.h"

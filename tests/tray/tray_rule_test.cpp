@@ -7,11 +7,11 @@ TEST(TrayRule, TheFirstWordFoundInTheSkyTextChoosesThePicture) {
         const char* sky;
         int icon;
     } rows[] = {
-        {"Partly Cloudy", 4},          // "partly cloud" comes before "cloud"
-        {"Mostly Sunny", 11},          // "sun" is tested first
+        {"Partly Cloudy", 4}, // "partly cloud" comes before "cloud"
+        {"Mostly Sunny", 11}, // "sun" is tested first
         {"Mostly Cloudy", 3},
         {"Light Snow Showers", 10},
-        {"Rain and Snow", 10},         // "snow" before "rain"
+        {"Rain and Snow", 10}, // "snow" before "rain"
         {"Clear", 11},
         {"Scattered Clouds", 4},
         {"Cloudy", 12},
@@ -25,7 +25,7 @@ TEST(TrayRule, TheFirstWordFoundInTheSkyTextChoosesThePicture) {
         {"Sunny but Foggy", 11},
         {"Windy", 0},
         {"", 0},
-        {"OVERCAST", 3},               // compared in lower case
+        {"OVERCAST", 3}, // compared in lower case
     };
     for (const auto& row : rows)
         EXPECT_EQ(tray_icon_index(QLatin1String(row.sky)), row.icon) << row.sky;

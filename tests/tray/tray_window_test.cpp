@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -42,7 +42,8 @@ TEST_F(TrayWindow, EveryHidingPathHidesAndEveryRestorePathRestores) {
         {"btnMinimize", [](TForm1& f) { f.btnMinimize->click(); }},
         {"mnuMinimize", [](TForm1& f) { f.mnuMinimize->trigger(); }},
         {"pithide", [](TForm1& f) { f.pithide->trigger(); }},
-        {"minimize box", [](TForm1& f) { f.setWindowState(f.windowState() | Qt::WindowMinimized); }},
+        {"minimize box",
+         [](TForm1& f) { f.setWindowState(f.windowState() | Qt::WindowMinimized); }},
     };
     const std::pair<const char*, std::function<void(TForm1&)>> restore_paths[] = {
         {"pitshow", [](TForm1& f) { f.pitshow->trigger(); }},
@@ -84,7 +85,8 @@ TEST_F(TrayWindow, IconCarriesTheHintCutTo63AndLeavesWithoutAPicture) {
     EXPECT_EQ(tray.Hint, QStringLiteral("Nimbrix"));
     EXPECT_TRUE(tray.in_tray());
 
-    const QString long_hint = QStringLiteral("Thunderstorms with Heavy Rain and Hail in the Vicinity && 101\u00b0 F");
+    const QString long_hint =
+        QStringLiteral("Thunderstorms with Heavy Rain and Hail in the Vicinity && 101\u00b0 F");
     ASSERT_GT(long_hint.size(), 63);
     tray.SetHint(long_hint);
     EXPECT_EQ(tray.Hint, long_hint);
@@ -112,7 +114,7 @@ TEST_F(TrayWindow, ButtonsPopUpTheirMenusAndAssignedClicksRun) {
     EXPECT_TRUE(form->pmnRight->isVisible());
     form->pmnRight->hide();
     tray.MouseDown(Qt::MiddleButton); // no middle menu: nothing happens
-    tray.DblClick();                   // nothing assigned
+    tray.DblClick();                  // nothing assigned
 
     int clicks = 0, doubles = 0;
     tray.OnClick = [&] { ++clicks; };

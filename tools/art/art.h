@@ -21,7 +21,8 @@ struct PixelLayer {
     char outline = 0;
 };
 
-// Paints the layers in order onto a transparent size × size picture; later layers cover earlier ones.
+// Paints the layers in order onto a transparent size × size picture; later layers cover earlier
+// ones.
 QImage paint_pixel_layers(int size, std::initializer_list<PixelLayer> layers);
 
 struct NamedPicture {

@@ -9,6 +9,9 @@
 #include <cmath>
 #include <cstdint>
 
+// The pixel maps and colour tables below are laid out by hand, one row a line.
+// clang-format off
+
 namespace art {
 namespace {
 
@@ -219,3 +222,4 @@ std::vector<NamedPicture> moon_pictures() {
 }
 
 } // namespace art
+// clang-format on

@@ -121,7 +121,8 @@ QImage paint_pixel_layers(int size, std::initializer_list<PixelLayer> layers) {
                 const int y = layer.y + row;
                 if (x < 0 || y < 0 || x >= size || y >= size)
                     continue;
-                image.setPixel(x, y, over(colour_of(remapped(key, layer.remap)), image.pixel(x, y)));
+                image.setPixel(x, y,
+                               over(colour_of(remapped(key, layer.remap)), image.pixel(x, y)));
             }
         }
     }

@@ -10,6 +10,9 @@
 #include <cmath>
 #include <numbers>
 
+// The pixel maps and colour tables below are laid out by hand, one row a line.
+// clang-format off
+
 namespace art {
 namespace {
 
@@ -136,3 +139,4 @@ std::vector<NamedPicture> program_icons() {
 }
 
 } // namespace art
+// clang-format on

@@ -3,6 +3,9 @@
 // panels, and a light face so it reads on dark ones.
 #include "art.h"
 
+// The pixel maps and colour tables below are laid out by hand, one row a line.
+// clang-format off
+
 namespace art {
 namespace {
 
@@ -275,3 +278,4 @@ std::vector<NamedPicture> tray_pictures() {
 }
 
 } // namespace art
+// clang-format on
