@@ -1,19 +1,11 @@
 // Fuzzes the conditions parser with the bytes a host might send as a conditions page, decoded
 // as the program decodes them; the first byte chooses the units.
 #include "app/conditions_parser.h"
+#include "fuzz_check.h"
 #include "shared/page_text.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)

@@ -1,20 +1,12 @@
 // Fuzzes the GIF loader: the block and LZW check, then Qt's reader behind it for what the
 // check lets through. Whatever passes is within the caps and shows a first frame.
+#include "fuzz_check.h"
 #include "images/gif_check.h"
 #include "images/gif_movie.h"
 
 #include <QGuiApplication>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // QMovie keeps its frames as pixmaps, which need a GUI application.

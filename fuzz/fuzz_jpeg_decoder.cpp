@@ -1,18 +1,10 @@
 // Fuzzes the JPEG decoder: any input ends in a picture within the caps or an error with a
 // reason, never in a crash, an exit or a half-decoded picture.
+#include "fuzz_check.h"
 #include "images/jpeg_decoder.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const JpegPicture picture =

@@ -1,20 +1,12 @@
 // Fuzzes the location-string reader with any line of text (a stored preset, the "StartupLoc"
 // setting, the caption), and the stats driver's reading of it into current_location.
 #include "app/stats_request.h"
+#include "fuzz_check.h"
 #include "locations/location_string.h"
 #include "shared/program_state.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =

@@ -1,18 +1,10 @@
 // Fuzzes the response head reader with the bytes a host might send, split into lines the way
 // the socket layer's ReadLn splits them.
+#include "fuzz_check.h"
 #include "net/http_rules.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -1,18 +1,10 @@
 // Fuzzes the settings file reader with any bytes a hand-edited or damaged file may hold, then
 // writes the document back and reads it again: every value and every kept line must survive.
+#include "fuzz_check.h"
 #include "platform/ini_file.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -1,18 +1,10 @@
 // Fuzzes the cleaning chain of text products: tags stripped, then the census display form and
 // the county cut of the cleaned text.
+#include "fuzz_check.h"
 #include "textproducts/text_cleaning.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
