@@ -75,7 +75,7 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
     }
     if (std::optional<HostReply> image = image_reply(request, now_utc))
         return *image;
-    if (std::optional<HostReply> reply = answer_nws(request, now_utc))
+    if (std::optional<HostReply> reply = answer_nws(request, now_utc, text_source_))
         return *reply;
     if (std::optional<HostReply> reply = answer_census(request))
         return *reply;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 // What nimbrix-host answers, without the HTTP: a request's path and query parameters in, the
 // status, content type and body bytes out. Roles served:
@@ -48,6 +49,12 @@ inline constexpr char maker_content_type[] = "text/plain; charset=windows-1252";
 inline const QString default_published_version = QStringLiteral("1.30.7.2");
 
 struct HostPlace;
+enum class NwsProduct; // nws_products.h
+
+// Makes the page of a weather service bulletin for a state instead of the sample bulletins;
+// nothing for a state the zone table lacks. Called from several threads at once.
+using NwsPageSource = std::function<std::optional<QString>(
+    NwsProduct product, const QString& state_code, const QDateTime& now_utc)>;
 
 class HostSite {
 public:
@@ -60,6 +67,10 @@ public:
     using ConditionsSource = std::function<QString(const HostPlace&, const QDateTime& now_utc)>;
     void set_conditions_source(ConditionsSource source) { conditions_source_ = std::move(source); }
 
+    // Makes the "NWS" role's bulletin pages (the sample bulletins unless set). Set before
+    // serving.
+    void set_text_source(NwsPageSource source) { text_source_ = std::move(source); }
+
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
@@ -70,6 +81,7 @@ private:
     QString published_version_;
     std::atomic<unsigned long long> usage_count_{0};
     ConditionsSource conditions_source_;
+    NwsPageSource text_source_;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.

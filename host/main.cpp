@@ -4,6 +4,7 @@
 #include "host_server.h"
 #include "host_site.h"
 #include "live/live_conditions.h"
+#include "live/live_products.h"
 #include "live/upstream_cache.h"
 #include "live/upstream_client.h"
 
@@ -34,9 +35,10 @@ const char* const usage_text =
     "\n"
     "Options:\n"
     "  --source MODE       sample (default): made-up values; live: conditions from the\n"
-    "                      latest report of the place's observing station; auto: as live\n"
-    "                      (a request whose upstream cannot be reached gets the sample page\n"
-    "                      with a notice, in both)\n"
+    "                      latest report of the place's observing station, the weather\n"
+    "                      service's bulletins from its zone files; auto: as live (a request\n"
+    "                      whose upstream cannot be reached gets the sample page with a\n"
+    "                      notice, in both)\n"
     "  --upstream-base URL send every upstream request to URL, keeping its path (default\n"
     "                      https://tgftp.nws.noaa.gov)\n"
     "  --cache-dir DIR     where upstream replies are kept (default: the user's cache folder)\n"
@@ -239,6 +241,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<UpstreamClient> client;
     std::unique_ptr<UpstreamCache> cache;
     std::unique_ptr<LiveConditions> live;
+    std::unique_ptr<LiveTextProducts> live_text;
     if (options.source != Source::Sample) {
         if (options.cache_dir.isEmpty()) {
             QCoreApplication::setApplicationName(QStringLiteral("nimbrix-host"));
@@ -252,6 +255,11 @@ int main(int argc, char** argv) {
         site.set_conditions_source([&live](const HostPlace& place, const QDateTime& now) {
             return live->page(place, now);
         });
+        live_text = std::make_unique<LiveTextProducts>(*cache, stderr);
+        site.set_text_source(
+            [&live_text](NwsProduct product, const QString& state, const QDateTime& now) {
+                return live_text->page(product, state, now);
+            });
     }
     if (page_mode)
         return print_page(site, options);

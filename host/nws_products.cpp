@@ -511,7 +511,7 @@ QString html_page(const QString& title, const QString& preformatted, const QStri
 }
 
 QString product_page(NwsProduct product, const QString& state, const std::vector<NwsZone>& zones,
-                     long long hour_index) {
+                     long long hour_index, const QString& notice) {
     const ProductInfo& p = info(product);
     const long long issued_ms = hour_index * ms_per_hour;
     const long long expires_ms =
@@ -571,20 +571,31 @@ QString product_page(NwsProduct product, const QString& state, const std::vector
                          QStringLiteral("\n\n") + QString::fromLatin1(p.heading) +
                          QStringLiteral("\nNATIONAL WEATHER SERVICE\n") + issued +
                          QStringLiteral("\n\n");
-    return html_page(state_full_name(state) + u' ' + QString::fromLatin1(p.title), head + body,
-                     QStringLiteral("Sample bulletin made up by nimbrix-host from its sample "
-                                    "weather; not an official forecast."));
+    return html_page(nws_page_title(product, state), head + body,
+                     notice.isEmpty()
+                         ? QStringLiteral("Sample bulletin made up by nimbrix-host from its "
+                                          "sample weather; not an official forecast.")
+                         : notice);
 }
 
-QString not_available_page(NwsProduct product, const QString& state) {
-    const QString title = state_full_name(state) + u' ' + QString::fromLatin1(info(product).title);
+} // namespace
+
+QString nws_page_title(NwsProduct product, const QString& state_code) {
+    return state_full_name(state_code) + u' ' + QString::fromLatin1(info(product).title);
+}
+
+QString nws_bulletin_page(NwsProduct product, const QString& state_code,
+                          const QString& preformatted, const QString& note) {
+    return html_page(nws_page_title(product, state_code), preformatted, note);
+}
+
+QString nws_not_available_page(NwsProduct product, const QString& state_code) {
+    const QString title = nws_page_title(product, state_code);
     return QStringLiteral("<html>\n<head>\n<title>") + title +
            QStringLiteral("</title>\n</head>\n<body bgcolor=\"#ffffff\">\n<h2>") + title +
            QStringLiteral(
                "</h2>\n<p>This product is not currently available.</p>\n</body>\n</html>\n");
 }
-
-} // namespace
 
 std::optional<NwsProduct> nws_product_for_file(const QString& file) {
     for (const ProductInfo& p : products)
@@ -601,17 +612,18 @@ bool nws_product_available(NwsProduct product, const QString& state_code) {
 }
 
 std::optional<QString> nws_page(NwsProduct product, const QString& state_code,
-                                const QDateTime& now_utc) {
+                                const QDateTime& now_utc, const QString& notice) {
     const std::vector<NwsZone>& zones = nws_zones(state_code);
     if (zones.empty())
         return std::nullopt;
     if (!nws_product_available(product, state_code))
-        return not_available_page(product, state_code);
+        return nws_not_available_page(product, state_code);
     const long long hour_index = page_hour(now_utc).toMSecsSinceEpoch() / ms_per_hour;
-    return product_page(product, state_code, zones, hour_index);
+    return product_page(product, state_code, zones, hour_index, notice);
 }
 
-std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime& now_utc) {
+std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime& now_utc,
+                                    const NwsPageSource& source) {
     if (!request.path.startsWith(iwin_prefix))
         return std::nullopt;
     const QStringList parts = request.path.mid(iwin_prefix.size()).split(u'/');
@@ -620,7 +632,9 @@ std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime&
     const std::optional<NwsProduct> product = nws_product_for_file(parts[1]);
     if (!product)
         return std::nullopt;
-    const std::optional<QString> page = nws_page(*product, parts[0].toUpper(), now_utc);
+    const QString state = parts[0].toUpper();
+    const std::optional<QString> page =
+        source ? source(*product, state, now_utc) : nws_page(*product, state, now_utc);
     if (!page)
         return std::nullopt;
     return HostReply{200, conditions_content_type, encode_windows_1252(*page)};

@@ -29,9 +29,23 @@ std::optional<NwsProduct> nws_product_for_file(const QString& file);
 bool nws_product_available(NwsProduct product, const QString& state_code);
 
 // The page of the product for the state and the UTC hour of now_utc; nothing for a state the
-// zone table lacks.
+// zone table lacks. notice, when given, replaces the note under the bulletin.
 std::optional<QString> nws_page(NwsProduct product, const QString& state_code,
-                                const QDateTime& now_utc);
+                                const QDateTime& now_utc, const QString& notice = {});
 
-// The reply for a request on the "NWS" role's paths; nothing for any other path.
-std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime& now_utc);
+// "Illinois Zone Forecasts": the title of the product's page for the state.
+QString nws_page_title(NwsProduct product, const QString& state_code);
+
+// The frame every bulletin page has: title, heading, the bulletin inside <pre> (which must not
+// hold a "<"), the note in italics under it.
+QString nws_bulletin_page(NwsProduct product, const QString& state_code,
+                          const QString& preformatted, const QString& note);
+
+// The page for a product that is not in force: it says "This product is not currently
+// available.", which the program turns into its one-line message.
+QString nws_not_available_page(NwsProduct product, const QString& state_code);
+
+// The reply for a request on the "NWS" role's paths (from source when it is set); nothing for
+// any other path.
+std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime& now_utc,
+                                    const NwsPageSource& source = {});

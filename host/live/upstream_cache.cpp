@@ -104,6 +104,7 @@ CachedBody UpstreamCache::answer_from(const Entry& entry, long long now,
     answer.fetched_unix_ms = entry.fetched_ms;
     answer.error = entry.error;
     answer.unreachable = entry.unreachable;
+    answer.status = entry.failed_ms != 0 ? entry.status : 0;
     if (entry.fetched_ms == 0) {
         answer.freshness = Freshness::Missing;
         return answer;
@@ -161,11 +162,13 @@ CachedBody UpstreamCache::get(const QString& path, std::chrono::seconds lifetime
         entry.failed_ms = 0;
         entry.error.clear();
         entry.unreachable = false;
+        entry.status = 0;
         save_to_disk(path, entry);
         trim_locked();
     } else {
         entry.failed_ms = done;
         entry.unreachable = !reply.reached;
+        entry.status = reply.reached ? reply.status : 0;
         entry.error = reply.error.isEmpty()
                           ? QStringLiteral("%1: status %2").arg(request.url).arg(reply.status)
                           : reply.error;

@@ -26,6 +26,7 @@ struct CachedBody {
     long long fetched_unix_ms = 0; // when upstream last gave or confirmed the body
     QString error;                 // why upstream failed (Stale and Missing)
     bool unreachable = false;      // upstream gave no reply at all (time-out, TLS, refused)
+    int status = 0;                // upstream's status when it answered with an error (404)
 };
 
 class UpstreamCache {
@@ -52,6 +53,7 @@ private:
         long long failed_ms = 0; // the last failed attempt, 0 when none since the last success
         QString error;
         bool unreachable = false;
+        int status = 0;      // of the last failed reply
         bool loaded = false; // the disk copy was looked for
         bool fetching = false;
     };
