@@ -222,9 +222,11 @@ ZoneText read_zone_file(const QByteArray& body, const QString& zone_code, const 
 
 // --- The page ---------------------------------------------------------------------------------
 
-// Inside <pre> a "<" would start a tag for the program's cleaning.
+// Inside <pre> a "<" would start a tag for the program's cleaning, which drops everything up to
+// the next ">", and it reads "&lt;" as those four characters: a "<" of the bulletin ("visibility
+// < 1 mile") is shown as the single angle quotation mark of Windows-1252.
 QString preformatted(const QString& text) {
-    return QString(text).replace(u'<', QStringLiteral("&lt;"));
+    return QString(text).replace(u'<', QChar(0x2039));
 }
 
 // A zone's section: its code line, its counties in capitals, the segments of its files.
@@ -243,7 +245,7 @@ QString zone_section(const NwsZone& zone, const std::vector<ZoneText>& texts) {
                 body.append(line);
     }
     return zone.code + u'-' + (expiry.isEmpty() ? QString() : expiry + u'-') + u'\n' + county_line +
-           u'\n' + body.join(u'\n') + QStringLiteral("\n$$\n\n");
+           u'\n' + body.join(u'\n') + QStringLiteral("\n\n$$\n\n");
 }
 
 struct Fetch {

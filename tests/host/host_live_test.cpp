@@ -264,6 +264,14 @@ TEST(HostLive, TheProgramServesLivePagesFromTheUpstreamBase) {
     }
     // The second round came from the cache.
     EXPECT_EQ(fixture.total(), 3);
+    // The bulletins come from the weather service's zone files.
+    fixture.set("/data/forecasts/zone/de/dez002.txt",
+                {200, "DEZ002-082100-\nKent-\n.TODAY...Sunny.\n$$\n", {}, {}, 0});
+    const auto bulletin = http.Get("/iwin/DE/zone.html");
+    ASSERT_TRUE(bulletin);
+    EXPECT_NE(bulletin->body.find("\nDEZ002-082100-\nKENT-\n.TODAY...Sunny.\n\n$$"),
+              std::string::npos)
+        << bulletin->body;
     process.terminate();
     EXPECT_TRUE(process.waitForFinished(10000));
 }
