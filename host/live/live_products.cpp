@@ -229,7 +229,8 @@ QString preformatted(const QString& text) {
     return QString(text).replace(u'<', QChar(0x2039));
 }
 
-// A zone's section: its code line, its counties in capitals, the segments of its files.
+// A zone's section: its code line, its counties in capitals, the segments of its files (a
+// second product's segment under its own heading).
 QString zone_section(const NwsZone& zone, const std::vector<ZoneText>& texts) {
     const QString county_line = zone.counties.join(u'-') + u'-';
     QString expiry;
@@ -237,8 +238,11 @@ QString zone_section(const NwsZone& zone, const std::vector<ZoneText>& texts) {
     for (const ZoneText& t : texts) {
         if (expiry.isEmpty())
             expiry = t.expiry;
-        if (!body.isEmpty())
+        if (!body.isEmpty()) {
             body.append(QString());
+            if (!t.head.isEmpty() && t.head != texts.front().head)
+                body << t.head << QString();
+        }
         for (const QString& line : t.lines)
             // The file's own name line, when it names just the county.
             if (line.trimmed().toUpper() != county_line)
@@ -294,20 +298,28 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
         for (const QString& path : live_text_paths(product, zones[z].code))
             fetches.push_back({z, path, false, {}});
     const SteadyClock::time_point deadline = SteadyClock::now() + limits_.page_budget;
+    // When a whole round of requests got no reply at all and none got one, the server cannot
+    // be reached: the zones left over are not asked for.
     std::atomic<std::size_t> next{0};
+    std::atomic<int> replied{0};
+    std::atomic<int> unreached{0};
+    const int concurrency = std::max(1, limits_.concurrency);
     const auto work = [&] {
         for (std::size_t i = next++; i < fetches.size(); i = next++) {
-            if (SteadyClock::now() >= deadline)
+            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency))
                 return;
             fetches[i].cached =
                 cache_.get(fetches[i].path,
                            std::chrono::duration_cast<std::chrono::seconds>(text_product_lifetime));
             fetches[i].asked = true;
+            if (fetches[i].cached.freshness == Freshness::Missing && fetches[i].cached.unreachable)
+                ++unreached;
+            else
+                ++replied;
         }
     };
     std::vector<std::thread> workers;
-    const std::size_t helpers =
-        std::min(fetches.size(), static_cast<std::size_t>(std::max(1, limits_.concurrency))) - 1;
+    const std::size_t helpers = std::min(fetches.size(), static_cast<std::size_t>(concurrency)) - 1;
     for (std::size_t n = 0; n < helpers; ++n)
         workers.emplace_back(work);
     work();
@@ -321,7 +333,8 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
     const bool honour_expiry = product != NwsProduct::Zone;
     for (const Fetch& f : fetches) {
         if (!f.asked) {
-            failures.append(f.path + QStringLiteral(": not asked, the page took too long"));
+            failures.append(f.path + QStringLiteral(": not asked (the page took too long, or the "
+                                                    "server cannot be reached)"));
             continue;
         }
         // A file the server no longer has: nothing in force, even if an older copy is kept.
@@ -344,14 +357,18 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
             texts[f.zone].push_back(std::move(text));
     }
 
+    // A product's heading stands before the first section that comes from it (a state's zones
+    // are served by several offices).
     QString head;
     QString sections;
     int in_force = 0;
     for (std::size_t z = 0; z < zones.size(); ++z) {
         if (texts[z].empty())
             continue;
-        if (head.isEmpty())
-            head = texts[z].front().head;
+        if (const QString& h = texts[z].front().head; !h.isEmpty() && h != head) {
+            head = h;
+            sections += h + QStringLiteral("\n\n");
+        }
         sections += zone_section(zones[z], texts[z]);
         ++in_force;
     }
@@ -369,10 +386,7 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
                  : QStringLiteral("; %1 files could not be read").arg(failures.size())) +
             QStringLiteral(". Fetched ") + now_utc.toString(QStringLiteral("HH:mm")) +
             QStringLiteral(" UTC.");
-        result = nws_bulletin_page(
-            product, state_code,
-            preformatted(head.isEmpty() ? sections : head + QStringLiteral("\n\n") + sections),
-            note);
+        result = nws_bulletin_page(product, state_code, preformatted(sections), note);
         outcome = QStringLiteral("the zones that answered are served");
     } else if (answered > 0) {
         result = nws_not_available_page(product, state_code);
@@ -382,7 +396,7 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
             failures.append(QStringLiteral("no zone of the state has a forecast file"));
     } else {
         const QString why =
-            failures.isEmpty() ? QStringLiteral("nothing fetched") : failures.first();
+            preformatted(failures.isEmpty() ? QStringLiteral("nothing fetched") : failures.first());
         result = *nws_page(product, state_code, now_utc,
                            QStringLiteral("Live bulletins are not available right now (") + why +
                                QStringLiteral("); this is a sample bulletin made up by "

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -36,7 +37,7 @@ void serve_zone_files(UpstreamFixture& fixture) {
                     {200, file.readAll().toStdString(), {}, {}, 0});
         ++files;
     }
-    ASSERT_EQ(files, 9);
+    ASSERT_EQ(files, 10);
 }
 
 std::size_t log_lines(std::FILE* log) {
@@ -47,6 +48,16 @@ std::size_t log_lines(std::FILE* log) {
         lines += c == '\n' ? 1 : 0;
     return lines;
 }
+
+// Counts the requests made, whether or not the server took them.
+struct CountingClient : UpstreamClient {
+    using UpstreamClient::UpstreamClient;
+    UpstreamReply get(const UpstreamRequest& request) override {
+        ++asked;
+        return UpstreamClient::get(request);
+    }
+    std::atomic<int> asked{0};
+};
 
 // Live bulletins through the site, as nimbrix-host --source live wires them.
 struct LiveSite {
@@ -69,7 +80,7 @@ struct LiveSite {
     }
 
     QTemporaryDir folder;
-    UpstreamClient client;
+    CountingClient client;
     UpstreamCache cache;
     std::FILE* log;
     LiveTextProducts text;
@@ -101,6 +112,8 @@ TEST(HostLiveText, BulletinsComeFromTheZoneFilesAndTheProgramCutsOutTheCounty) {
         {"shortterm.html",   "kent",       2, "\nKENT-\nNew Castle-Kent-Cecil",              "Robertson"},
         // The file's second segment names DEZ004 through the range DEZ002>004.
         {"allwarnings.html", "",           1, "\nSUSSEX-\n/O.NEW.KPHI.WI.Y.0031",           "up to 45 mph"},
+        // A zone's warnings of both kinds are in its one section.
+        {"allwarnings.html", "sussex",     1, "Severe Thunderstorm Warning for...",          "up to 45 mph"},
         // A "<" in the text does not swallow what follows it.
         {"special.html",     "",           1, "1/4 mile at times until about 9 AM",          "DEZ002"},
         // The flood statement has expired.
@@ -150,24 +163,27 @@ TEST(HostLiveText, BadUpstreamGivesTheNotAvailablePageOrTheSampleBulletinWithANo
     enum class Page { NotAvailable, SampleWithNotice };
     struct Row {
         const char* name;
-        const char* file;
+        const char* target;
         FixtureReply reply;
         Page page;
         std::size_t log_lines;
         long budget_ms = 20000;
+        int most_requests = 100;
     };
     const std::string html = "<!DOCTYPE html><html><body><h1>Service Unavailable</h1></body>";
     // clang-format off
     const Row rows[] = {
-        {"no nowcast in force",     "shortterm.html", {404, "Not Found", {}, {}, 0},          Page::NotAvailable,     0},
-        {"404 for every zone",      "zone.html",      {404, "Not Found", {}, {}, 0},          Page::NotAvailable,     1},
-        {"empty files",             "zone.html",      {200, "", {}, {}, 0},                   Page::NotAvailable,     1},
-        {"upstream 500",            "zone.html",      {500, "Server Error", {}, {}, 0},       Page::SampleWithNotice, 1},
-        {"binary body",             "zone.html",      {200, std::string("GIF89a\0\x01\x02", 9), {}, {}, 0}, Page::SampleWithNotice, 1},
-        {"an HTML error page",      "allwarnings.html",   {200, html, {}, {}, 0},                 Page::SampleWithNotice, 1},
-        {"oversized body",          "zone.html",      {200, std::string(20000, 'A'), {}, {}, 0}, Page::SampleWithNotice, 1},
-        {"slow upstream",           "zone.html",      {200, "DEZ001-081000-\n", {}, {}, 5000}, Page::SampleWithNotice, 1},
-        {"the page's time is up",   "hydro.html",     {200, "DEZ001-081000-\n", {}, {}, 0},   Page::SampleWithNotice, 1, 0},
+        {"no nowcast in force",   "/iwin/DE/shortterm.html",   {404, "Not Found", {}, {}, 0},       Page::NotAvailable,     0},
+        {"404 for every zone",    "/iwin/DE/zone.html",        {404, "Not Found", {}, {}, 0},       Page::NotAvailable,     1},
+        {"empty files",           "/iwin/DE/zone.html",        {200, "", {}, {}, 0},                Page::NotAvailable,     1},
+        {"upstream 500",          "/iwin/DE/zone.html",        {500, "Server Error", {}, {}, 0},    Page::SampleWithNotice, 1},
+        {"binary body",           "/iwin/DE/zone.html",        {200, std::string("GIF89a\0\x01\x02", 9), {}, {}, 0}, Page::SampleWithNotice, 1},
+        {"an HTML error page",    "/iwin/DE/allwarnings.html", {200, html, {}, {}, 0},              Page::SampleWithNotice, 1},
+        {"oversized body",        "/iwin/DE/zone.html",        {200, std::string(20000, 'A'), {}, {}, 0}, Page::SampleWithNotice, 1},
+        // One round of requests without a reply: the other 14 of New Jersey's 30 zones are not
+        // asked for.
+        {"slow upstream",         "/iwin/NJ/zone.html",        {200, "NJZ001-081000-\n", {}, {}, 5000}, Page::SampleWithNotice, 1, 20000, 16},
+        {"the page's time is up", "/iwin/DE/hydro.html",       {200, "DEZ001-081000-\n", {}, {}, 0}, Page::SampleWithNotice, 1, 0, 0},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -181,8 +197,7 @@ TEST(HostLiveText, BadUpstreamGivesTheNotAvailablePageOrTheSampleBulletinWithANo
         limits.page_budget = std::chrono::milliseconds(row.budget_ms);
         LiveSite live(fixture, client_limits, limits);
 
-        const HostReply reply =
-            live.answer(QStringLiteral("/iwin/DE/") + QLatin1String(row.file), now_utc);
+        const HostReply reply = live.answer(QLatin1String(row.target), now_utc);
         ASSERT_EQ(reply.status, 200);
         const QByteArray text = level2_parse(reply.body);
         if (row.page == Page::NotAvailable) {
@@ -195,5 +210,6 @@ TEST(HostLiveText, BadUpstreamGivesTheNotAvailablePageOrTheSampleBulletinWithANo
             EXPECT_GT(text.count("$$"), 0);
         }
         EXPECT_EQ(log_lines(live.log), row.log_lines);
+        EXPECT_LE(live.client.asked, row.most_requests);
     }
 }
