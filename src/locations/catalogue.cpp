@@ -229,7 +229,7 @@ Catalogue Catalogue::load() {
     c.tree_.reserve(2048);
     std::vector<int> last_at_level;
     for_each_row(tree_file, 2, [&](const Fields& f) {
-        const int level = f[0].toInt();
+        const int level = f[0].size() == 1 ? f[0][0].unicode() - u'0' : -1;
         if (level < 0 || level > static_cast<int>(last_at_level.size()))
             throw CatalogueError(QStringLiteral("The location tree skips a level."));
         last_at_level.resize(level + 1);
@@ -362,8 +362,18 @@ void Catalogue::index() {
         if (!region_by_label_.contains(row.label))
             region_by_label_.insert(row.label, row.region);
     }
+    // The station table comes sorted by region and label, so a row mostly has the list of the
+    // row before; each row's list is found first, then the keys go in backwards, so that the
+    // first row with a key is the one kept.
+    std::vector<int> row_lists(stations_.size()); // the list of each row within its region
+    const StationRow* previous = nullptr;
     for (int i = 0; i < static_cast<int>(stations_.size()); ++i) {
         const StationRow& row = stations_[i];
+        if (previous && row.region == previous->region && row.label == previous->label) {
+            row_lists[i] = row_lists[i - 1];
+            continue;
+        }
+        previous = &row;
         auto it = station_regions_.find(row.region);
         if (it == station_regions_.end()) {
             RegionStations fresh;
@@ -387,9 +397,13 @@ void Catalogue::index() {
         } else if (region.keying == StationKeying::SharedLabels) {
             region.list_by_label.insert(row.label, 0);
         }
-        QHash<QString, int>& rows = region.lists[list].rows;
-        if (!rows.contains(row.city)) // the first equal key wins
-            rows.insert(row.city, i);
+        row_lists[i] = list;
+    }
+    RegionStations* region = nullptr;
+    for (int i = static_cast<int>(stations_.size()) - 1; i >= 0; --i) {
+        if (!region || stations_[i].region != stations_[i + 1].region)
+            region = &station_regions_[stations_[i].region];
+        region->lists[row_lists[i]].rows.insert(stations_[i].city, i);
     }
 }
 
