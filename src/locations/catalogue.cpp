@@ -312,31 +312,30 @@ Catalogue Catalogue::load() {
             continue;
         const QString& parent = c.tree_[node.parent].text;
         const bool is_us = node.level == 4 && c.tree_[node.parent].parent == united_states;
-        CataloguePlace place;
+        c.place_by_node_[i] = static_cast<int>(c.places_.size());
         if (is_us) {
             if (next_us >= us.size() || us[next_us].parent != parent ||
                 us[next_us].city != node.text)
                 throw CatalogueError(QStringLiteral("us_places.tsv does not follow the tree at ") +
                                      node.text);
-            place = std::move(us[next_us++]);
             if (&parent != state_name) { // the places of a state come together
                 state_name = &parent;
                 state_code = c.code_for_state_name(parent);
             }
+            CataloguePlace& place = c.places_.emplace_back(std::move(us[next_us++]));
             place.state_code = state_code;
+            place.node = i;
         } else {
             if (next_foreign >= foreign.size() ||
                 !is_country_label(c.stations_[next_foreign].label, parent) ||
                 !same_city_key(node.text, c.stations_[next_foreign].city))
                 throw CatalogueError(QStringLiteral("stations.tsv does not follow the tree at ") +
                                      node.text);
-            place = std::move(foreign[next_foreign++]);
+            CataloguePlace& place = c.places_.emplace_back(std::move(foreign[next_foreign++]));
             place.city = node.text;
             place.parent = parent;
+            place.node = i;
         }
-        place.node = i;
-        c.place_by_node_[i] = static_cast<int>(c.places_.size());
-        c.places_.push_back(std::move(place));
     }
     if (next_foreign != foreign.size() || next_us != us.size())
         throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
