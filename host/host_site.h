@@ -17,7 +17,8 @@
 //               /assets/nimbrixvs.txt ("Version#" and the published version), and "/", a
 //               page about Nimbrix that links to every state's city pages (maker_pages.h)
 //   Image hosts every path of the image catalogue (image_host.h)
-//   NWS         /iwin/<ST>/zone.html and the state's other bulletins (nws_products.h)
+//   NWS         /iwin/<ST>/zone.html and the state's other bulletins (nws_products.h; from the
+//               weather service's zone files in live mode: live/live_products.h)
 //   Census      /statab/ranks/pg20.txt, /statab/ranks/pg18.txt (census_pages.h)
 //   CensusLookup  /cdrom/lookup/.../SEL=<state or zip>/... (census_pages.h)
 // Anything else is a 404 page.
