@@ -1,6 +1,8 @@
 #include "platform/outer_size.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -10,29 +12,79 @@ QSize extra(const QMargins& margins) {
     return QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
 }
 
+// The frame the window manager has drawn around this very window, if any yet.
+QMargins own_frame(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+bool frameless(const QWidget* window) {
+    const Qt::WindowType type = window->windowType();
+    return (window->windowFlags() & Qt::FramelessWindowHint) || type == Qt::Popup ||
+           type == Qt::ToolTip || type == Qt::SplashScreen;
+}
+
 } // namespace
+
+QMargins window_frame(const QWidget* window) {
+    if (frameless(window))
+        return QMargins();
+    if (const QMargins own = own_frame(window); !own.isNull())
+        return own;
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other == window || !other->isVisible() || frameless(other))
+            continue;
+        if (const QMargins frame = own_frame(other); !frame.isNull())
+            return frame;
+    }
+    return QMargins();
+}
+
+QSize frame_extra(const QWidget* window) {
+    return extra(window_frame(window));
+}
+
+void centre_outer(QWidget* window, QSize outer, int raise) {
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    window->move(area.x() + area.width() / 2 - outer.width() / 2,
+                 area.y() + area.height() / 2 - outer.height() / 2 - raise);
+}
 
 OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum)
     : QObject(window), window_(window), minimum_(minimum), maximum_(maximum) {
-    applied_ = frame();
+    applied_ = window_frame(window_);
     const QSize frame_size = extra(applied_);
-    window_->setMinimumSize(minimum_ - frame_size);
-    window_->setMaximumSize(maximum_ - frame_size);
+    apply_limits(frame_size);
     window_->resize(initial - frame_size);
     window_->installEventFilter(this);
 }
 
-QMargins OuterSize::frame() const {
-    const QWindow* handle = window_->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
-}
+OuterSize::OuterSize(QWidget* window, QSize initial)
+    : OuterSize(window, initial, QSize(0, 0), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) {}
 
 QSize OuterSize::frame_extra() const {
-    return extra(frame());
+    return extra(applied_);
 }
 
 QSize OuterSize::outer() const {
-    return window_->size() + frame_extra();
+    return window_->size() + extra(applied_);
+}
+
+void OuterSize::set_outer(QSize outer) {
+    window_->resize(outer - extra(applied_));
+}
+
+void OuterSize::apply_limits(QSize frame_size) {
+    // A limit of nothing or of everything stays that, whatever the frame.
+    const QSize none(0, 0);
+    const QSize any(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // Loosened first, so that neither is ever above the other while they change.
+    window_->setMinimumSize(none);
+    window_->setMaximumSize(maximum_ == any ? any : (maximum_ - frame_size).expandedTo(none));
+    window_->setMinimumSize(minimum_ == none ? none : (minimum_ - frame_size).expandedTo(none));
 }
 
 bool OuterSize::eventFilter(QObject* watched, QEvent* event) {
@@ -59,15 +111,16 @@ bool OuterSize::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OuterSize::follow_frame() {
-    const QMargins now = frame();
+    // A maximized or minimized window has the size the window manager gives it, and often a
+    // frame of another kind; the outer size is kept for its return to normal.
+    if (window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    const QMargins now = window_frame(window_);
     if (now == applied_)
         return;
     const QSize outer = window_->size() + extra(applied_);
     applied_ = now;
     const QSize frame_size = extra(now);
-    // Limits loosened first, so that neither is ever above the other while they change.
-    window_->setMinimumSize(0, 0);
-    window_->setMaximumSize(maximum_ - frame_size);
-    window_->setMinimumSize(minimum_ - frame_size);
+    apply_limits(frame_size);
     window_->resize(outer - frame_size);
 }

@@ -6,6 +6,19 @@
 
 class QWidget;
 
+// The frame a window manager draws around a top-level window: the window's own frame once it
+// has been framed; until then (a hidden window, or one the window manager has not framed yet)
+// the frame of another framed window of this program, since a window manager frames the
+// windows of one program alike; none for a frameless window or where no window has a frame.
+QMargins window_frame(const QWidget* window);
+// Frame width and height together (left + right, top + bottom) of window_frame.
+QSize frame_extra(const QWidget* window);
+
+// Moves a top-level window so that its outer rectangle (frame included) stands centred on its
+// screen, raised by `raise` pixels: top = half the screen height - half the outer height -
+// raise, left = half the screen width - half the outer width (halves rounded toward zero).
+void centre_outer(QWidget* window, QSize outer, int raise = 0);
+
 // Keeps a top-level window at an outer size (frame and title bar included) and its resizing
 // within outer limits, whatever frame the window manager draws. Qt sizes a window by its
 // client area, and the frame is known only once the window is shown (and may change with the
@@ -15,20 +28,23 @@ class OuterSize : public QObject {
 public:
     // The window starts at the outer size initial; limits are outer sizes too.
     OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum);
+    // The window starts at the outer size initial and has no limits.
+    OuterSize(QWidget* window, QSize initial);
 
-    // Frame width and height together (left + right, top + bottom); zero until the window
-    // manager has framed the window.
+    // Frame width and height together (left + right, top + bottom), as last applied.
     QSize frame_extra() const;
     // The window's outer size now.
     QSize outer() const;
+    // Resizes the window to an outer size.
+    void set_outer(QSize outer);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QMargins frame() const;
     // Applies a changed frame: limits, and the client size that keeps the outer size.
     void follow_frame();
+    void apply_limits(QSize frame_size);
 
     QWidget* window_;
     QSize minimum_;

@@ -4,6 +4,7 @@
 #include "net/request_kinds.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/color_text.h"
 #include "settings/display_colors.h"
 #include "settings/host_table.h"
@@ -23,7 +24,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QWindow>
@@ -37,8 +37,8 @@ const QString settings_section = QStringLiteral("Settings");
 constexpr int client_width = 486;
 constexpr int client_height = 294;
 constexpr int status_height = 19;
-// The title bar and borders counted in the window's outer height where the platform draws no
-// frame of its own (a bare X server, the offscreen platform).
+// The title bar counted in the window's outer height where no window of the program has a
+// frame (an X server without a window manager).
 constexpr int frame_allowance = 23;
 
 const QColor silver(0xC0, 0xC0, 0xC0);
@@ -193,9 +193,13 @@ void TfrmForecast::FormCreate() {
     setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
 }
 
+QSize TfrmForecast::outer_size() const {
+    const QSize frame = frame_extra(this);
+    return size() + (frame.isNull() ? QSize(0, frame_allowance) : frame);
+}
+
 int TfrmForecast::outer_height() const {
-    const int framed = frameGeometry().height();
-    return framed > height() ? framed : height() + frame_allowance;
+    return outer_size().height();
 }
 
 void TfrmForecast::set_status(const QString& text) {
@@ -251,11 +255,7 @@ void TfrmForecast::focus_window_changed(QWindow* now) {
 void TfrmForecast::FormShow() {
     txtForecast->clear();
 
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - frameGeometry().width() / 2,
-             area.y() + area.height() / 2 - outer_height() / 2 - 20);
-    }
+    centre_outer(this, outer_size(), 20);
 
     QPalette palette = txtForecast->palette();
     const QString color = read_setting(settings_section, QStringLiteral("Fbgcolor"));

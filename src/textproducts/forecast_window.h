@@ -84,7 +84,8 @@ protected:
 private:
     void FormCreate();
     void run(void (TfrmForecast::*handler)());
-    // The window's outer height, the H of the layout rule.
+    // The window's outer size (frame included), and its height: the H of the layout rule.
+    QSize outer_size() const;
     int outer_height() const;
     void set_text_height(int height);
     void set_font_size(int points);
