@@ -3,6 +3,7 @@
 #include "app/needle_gauge.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "images/image_window.h"
 #include "settings/preferences_window.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
@@ -14,8 +15,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
@@ -67,6 +71,42 @@ TEST(Startup, UnreadableSettingsLinesAreToldInTheStatusPanel) {
     auto windows = create_program_windows(state, desktop);
     EXPECT_EQ(windows->Form1->status_text(), settings_unreadable_message);
     EXPECT_TRUE(desktop.events.isEmpty());
+}
+
+TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    const TForm1& form = *windows->Form1;
+    const QSize frame = form.frameGeometry().size() - form.size();
+    ASSERT_GT(frame.height(), 0) << "the platform draws no frame: outer and client sizes are alike";
+    const QRect screen = form.screen()->geometry();
+    TfrmForecast& forecast = *windows->frmForecast;
+    // Each window is placed as at its first showing, before the window manager has framed it
+    // (the about box and the image window at their creation): the main window's frame counts.
+    const struct {
+        const char* name;
+        QWidget* window;
+        std::function<void()> place; // null: placed at creation
+        QSize outer;
+        int raise;
+    } rows[] = {
+        {"about box", windows->frmAbout, nullptr, QSize(361, 276) + frame, 60},
+        {"preferences", windows->frmPref, [&] { windows->frmPref->show(); },
+         QSize(516, 373) + frame, 0},
+        {"image window", windows->frmImage.get(), nullptr, QSize(332, 316), 0},
+        {"forecast window", &forecast, [&] { forecast.FormShow(); },
+         QSize(486, forecast.MenuForecast->sizeHint().height() + 313) + frame, 20},
+    };
+    for (const auto& row : rows) {
+        if (row.place)
+            row.place();
+        EXPECT_EQ(row.window->size() + frame, row.outer) << row.name;
+        const QPoint centred(screen.x() + screen.width() / 2 - row.outer.width() / 2,
+                             screen.y() + screen.height() / 2 - row.outer.height() / 2 - row.raise);
+        EXPECT_EQ(row.window->pos(), centred) << row.name; // the frame's top left
+    }
 }
 
 TEST(NeedleGauge, ProgressStaysBetween0And100) {
