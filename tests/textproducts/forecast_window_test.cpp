@@ -174,6 +174,40 @@ TEST_F(ForecastWindow, TheCensusInputsRefuseAShortZipAndListTheStates) {
     EXPECT_EQ(form->btnGetit->y() - form->cboState->y(), 30);
 }
 
+TEST_F(ForecastWindow, TheRowsStandByTheWindowsOuterHeight) {
+    // Hidden: laid out as at its first showing, before the window manager frames it; the shown
+    // main window's frame counts then. Shown: the window's own frame.
+    const struct {
+        const char* code;
+        bool shown;
+        QWidget *label, *input; // null: no input row
+    } rows[] = {
+        {"f", false, form->lblCounty, form->editCounty},
+        {"s1", false, form->lblState, form->cboState},
+        {"s2", false, form->lblZip, form->txtZip},
+        {"p", false, nullptr, nullptr},
+        {"n", true, form->lblCounty, form->editCounty},
+        {"s2", true, form->lblZip, form->txtZip},
+    };
+    const int frame = main.frameGeometry().height() - main.height();
+    ASSERT_GT(frame, 0) << "the platform draws no frame";
+    for (const auto& row : rows) {
+        state.xcast_code = QLatin1String(row.code);
+        if (row.shown)
+            open(row.code);
+        form->FormResize();
+        const int H = form->height() + frame;
+        if (row.shown)
+            EXPECT_EQ(form->frameGeometry().height(), H) << row.code;
+        if (row.label) {
+            EXPECT_EQ(row.label->y(), H - 130) << row.code;
+            EXPECT_EQ(row.input->y(), H - 130) << row.code;
+            EXPECT_EQ(form->btnGetit->y(), H - 100) << row.code;
+        }
+        EXPECT_EQ(form->txtForecast->height(), row.label ? H - 150 : H - 60) << row.code;
+    }
+}
+
 TEST_F(ForecastWindow, FontAndColourCommandsApplyAndStoreTheirChoice) {
     open("si");
     form->mnuLargefont->trigger();
