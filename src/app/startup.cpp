@@ -20,9 +20,6 @@
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
-#include "settings/settings_store.h"
-#include "shared/program_state.h"
-#include "textproducts/forecast_window.h"
     frmPleaseWait.reset();
     frmForecast.reset();
     images.reset();

@@ -49,8 +49,17 @@ void centre_outer(QWidget* window, QSize outer, int raise) {
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    window->move(area.x() + area.width() / 2 - outer.width() / 2,
-                 area.y() + area.height() / 2 - outer.height() / 2 - raise);
+    const QPoint at(area.x() + area.width() / 2 - outer.width() / 2,
+                    area.y() + area.height() / 2 - outer.height() / 2 - raise);
+    if (const QMargins own = own_frame(window); !own.isNull()) {
+        window->move(at); // the frame's corner goes there
+        return;
+    }
+    // Until the window manager has framed the window, Qt puts the client area where the frame
+    // was asked to go and the frame lands above and left of it: the client area is placed
+    // where the frame will leave it.
+    const QMargins frame = window_frame(window);
+    window->setGeometry(QRect(at + QPoint(frame.left(), frame.top()), window->size()));
 }
 
 OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum)

@@ -17,6 +17,7 @@ QSize frame_extra(const QWidget* window);
 // Moves a top-level window so that its outer rectangle (frame included) stands centred on its
 // screen, raised by `raise` pixels: top = half the screen height - half the outer height -
 // raise, left = half the screen width - half the outer width (halves rounded toward zero).
+// Also before the window manager has framed the window: window_frame stands in for its frame.
 void centre_outer(QWidget* window, QSize outer, int raise = 0);
 
 // Keeps a top-level window at an outer size (frame and title bar included) and its resizing
