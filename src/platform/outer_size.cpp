@@ -44,22 +44,62 @@ QSize frame_extra(const QWidget* window) {
     return extra(window_frame(window));
 }
 
-void centre_outer(QWidget* window, QSize outer, int raise) {
+QPoint centre_outer(QWidget* window, QSize outer, int raise) {
     const QScreen* screen = window->screen();
     if (!screen)
-        return;
+        return window->pos();
     const QRect area = screen->geometry();
     const QPoint at(area.x() + area.width() / 2 - outer.width() / 2,
                     area.y() + area.height() / 2 - outer.height() / 2 - raise);
     if (const QMargins own = own_frame(window); !own.isNull()) {
         window->move(at); // the frame's corner goes there
-        return;
+        return at;
     }
     // Until the window manager has framed the window, Qt puts the client area where the frame
     // was asked to go and the frame lands above and left of it: the client area is placed
     // where the frame will leave it.
     const QMargins frame = window_frame(window);
     window->setGeometry(QRect(at + QPoint(frame.left(), frame.top()), window->size()));
+    return at;
+}
+
+FrameWatch::FrameWatch(QWidget* window, std::function<void()> changed)
+    : QObject(window), window_(window), changed_(std::move(changed)), seen_(window_frame(window)) {
+    window_->installEventFilter(this);
+}
+
+bool FrameWatch::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Show:
+        // The window manager may report the frame only after the window is mapped: the
+        // platform window's exposures tell when.
+        if (QWindow* handle = window_->windowHandle(); handle && handle != watched_handle_) {
+            handle->installEventFilter(this);
+            watched_handle_ = handle;
+        }
+        check();
+        break;
+    case QEvent::Expose:
+    case QEvent::Move:
+    case QEvent::Resize:
+        check();
+        break;
+    case QEvent::WindowStateChange:
+        // Also unchanged: a window back to normal may have missed a change while it was not.
+        check(true);
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FrameWatch::check(bool always) {
+    const QMargins now = window_frame(window_);
+    if (now == seen_ && !always)
+        return;
+    seen_ = now;
+    changed_();
 }
 
 OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum)
@@ -68,7 +108,7 @@ OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximu
     const QSize frame_size = extra(applied_);
     apply_limits(frame_size);
     window_->resize(initial - frame_size);
-    window_->installEventFilter(this);
+    new FrameWatch(window_, [this] { follow_frame(); });
 }
 
 OuterSize::OuterSize(QWidget* window, QSize initial)
@@ -94,29 +134,6 @@ void OuterSize::apply_limits(QSize frame_size) {
     window_->setMinimumSize(none);
     window_->setMaximumSize(maximum_ == any ? any : (maximum_ - frame_size).expandedTo(none));
     window_->setMinimumSize(minimum_ == none ? none : (minimum_ - frame_size).expandedTo(none));
-}
-
-bool OuterSize::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Show:
-        // The window manager may report the frame only after the window is mapped: the
-        // platform window's exposures tell when.
-        if (QWindow* handle = window_->windowHandle(); handle && handle != watched_handle_) {
-            handle->installEventFilter(this);
-            watched_handle_ = handle;
-        }
-        follow_frame();
-        break;
-    case QEvent::Expose:
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::WindowStateChange:
-        follow_frame();
-        break;
-    default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void OuterSize::follow_frame() {

@@ -2,7 +2,9 @@
 
 #include <QMargins>
 #include <QObject>
+#include <QPoint>
 #include <QSize>
+#include <functional>
 
 class QWidget;
 
@@ -18,7 +20,27 @@ QSize frame_extra(const QWidget* window);
 // screen, raised by `raise` pixels: top = half the screen height - half the outer height -
 // raise, left = half the screen width - half the outer width (halves rounded toward zero).
 // Also before the window manager has framed the window: window_frame stands in for its frame.
-void centre_outer(QWidget* window, QSize outer, int raise = 0);
+// Returns where the frame's top left corner goes.
+QPoint centre_outer(QWidget* window, QSize outer, int raise = 0);
+
+// Calls back each time the frame around a top-level window changes (as window_frame tells it),
+// such as when the window manager frames the window after it is mapped, and each time the
+// window's state changes.
+class FrameWatch : public QObject {
+public:
+    FrameWatch(QWidget* window, std::function<void()> changed);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void check(bool always = false);
+
+    QWidget* window_;
+    std::function<void()> changed_;
+    QMargins seen_;
+    QObject* watched_handle_ = nullptr;
+};
 
 // Keeps a top-level window at an outer size (frame and title bar included) and its resizing
 // within outer limits, whatever frame the window manager draws. Qt sizes a window by its
@@ -39,9 +61,6 @@ public:
     // Resizes the window to an outer size.
     void set_outer(QSize outer);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // Applies a changed frame: limits, and the client size that keeps the outer size.
     void follow_frame();
@@ -51,5 +70,4 @@ private:
     QSize minimum_;
     QSize maximum_;
     QMargins applied_;
-    QObject* watched_handle_ = nullptr;
 };

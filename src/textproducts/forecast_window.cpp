@@ -189,6 +189,16 @@ void TfrmForecast::FormCreate() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
 
+    // The rows stand by the outer height, which the window manager's frame is part of: a
+    // window shown before it was framed is laid out, and placed if it has not moved, again.
+    new FrameWatch(this, [this] {
+        if (!isVisible())
+            return;
+        if (pos() == placed_at_)
+            placed_at_ = centre_outer(this, outer_size(), 20);
+        run(&TfrmForecast::FormResize);
+    });
+
     // Fixed border: the size is the design's and the user cannot change it.
     setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
 }
@@ -255,7 +265,7 @@ void TfrmForecast::focus_window_changed(QWindow* now) {
 void TfrmForecast::FormShow() {
     txtForecast->clear();
 
-    centre_outer(this, outer_size(), 20);
+    placed_at_ = centre_outer(this, outer_size(), 20);
 
     QPalette palette = txtForecast->palette();
     const QString color = read_setting(settings_section, QStringLiteral("Fbgcolor"));

@@ -105,6 +105,8 @@ private:
     bool focus_was_in_program_ = false;
     bool first_activation_pending_ = false;
     bool fetching_ = false;
+    // Where the last showing put the frame's top left corner.
+    QPoint placed_at_;
 };
 
 // "Forecast - &HTML Version": a GET of the conditions host's root whose answer is dropped,

@@ -197,8 +197,9 @@ TEST_F(ForecastWindow, TheRowsStandByTheWindowsOuterHeight) {
             open(row.code);
         form->FormResize();
         const int H = form->height() + frame;
-        if (row.shown)
+        if (row.shown) {
             EXPECT_EQ(form->frameGeometry().height(), H) << row.code;
+        }
         if (row.label) {
             EXPECT_EQ(row.label->y(), H - 130) << row.code;
             EXPECT_EQ(row.input->y(), H - 130) << row.code;
