@@ -20,6 +20,8 @@
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
+    // The store's notices went to the main window, which goes now.
+    set_settings_notice(nullptr);
     frmPleaseWait.reset();
     frmForecast.reset();
     images.reset();
