@@ -254,11 +254,23 @@ void TfrmForecast::closeEvent(QCloseEvent* event) {
 void TfrmForecast::focus_window_changed(QWindow* now) {
     const bool from_program = focus_was_in_program_;
     focus_was_in_program_ = now != nullptr;
-    if (!now || now != windowHandle() || !isVisible())
+    if (!now || now != windowHandle()) {
+        // A box that the activation's own fetch shows (a refusal, an error) takes the focus.
+        left_during_activation_ = activating_;
+        return;
+    }
+    if (!isVisible())
         return;
     if (!first_activation_pending_ && !from_program)
         return; // back from another application: nothing is fetched again
+    if (left_during_activation_) {
+        // Back from the box of its own fetch: fetching again would show that box again, for
+        // ever, and the window could never be closed.
+        left_during_activation_ = false;
+        return;
+    }
     first_activation_pending_ = false;
+    Fetching activating(activating_); // errors included: the guard shows them inside
     run(&TfrmForecast::FormActivate);
 }
 

@@ -105,6 +105,9 @@ private:
     bool focus_was_in_program_ = false;
     bool first_activation_pending_ = false;
     bool fetching_ = false;
+    // An activation runs; the focus left the window while one ran.
+    bool activating_ = false;
+    bool left_during_activation_ = false;
     // Where the last showing put the frame's top left corner.
     QPoint placed_at_;
 };

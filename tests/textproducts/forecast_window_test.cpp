@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -110,17 +111,28 @@ TEST_F(ForecastWindow, ProductsWithoutInputFetchOnEveryReturnFromTheProgramOnly)
     EXPECT_EQ(desktop.messages().size(), 2);
     return_from_program();
     EXPECT_EQ(desktop.messages().size(), 3);
+    // The refusal's own box takes the focus and gives it back when closed: no fetch (and no
+    // box) again; a return from the main window afterwards fetches.
+    QWindow box;
+    desktop.while_message_shown = [&] { form->focus_window_changed(&box); };
+    return_from_program();
+    EXPECT_EQ(desktop.messages().size(), 4);
+    form->focus_window_changed(form->windowHandle());
+    EXPECT_EQ(desktop.messages().size(), 4);
+    return_from_program();
+    EXPECT_EQ(desktop.messages().size(), 5);
+    desktop.while_message_shown = nullptr;
 
     // The forecast only shows its county row again, also after a refused "&Get it".
     form->show_product(QStringLiteral("f"));
     return_from_program();
     EXPECT_TRUE(form->btnGetit->isVisible());
     EXPECT_TRUE(form->editCounty->isVisible());
-    EXPECT_EQ(desktop.messages().size(), 3);
+    EXPECT_EQ(desktop.messages().size(), 5);
     form->btnGetit->click();
-    EXPECT_EQ(desktop.messages().size(), 4);
+    EXPECT_EQ(desktop.messages().size(), 6);
     return_from_program();
-    EXPECT_EQ(desktop.messages().size(), 4);
+    EXPECT_EQ(desktop.messages().size(), 6);
 }
 
 TEST_F(ForecastWindow, TheForecastFallsBackOnTheMainCaption) {
