@@ -109,7 +109,7 @@ void TfrmAbout::FormCreate() {
     lblURL->installEventFilter(this);
 
     // Placed 60 pixels above the screen's centre, by its outer size.
-    centre_outer(this, size() + frame_extra(this), 60);
+    (new OuterCentring(this, 60))->centre();
     Memo1->setPlainText(about_credits_text());
     memshow();
 }

@@ -102,6 +102,20 @@ void FrameWatch::check(bool always) {
     changed_();
 }
 
+OuterCentring::OuterCentring(QWidget* window, int raise, std::function<QSize()> outer)
+    : QObject(window), window_(window), raise_(raise), outer_(std::move(outer)) {
+    if (!outer_)
+        outer_ = [window] { return window->size() + frame_extra(window); };
+    new FrameWatch(window_, [this] {
+        if (placed_at_ && window_->isVisible() && window_->pos() == *placed_at_)
+            centre();
+    });
+}
+
+void OuterCentring::centre() {
+    placed_at_ = centre_outer(window_, outer_(), raise_);
+}
+
 OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum)
     : QObject(window), window_(window), minimum_(minimum), maximum_(maximum) {
     applied_ = window_frame(window_);

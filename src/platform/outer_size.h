@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QSize>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -40,6 +41,22 @@ private:
     std::function<void()> changed_;
     QMargins seen_;
     QObject* watched_handle_ = nullptr;
+};
+
+// Centres a window by its outer size (centre_outer) on request and, while it stands where it
+// was put, again when its frame turns out other than the one it was placed with (a window
+// placed before the window manager framed it, with another window's frame standing in).
+class OuterCentring : public QObject {
+public:
+    // outer: the window's outer size now; by default its size and frame_extra.
+    OuterCentring(QWidget* window, int raise, std::function<QSize()> outer = {});
+    void centre();
+
+private:
+    QWidget* window_;
+    int raise_;
+    std::function<QSize()> outer_;
+    std::optional<QPoint> placed_at_;
 };
 
 // Keeps a top-level window at an outer size (frame and title bar included) and its resizing

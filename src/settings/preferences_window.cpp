@@ -61,6 +61,7 @@ void TfrmPref::FormCreate() {
     setObjectName(QStringLiteral("frmPref"));
     setWindowTitle(QStringLiteral("Nimbrix - Preferences"));
     setFixedSize(516, 373);
+    centring_ = new OuterCentring(this, 0);
     QFont font = this->font();
     font.setPixelSize(11);
     setFont(font);
@@ -158,7 +159,7 @@ void TfrmPref::FormCreate() {
 }
 
 void TfrmPref::FormShow() {
-    centre_outer(this, size() + frame_extra(this));
+    centring_->centre();
     const PreferencesView view = read_preferences();
     (view.auto_update_yes ? radioYesupstat : radioNoupstat)->setChecked(true);
     (view.metric ? radioMetric : radioEnglish)->setChecked(true);

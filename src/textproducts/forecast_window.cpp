@@ -189,14 +189,13 @@ void TfrmForecast::FormCreate() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
 
+    // Placed by its outer size, and placed again if the frame turns out another than expected.
+    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
     // The rows stand by the outer height, which the window manager's frame is part of: a
-    // window shown before it was framed is laid out, and placed if it has not moved, again.
+    // window shown before it was framed is laid out again.
     new FrameWatch(this, [this] {
-        if (!isVisible())
-            return;
-        if (pos() == placed_at_)
-            placed_at_ = centre_outer(this, outer_size(), 20);
-        run(&TfrmForecast::FormResize);
+        if (isVisible())
+            run(&TfrmForecast::FormResize);
     });
 
     // Fixed border: the size is the design's and the user cannot change it.
@@ -277,7 +276,7 @@ void TfrmForecast::focus_window_changed(QWindow* now) {
 void TfrmForecast::FormShow() {
     txtForecast->clear();
 
-    placed_at_ = centre_outer(this, outer_size(), 20);
+    centring_->centre();
 
     QPalette palette = txtForecast->palette();
     const QString color = read_setting(settings_section, QStringLiteral("Fbgcolor"));

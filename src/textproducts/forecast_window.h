@@ -13,6 +13,7 @@ class QPushButton;
 class QStatusBar;
 class QWindow;
 class Desktop;
+class OuterCentring;
 class TNMHTTP;
 struct ProgramState;
 
@@ -108,8 +109,7 @@ private:
     // An activation runs; the focus left the window while one ran.
     bool activating_ = false;
     bool left_during_activation_ = false;
-    // Where the last showing put the frame's top left corner.
-    QPoint placed_at_;
+    OuterCentring* centring_ = nullptr;
 };
 
 // "Forecast - &HTML Version": a GET of the conditions host's root whose answer is dropped,
