@@ -31,7 +31,6 @@ constexpr const char* mosaic = "/ridge/standard/CONUS_0.gif";
 constexpr const char* mosaic_loop = "/ridge/standard/CONUS_loop.gif";
 constexpr const char* infrared = "/GOES19/ABI/CONUS/13/1250x750.jpg";
 constexpr const char* geocolor = "/GOES19/ABI/CONUS/GEOCOLOR/1250x750.jpg";
-#define CPC(path) "/products/predictions/" path
 
 // clang-format off
 const LiveImageRow live_rows[] = {
@@ -51,29 +50,34 @@ const LiveImageRow live_rows[] = {
      "GOES-East infrared (band 13, clean longwave window)"},
     {"/satellite/sat_ir_rad.gif", ImageUpstream::Satellite, {geocolor}, satellite_lifetime, 640,
      "GOES-East GeoColor (infrared clouds at night; no radar overlay is published)"},
-    {"/pix/temp1.gif", ImageUpstream::Outlooks, {CPC("610day/610temp.new.gif")},
+    {"/pix/temp1.gif", ImageUpstream::Outlooks, {"/products/predictions/610day/610temp.new.gif"},
      outlook_lifetime, 600, "6-10 day temperature outlook"},
-    {"/pix/prec1.gif", ImageUpstream::Outlooks, {CPC("610day/610prcp.new.gif")},
+    {"/pix/prec1.gif", ImageUpstream::Outlooks, {"/products/predictions/610day/610prcp.new.gif"},
      outlook_lifetime, 600, "6-10 day precipitation outlook"},
     {"/products/predictions/multi_season/13_seasonal_outlooks/color/page2.gif",
      ImageUpstream::Outlooks,
-     {CPC("30day/off15_temp.gif"), CPC("30day/off15_prcp.gif"),
-      CPC("long_range/lead01/off01_temp.gif"), CPC("long_range/lead01/off01_prcp.gif")},
+     {"/products/predictions/30day/off15_temp.gif",
+      "/products/predictions/30day/off15_prcp.gif",
+      "/products/predictions/long_range/lead01/off01_temp.gif",
+      "/products/predictions/long_range/lead01/off01_prcp.gif"},
      outlook_lifetime, 760,
      "next month's temperature and precipitation outlooks above the next three months'"},
     {"/products/predictions/multi_season/13_seasonal_outlooks/color/page3.gif",
      ImageUpstream::Outlooks,
-     {CPC("long_range/lead01/off01_temp.gif"), CPC("long_range/lead04/off04_temp.gif"),
-      CPC("long_range/lead07/off07_temp.gif"), CPC("long_range/lead10/off10_temp.gif")},
+     {"/products/predictions/long_range/lead01/off01_temp.gif",
+      "/products/predictions/long_range/lead04/off04_temp.gif",
+      "/products/predictions/long_range/lead07/off07_temp.gif",
+      "/products/predictions/long_range/lead10/off10_temp.gif"},
      outlook_lifetime, 840, "the four 3-month temperature outlooks of the next 12 months"},
     {"/products/predictions/multi_season/13_seasonal_outlooks/color/page4.gif",
      ImageUpstream::Outlooks,
-     {CPC("long_range/lead01/off01_prcp.gif"), CPC("long_range/lead04/off04_prcp.gif"),
-      CPC("long_range/lead07/off07_prcp.gif"), CPC("long_range/lead10/off10_prcp.gif")},
+     {"/products/predictions/long_range/lead01/off01_prcp.gif",
+      "/products/predictions/long_range/lead04/off04_prcp.gif",
+      "/products/predictions/long_range/lead07/off07_prcp.gif",
+      "/products/predictions/long_range/lead10/off10_prcp.gif"},
      outlook_lifetime, 840, "the four 3-month precipitation outlooks of the next 12 months"},
 };
 // clang-format on
-#undef CPC
 
 const LiveImageRow* row_for(const QString& path) {
     static const QHash<QString, const LiveImageRow*> by_path = [] {
@@ -153,9 +157,13 @@ UpstreamPicture decode_jpeg_picture(const QByteArray& bytes, int width) {
         picture.error = QStringLiteral("damaged JPEG picture (") + jpeg.error + u')';
         return picture;
     }
+    // The view borrows the decoder's pixels, which go when this returns: the frame kept is a
+    // scaled copy or a deep one.
     const QImage view(jpeg.pixels.get(), jpeg.width, jpeg.height, qsizetype(jpeg.width) * 4,
                       QImage::Format_RGB32);
-    picture.frames.append(view.width() > width && width > 0 ? fitted(view, width) : view.copy());
+    picture.frames.append(width > 0 && view.width() > width
+                              ? view.scaledToWidth(width, Qt::SmoothTransformation)
+                              : view.copy());
     return picture;
 }
 
