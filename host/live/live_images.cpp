@@ -223,8 +223,17 @@ QByteArray make_picture(const LiveImageRow& row, const QList<QByteArray>& bodies
     }
     const QByteArray bytes = serves_gif(row) ? gif_file(frames, pictures.first().delay_cs)
                                              : jpeg_file(frames.first(), 85);
-    if (bytes.isEmpty())
+    if (bytes.isEmpty()) {
         *why = QStringLiteral("the picture could not be written");
+        return {};
+    }
+    // The program takes a download of under 500 bytes for a failed one.
+    if (bytes.size() < live_image_min_bytes) {
+        *why = QStringLiteral("the picture made has %1 bytes, fewer than %2")
+                   .arg(bytes.size())
+                   .arg(live_image_min_bytes);
+        return {};
+    }
     return bytes;
 }
 

@@ -25,7 +25,8 @@ class UpstreamClient;
 // for ".gif", JPEG otherwise). Paths not in the table (cameras, population counters, Europe and
 // global satellite pictures, the storm-watch map, outlooks outside the US) are not answered
 // here and stay sample pictures. Whatever goes wrong (upstream failure, a reply that is not a
-// picture, a truncated or oversized one) gives the sample picture and one line on the log.
+// picture, a truncated, oversized or tiny one) gives the sample picture and one line on the
+// log.
 
 enum class ImageUpstream { Radar, Satellite, Outlooks };
 
@@ -49,6 +50,9 @@ std::span<const LiveImageRow> live_image_table();
 inline constexpr qint64 live_image_max_bytes = 50LL * 1024 * 1024;
 inline constexpr qint64 live_image_max_pixels = 100'000'000;           // one frame
 inline constexpr qint64 live_image_max_animation_pixels = 400'000'000; // all frames
+// A picture made smaller than this (a placeholder of a few pixels) is not served: the program
+// takes a download of fewer bytes for a failed one.
+inline constexpr qsizetype live_image_min_bytes = 500;
 
 // An upstream picture decoded: its frames (one for a still picture), the delay between frames
 // in hundredths of a second, or why it could not be used.
