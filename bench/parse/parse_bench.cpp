@@ -4,6 +4,8 @@
 //   parse.scaling          ns per byte at 1 MiB / ns per byte at 256 KiB (1.0 is linear)
 #include "app/conditions_parser.h"
 
+#include "bench_support.h"
+
 #include <QByteArray>
 #include <QString>
 #include <algorithm>
@@ -80,21 +82,10 @@ QByteArray make_page(qsizetype size) {
     return page;
 }
 
-template <typename F> double fastest_ns(F&& run) {
-    double best = std::numeric_limits<double>::max();
-    for (int i = 0; i < repetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        const auto stop = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(stop - start).count());
-    }
-    return best;
-}
-
 volatile qsizetype sink = 0;
 
 double parse_ns(const QString& text) {
-    return fastest_ns([&] {
+    return fastest_ns(repetitions, [&](int) {
         const ConditionsResult result = parse_conditions(text, QStringLiteral("n"));
         sink = sink + result.labels.lblTemp2.size();
     });
@@ -118,17 +109,8 @@ int main() {
         return 1;
     }
 
-    const double memchr_ns = fastest_ns([&] {
-        qsizetype count = 0;
-        const char* at = large.constData();
-        const char* const end = at + large.size();
-        while (
-            (at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at))))) {
-            ++count;
-            ++at;
-        }
-        sink = sink + count;
-    });
+    const double memchr_ns =
+        fastest_ns(repetitions, [&](int) { sink = sink + memchr_count(large, '<'); });
     const double large_ns = parse_ns(large_text);
     const double small_ns = parse_ns(small_text);
 

@@ -6,6 +6,8 @@
 //                                       linear)
 #include "textproducts/text_cleaning.h"
 
+#include "bench_support.h"
+
 #include <QByteArray>
 #include <QString>
 #include <algorithm>
@@ -54,17 +56,6 @@ QByteArray make_bulletin(qsizetype size) {
     return page;
 }
 
-template <typename F> double fastest_ns(F&& run) {
-    double best = std::numeric_limits<double>::max();
-    for (int i = 0; i < repetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        run(i);
-        const auto stop = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(stop - start).count());
-    }
-    return best;
-}
-
 volatile qsizetype sink = 0;
 
 struct Cleaned {
@@ -85,7 +76,7 @@ double clean_ns(const QByteArray& body) {
     for (int i = 0; i < repetitions; ++i) {
         copies.emplace_back(body.constData(), body.size());
     }
-    return fastest_ns([&](int i) {
+    return fastest_ns(repetitions, [&](int i) {
         const Cleaned cleaned = clean(std::move(copies[size_t(i)]));
         sink = sink + cleaned.cut.text.size() + cleaned.census.size();
     });
@@ -112,17 +103,8 @@ int main() {
         return 1;
     }
 
-    const double memchr_ns = fastest_ns([&](int) {
-        qsizetype count = 0;
-        const char* at = large.constData();
-        const char* const end = at + large.size();
-        while (
-            (at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at))))) {
-            ++count;
-            ++at;
-        }
-        sink = sink + count;
-    });
+    const double memchr_ns =
+        fastest_ns(repetitions, [&](int) { sink = sink + memchr_count(large, '<'); });
     const double large_ns = clean_ns(large);
     const double small_ns = clean_ns(small);
 

@@ -1,61 +1,153 @@
 #include "locations/catalogue.h"
 
-#include <QByteArrayView>
-#include <QFile>
+#include <QResource>
 #include <array>
+#include <cstring>
 
 namespace {
 
+// The bytes of a data file, read in place when the resource is stored uncompressed.
 QByteArray read_resource(const QString& name) {
-    QFile file(QStringLiteral(":/locations/") + name);
-    if (!file.open(QIODevice::ReadOnly))
+    const QString path = QStringLiteral(":/locations/") + name;
+    const QResource resource(path);
+    if (!resource.isValid())
         throw CatalogueError(QStringLiteral("The catalogue file %1 is missing.").arg(name));
-    return file.readAll();
+    if (resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                       static_cast<qsizetype>(resource.size()));
+    return resource.uncompressedData();
 }
 
 constexpr std::size_t max_columns = 8;
-using Fields = std::array<QByteArrayView, max_columns>;
+
+// A QString holding part of whole's characters by sharing its buffer: one more reference, no
+// allocation or copy. Writing to either detaches it as with any shared QString. The catalogue
+// is thousands of short texts that never change, so each table is one buffer.
+QString shared_part(const QString& whole, QStringView part) {
+    QString::DataPointer shared = whole.data_ptr();
+    shared.ptr = const_cast<char16_t*>(part.utf16());
+    shared.size = part.size();
+    return QString(std::move(shared));
+}
+
+// The fields of one line of a data file. The file is turned into UTF-16 once, and its fields
+// are parts of that text; the separators after the fields are overwritten with NULs, so each
+// field ends in one like any other QString's characters.
+class Fields {
+public:
+    explicit Fields(const QString& whole) : whole_(whole) {}
+
+    QStringView operator[](std::size_t i) const { return views_[i]; }
+    QString text(std::size_t i) const { return shared_part(whole_, views_[i]); }
+
+private:
+    template <typename Row>
+    friend void for_each_row(const QString& name, std::size_t columns, Row&& row);
+
+    const QString& whole_;
+    std::array<QStringView, max_columns> views_;
+};
+
+// Where the next tab or line end at or after `from` is in text[from, to); `to` when none.
+// An ASCII file has the same offsets in its bytes as in its UTF-16 text, so its separators
+// are found with memchr in the bytes.
+qsizetype next_separator(const char* bytes, const char16_t* text, qsizetype from, qsizetype to,
+                         char separator) {
+    if (bytes) {
+        const void* found =
+            std::memchr(bytes + from, separator, static_cast<std::size_t>(to - from));
+        return found ? static_cast<const char*>(found) - bytes : to;
+    }
+    while (from < to && text[from] != separator)
+        ++from;
+    return from;
+}
 
 // Calls row(fields) for every line after the header; each line must have `columns` fields.
 template <typename Row> void for_each_row(const QString& name, std::size_t columns, Row&& row) {
-    const QByteArray data = read_resource(name);
-    const QByteArrayView all(data);
-    qsizetype pos = all.indexOf('\n') + 1; // skip the header
-    if (pos <= 0)
+    const QByteArray bytes = read_resource(name);
+    QString whole = QString::fromUtf8(bytes);
+    char16_t* const begin = reinterpret_cast<char16_t*>(whole.data());
+    const qsizetype size = whole.size();
+    const char* const ascii = size == bytes.size() ? bytes.constData() : nullptr;
+    qsizetype pos = next_separator(ascii, begin, 0, size, '\n') + 1; // skip the header
+    if (pos > size)
         throw CatalogueError(QStringLiteral("The catalogue file %1 is empty.").arg(name));
-    Fields fields;
-    while (pos < all.size()) {
-        qsizetype end = all.indexOf('\n', pos);
-        if (end < 0)
-            end = all.size();
-        const QByteArrayView line = all.sliced(pos, end - pos);
-        pos = end + 1;
+    Fields fields(whole);
+    while (pos < size) {
+        const qsizetype end = next_separator(ascii, begin, pos, size, '\n');
         std::size_t count = 0;
-        qsizetype start = 0;
-        while (count < max_columns) {
-            const qsizetype tab = line.indexOf('\t', start);
-            fields[count++] = line.sliced(start, (tab < 0 ? line.size() : tab) - start);
-            if (tab < 0)
+        qsizetype start = pos;
+        for (;;) {
+            const qsizetype tab = next_separator(ascii, begin, start, end, '\t');
+            if (count < max_columns)
+                fields.views_[count] = QStringView(begin + start, tab - start);
+            ++count;
+            if (tab < size)
+                begin[tab] = u'\0';
+            if (tab == end)
                 break;
             start = tab + 1;
         }
+        pos = end + 1;
         if (count != columns)
             throw CatalogueError(
                 QStringLiteral("The catalogue file %1 has a malformed line.").arg(name));
-        row(fields);
+        row(static_cast<const Fields&>(fields));
     }
 }
 
-QString text(QByteArrayView field) {
-    return QString::fromUtf8(field);
-}
-
-double number(QByteArrayView field, const QString& name) {
+// A decimal number ("-87.6298"). Up to 15 digits it is the quotient of two exact doubles,
+// which the division rounds correctly, as a full conversion would.
+double number(QStringView field, const QString& name) {
+    qsizetype i = 0;
+    const bool negative = !field.isEmpty() && field[0] == u'-';
+    if (negative)
+        ++i;
+    long long digits = 0;
+    int count = 0;
+    int decimals = -1;
+    for (; i < field.size(); ++i) {
+        const char16_t c = field[i].unicode();
+        if (c == u'.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= u'0' && c <= u'9' && count < 15) {
+            digits = digits * 10 + (c - u'0');
+            ++count;
+            if (decimals >= 0)
+                ++decimals;
+        } else {
+            break;
+        }
+    }
+    if (i == field.size() && count > 0) {
+        static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double value = static_cast<double>(digits) / powers[decimals < 0 ? 0 : decimals];
+        return negative ? -value : value;
+    }
     bool ok = false;
-    const double value = field.toByteArray().toDouble(&ok);
+    const double value = field.toDouble(&ok);
     if (!ok)
         throw CatalogueError(QStringLiteral("The catalogue file %1 has a bad number.").arg(name));
     return value;
+}
+
+// Whether a station table label ("United Kingdom (O)") is the tree's country.
+bool is_country_label(const QString& label, const QString& country) {
+    return label.endsWith(u" (O)") && QStringView(label).chopped(4) == country;
+}
+
+// Whether a tree city ("Boscombe_Down") is the station table's key ("Boscombe Down").
+bool same_city_key(const QString& tree_text, const QString& key) {
+    if (tree_text.size() != key.size())
+        return false;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        const QChar c = tree_text[i] == u'_' ? QChar(u' ') : tree_text[i];
+        if (c != key[i])
+            return false;
+    }
+    return true;
 }
 
 StationKeying keying_of(const QString& region) {
@@ -94,6 +186,35 @@ QString not_found_prefix(StationKeying keying, const QString& region, const QStr
     return QStringLiteral("Sorry, invalid City found for ") + name + QStringLiteral(":");
 }
 
+// "US/IL/Chicago.html", "global/stations/07150.html": written into one buffer that every
+// place's path shares, each path followed by a NUL.
+void set_request_paths(std::vector<CataloguePlace>& places) {
+    const QStringView us = u"US/", global = u"global/stations/", html = u".html";
+    qsizetype total = 0;
+    for (const CataloguePlace& place : places)
+        total += place.us ? us.size() + place.state_code.size() + 1 + place.city.size()
+                          : global.size() + place.station.size();
+    total += (html.size() + 1) * static_cast<qsizetype>(places.size());
+    QString all;
+    all.reserve(total);
+    std::vector<qsizetype> ends;
+    ends.reserve(places.size());
+    for (const CataloguePlace& place : places) {
+        if (place.us)
+            all.append(us).append(place.state_code).append(u'/').append(place.city);
+        else
+            all.append(global).append(place.station);
+        all.append(html);
+        ends.push_back(all.size());
+        all.append(u'\0');
+    }
+    qsizetype start = 0;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        places[i].request_path = shared_part(all, QStringView(all).sliced(start, ends[i] - start));
+        start = ends[i] + 1;
+    }
+}
+
 } // namespace
 
 const Catalogue& Catalogue::instance() {
@@ -108,22 +229,22 @@ Catalogue Catalogue::load() {
     c.tree_.reserve(2048);
     std::vector<int> last_at_level;
     for_each_row(tree_file, 2, [&](const Fields& f) {
-        const int level = f[0].toInt();
+        const int level = f[0].size() == 1 ? f[0][0].unicode() - u'0' : -1;
         if (level < 0 || level > static_cast<int>(last_at_level.size()))
             throw CatalogueError(QStringLiteral("The location tree skips a level."));
         last_at_level.resize(level + 1);
         const int parent = level == 0 ? -1 : last_at_level[level - 1];
         last_at_level[level] = static_cast<int>(c.tree_.size());
-        c.tree_.push_back({level, parent, text(f[1])});
+        c.tree_.push_back({level, parent, f.text(1)});
     });
 
     const QString states_file = QStringLiteral("states.tsv");
     for_each_row(states_file, 4, [&](const Fields& f) {
-        c.states_.push_back({text(f[0]), text(f[1]), text(f[2]), f[3] == "split"});
+        c.states_.push_back({f.text(0), f.text(1), f.text(2), f[3] == u"split"});
     });
 
     for_each_row(QStringLiteral("regions.tsv"), 2, [&](const Fields& f) {
-        c.regions_.push_back({text(f[0]), text(f[1])});
+        c.regions_.push_back({f.text(0), f.text(1)});
     });
 
     // Foreign and US places come in tree order; they are tied to the tree's city nodes below.
@@ -132,16 +253,14 @@ Catalogue Catalogue::load() {
     c.stations_.reserve(1300);
     foreign.reserve(1300);
     for_each_row(stations_file, 7, [&](const Fields& f) {
-        StationRow row{text(f[0]), text(f[1]), text(f[2]), text(f[3])};
+        StationRow row{f.text(0), f.text(1), f.text(2), f.text(3)};
         CataloguePlace place;
         place.latitude = number(f[4], stations_file);
         place.longitude = number(f[5], stations_file);
-        place.title_name = text(f[6]);
+        place.title_name = f.text(6);
         place.station = row.station;
         place.label = row.label;
         place.region = row.region;
-        place.request_path =
-            QStringLiteral("global/stations/") + row.station + QStringLiteral(".html");
         c.stations_.push_back(std::move(row));
         foreign.push_back(std::move(place));
     });
@@ -152,13 +271,13 @@ Catalogue Catalogue::load() {
     for_each_row(us_file, 7, [&](const Fields& f) {
         CataloguePlace place;
         place.us = true;
-        place.parent = text(f[0]);
-        place.city = text(f[1]);
+        place.parent = f.text(0);
+        place.city = f.text(1);
         place.latitude = number(f[2], us_file);
         place.longitude = number(f[3], us_file);
-        place.zip = text(f[4]);
-        place.forecast_zone = text(f[5]);
-        place.title_name = text(f[6]);
+        place.zip = f.text(4);
+        place.forecast_zone = f.text(5);
+        place.title_name = f.text(6);
         us.push_back(std::move(place));
     });
 
@@ -167,49 +286,64 @@ Catalogue Catalogue::load() {
     // City nodes: the leaves under a country, and every node of level 4.
     std::size_t next_foreign = 0;
     std::size_t next_us = 0;
-    const QString united_states = QStringLiteral("United States");
+    // The countries whose children are states or provinces rather than cities.
+    int united_states = -2;
+    int canada = -2;
+    for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
+        if (c.tree_[i].level != 2)
+            continue;
+        if (c.tree_[i].text == u"United States")
+            united_states = i;
+        else if (c.tree_[i].text == u"Canada")
+            canada = i;
+    }
     c.places_.reserve(foreign.size() + us.size());
+    c.place_by_node_.assign(c.tree_.size(), -1);
+    const QString* state_name = nullptr;
+    QString state_code;
     for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
         const LocationTreeNode& node = c.tree_[i];
         const bool leaf =
             i + 1 == static_cast<int>(c.tree_.size()) || c.tree_[i + 1].level <= node.level;
-        const bool city = node.level == 4 || (node.level == 3 && leaf && node.parent >= 0 &&
-                                              c.tree_[node.parent].text != united_states &&
-                                              c.tree_[node.parent].text != u"Canada");
+        const bool city =
+            node.level == 4 || (node.level == 3 && leaf && node.parent >= 0 &&
+                                node.parent != united_states && node.parent != canada);
         if (!city)
             continue;
         const QString& parent = c.tree_[node.parent].text;
-        const bool is_us =
-            node.level == 4 && c.tree_[c.tree_[node.parent].parent].text == united_states;
-        CataloguePlace place;
+        const bool is_us = node.level == 4 && c.tree_[node.parent].parent == united_states;
+        c.place_by_node_[i] = static_cast<int>(c.places_.size());
         if (is_us) {
             if (next_us >= us.size() || us[next_us].parent != parent ||
                 us[next_us].city != node.text)
                 throw CatalogueError(QStringLiteral("us_places.tsv does not follow the tree at ") +
                                      node.text);
-            place = std::move(us[next_us++]);
-            place.state_code = c.code_for_state_name(parent);
-            place.request_path = QStringLiteral("US/") + place.state_code + QStringLiteral("/") +
-                                 place.city + QStringLiteral(".html");
+            if (&parent != state_name) { // the places of a state come together
+                state_name = &parent;
+                state_code = c.code_for_state_name(parent);
+            }
+            CataloguePlace& place = c.places_.emplace_back(std::move(us[next_us++]));
+            place.state_code = state_code;
+            place.node = i;
         } else {
-            const QString key = QString(node.text).replace(u'_', u' ');
             if (next_foreign >= foreign.size() ||
-                c.stations_[next_foreign].label != parent + QStringLiteral(" (O)") ||
-                c.stations_[next_foreign].city != key)
+                !is_country_label(c.stations_[next_foreign].label, parent) ||
+                !same_city_key(node.text, c.stations_[next_foreign].city))
                 throw CatalogueError(QStringLiteral("stations.tsv does not follow the tree at ") +
                                      node.text);
-            place = std::move(foreign[next_foreign++]);
+            CataloguePlace& place = c.places_.emplace_back(std::move(foreign[next_foreign++]));
             place.city = node.text;
             place.parent = parent;
+            place.node = i;
         }
-        place.node = i;
-        c.place_by_node_.insert(i, static_cast<int>(c.places_.size()));
-        if (!c.place_by_path_.contains(place.request_path))
-            c.place_by_path_.insert(place.request_path, static_cast<int>(c.places_.size()));
-        c.places_.push_back(std::move(place));
     }
     if (next_foreign != foreign.size() || next_us != us.size())
         throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
+    set_request_paths(c.places_);
+    // Backwards, so that the first place with a path is the one kept.
+    c.place_by_path_.reserve(static_cast<qsizetype>(c.places_.size()));
+    for (int i = static_cast<int>(c.places_.size()) - 1; i >= 0; --i)
+        c.place_by_path_.insert(c.places_[i].request_path, i);
     return c;
 }
 
@@ -227,8 +361,18 @@ void Catalogue::index() {
         if (!region_by_label_.contains(row.label))
             region_by_label_.insert(row.label, row.region);
     }
+    // The station table comes sorted by region and label, so a row mostly has the list of the
+    // row before; each row's list is found first, then the keys go in backwards, so that the
+    // first row with a key is the one kept.
+    std::vector<int> row_lists(stations_.size()); // the list of each row within its region
+    const StationRow* previous = nullptr;
     for (int i = 0; i < static_cast<int>(stations_.size()); ++i) {
         const StationRow& row = stations_[i];
+        if (previous && row.region == previous->region && row.label == previous->label) {
+            row_lists[i] = row_lists[i - 1];
+            continue;
+        }
+        previous = &row;
         auto it = station_regions_.find(row.region);
         if (it == station_regions_.end()) {
             RegionStations fresh;
@@ -252,15 +396,20 @@ void Catalogue::index() {
         } else if (region.keying == StationKeying::SharedLabels) {
             region.list_by_label.insert(row.label, 0);
         }
-        QHash<QString, int>& rows = region.lists[list].rows;
-        if (!rows.contains(row.city)) // the first equal key wins
-            rows.insert(row.city, i);
+        row_lists[i] = list;
+    }
+    RegionStations* region = nullptr;
+    for (int i = static_cast<int>(stations_.size()) - 1; i >= 0; --i) {
+        if (!region || stations_[i].region != stations_[i + 1].region)
+            region = &station_regions_[stations_[i].region];
+        region->lists[row_lists[i]].rows.insert(stations_[i].city, i);
     }
 }
 
 const CataloguePlace* Catalogue::place_for_node(int node) const {
-    const auto it = place_by_node_.constFind(node);
-    return it == place_by_node_.constEnd() ? nullptr : &places_[*it];
+    if (node < 0 || node >= static_cast<int>(place_by_node_.size()) || place_by_node_[node] < 0)
+        return nullptr;
+    return &places_[place_by_node_[node]];
 }
 
 const CataloguePlace* Catalogue::place_for_request_path(const QString& path) const {

@@ -133,8 +133,8 @@ private:
     QHash<QString, int> state_by_code_;
     QHash<QString, QString> region_by_label_;
     QHash<QString, RegionStations> station_regions_;
-    QHash<int, int> place_by_node_;
-    QHash<QString, int> place_by_path_;
+    std::vector<int> place_by_node_;        // tree node -> place, -1 for other nodes
+    QHash<QStringView, int> place_by_path_; // views of the places' request_path
 };
 
 // The tables as the rest of the program names them.

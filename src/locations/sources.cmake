@@ -7,9 +7,11 @@ target_sources(nimbrix_core PRIVATE
   locations/zip_codes.h locations/zip_codes.cpp
 )
 
-# The catalogue's data files, read at first use from ":/locations/<file>".
+# The catalogue's data files, read at first use from ":/locations/<file>". They are stored
+# uncompressed, so the catalogue reads them in place, without inflating or copying them.
 qt_add_resources(nimbrix_core "nimbrix_catalogue"
   PREFIX "/locations"
+  OPTIONS --no-compress
   BASE ${CMAKE_CURRENT_LIST_DIR}/data
   FILES
     ${CMAKE_CURRENT_LIST_DIR}/data/tree.tsv
@@ -17,6 +19,12 @@ qt_add_resources(nimbrix_core "nimbrix_catalogue"
     ${CMAKE_CURRENT_LIST_DIR}/data/regions.tsv
     ${CMAKE_CURRENT_LIST_DIR}/data/stations.tsv
     ${CMAKE_CURRENT_LIST_DIR}/data/us_places.tsv
+)
+# The zip table is large and read by nimbrix-host only: kept compressed.
+qt_add_resources(nimbrix_core "nimbrix_zips"
+  PREFIX "/locations"
+  BASE ${CMAKE_CURRENT_LIST_DIR}/data
+  FILES
     ${CMAKE_CURRENT_LIST_DIR}/data/zips.tsv
 )
 

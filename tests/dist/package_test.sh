@@ -60,7 +60,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 
 # The user service, checked with its program and manual page found in the unpacked root.
 unit="$root/usr/lib/systemd/user/nimbrix-host.service"
-grep -qx 'ExecStart=/usr/bin/nimbrix-host --quiet --listen 127.0.0.1:8079' "$unit" ||
+grep -qx 'ExecStart=/usr/bin/nimbrix-host --quiet --listen 127.0.0.1:8079 --source auto' "$unit" ||
   fail "service ExecStart: $(grep ExecStart "$unit")"
 mkdir -p "$work/unit" && mkdir -m 0700 "$work/run"
 sed "s#^ExecStart=/#ExecStart=$root/#" "$unit" >"$work/unit/nimbrix-host.service"

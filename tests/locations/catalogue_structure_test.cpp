@@ -5,6 +5,7 @@
 #include "locations/tree_choice.h"
 #include "locations/zip_codes.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -381,6 +382,43 @@ TEST(Places, CarryTitleRequestPathCoordinatesAndUsZipAndZone) {
     EXPECT_EQ(c.place_for_request_path("global/stations/99999.html"), nullptr);
     EXPECT_EQ(c.state_name_for_code("LA"), "Lousiana");
     EXPECT_EQ(c.state_name_for_code("ZZ"), "");
+}
+
+// The loader reads numbers with its own decimal reader and hands out texts that share one
+// buffer per table: the numbers must be exactly Qt's reading of the file's text, each text
+// must end in a NUL, and changing a copy must leave the catalogue as it was.
+TEST(Places, CoordinatesAreTheFilesNumbersAndTextsStandAlone) {
+    std::vector<std::pair<double, double>> expected;
+    for (const char* name : {"stations.tsv", "us_places.tsv"}) {
+        QFile file(QStringLiteral(":/locations/") + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const bool foreign = QLatin1String(name) == QLatin1String("stations.tsv");
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            if (lines[i].isEmpty())
+                continue;
+            const QList<QByteArray> f = lines[i].split('\t');
+            ASSERT_EQ(f.size(), 7) << name;
+            expected.emplace_back(f[foreign ? 4 : 2].toDouble(), f[foreign ? 5 : 3].toDouble());
+        }
+    }
+    std::vector<std::pair<double, double>> foreign_then_us;
+    for (bool us : {false, true})
+        for (const CataloguePlace& p : catalogue_places())
+            if (p.us == us)
+                foreign_then_us.emplace_back(p.latitude, p.longitude);
+    EXPECT_EQ(foreign_then_us, expected);
+
+    for (const CataloguePlace& p : catalogue_places())
+        for (const QString* text : {&p.city, &p.title_name, &p.request_path, &p.station, &p.zip})
+            EXPECT_EQ(text->utf16()[text->size()], 0) << p.title_name.toStdString();
+    const CataloguePlace& first = catalogue_places().front();
+    const QString before = first.title_name;
+    QString copy = first.title_name;
+    copy[0] = u'#';
+    copy.append(QStringLiteral(" and more"));
+    EXPECT_EQ(first.title_name, before);
+    EXPECT_EQ(catalogue_places()[1].city, Catalogue::load().places()[1].city);
 }
 
 TEST(ZipCodes, MapRealZipsToPlaceStateCoordinatesAndZone) {
