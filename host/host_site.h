@@ -7,6 +7,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 // What nimbrix-host answers, without the HTTP: a request's path and query parameters in, the
 // status, content type and body bytes out. Roles served:
@@ -60,6 +61,12 @@ public:
     using ConditionsSource = std::function<QString(const HostPlace&, const QDateTime& now_utc)>;
     void set_conditions_source(ConditionsSource source) { conditions_source_ = std::move(source); }
 
+    // Answers image paths before the sample pictures: nothing leaves the path to them. Set
+    // before serving; it is called from several threads at once.
+    using ImageSource =
+        std::function<std::optional<HostReply>(const HostRequest&, const QDateTime& now_utc)>;
+    void set_image_source(ImageSource source) { image_source_ = std::move(source); }
+
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
@@ -70,6 +77,7 @@ private:
     QString published_version_;
     std::atomic<unsigned long long> usage_count_{0};
     ConditionsSource conditions_source_;
+    ImageSource image_source_;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.
