@@ -73,6 +73,9 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         const unsigned long long count = ++usage_count_;
         return {200, maker_content_type, QByteArray::number(count) + '\n'};
     }
+    if (image_source_)
+        if (std::optional<HostReply> image = image_source_(request, now_utc))
+            return *image;
     if (std::optional<HostReply> image = image_reply(request, now_utc))
         return *image;
     if (std::optional<HostReply> reply = answer_nws(request, now_utc, text_source_))

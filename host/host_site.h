@@ -72,6 +72,12 @@ public:
     // serving.
     void set_text_source(NwsPageSource source) { text_source_ = std::move(source); }
 
+    // Answers image paths before the sample pictures: nothing leaves the path to them. Set
+    // before serving; it is called from several threads at once.
+    using ImageSource =
+        std::function<std::optional<HostReply>(const HostRequest&, const QDateTime& now_utc)>;
+    void set_image_source(ImageSource source) { image_source_ = std::move(source); }
+
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
@@ -83,6 +89,7 @@ private:
     std::atomic<unsigned long long> usage_count_{0};
     ConditionsSource conditions_source_;
     NwsPageSource text_source_;
+    ImageSource image_source_;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.

@@ -4,6 +4,7 @@
 #include "host_server.h"
 #include "host_site.h"
 #include "live/live_conditions.h"
+#include "live/live_images.h"
 #include "live/live_products.h"
 #include "live/upstream_cache.h"
 #include "live/upstream_client.h"
@@ -36,11 +37,14 @@ const char* const usage_text =
     "Options:\n"
     "  --source MODE       sample (default): made-up values; live: conditions from the\n"
     "                      latest report of the place's observing station, the weather\n"
-    "                      service's bulletins from its zone files; auto: as live (a request\n"
-    "                      whose upstream cannot be reached gets the sample page with a\n"
-    "                      notice, in both)\n"
+    "                      service's bulletins from its zone files, and the US radar,\n"
+    "                      satellite and outlook pictures from the weather service's radar\n"
+    "                      mosaic, GOES-East and the Climate Prediction Center; auto: as live\n"
+    "                      (a request whose upstream cannot be reached gets the sample page\n"
+    "                      or picture, in both)\n"
     "  --upstream-base URL send every upstream request to URL, keeping its path (default\n"
-    "                      https://tgftp.nws.noaa.gov)\n"
+    "                      https://tgftp.nws.noaa.gov, https://radar.weather.gov,\n"
+    "                      https://cdn.star.nesdis.noaa.gov, https://www.cpc.ncep.noaa.gov)\n"
     "  --cache-dir DIR     where upstream replies are kept (default: the user's cache folder)\n"
     "  --contact TEXT      who runs this host, named in the User-Agent of upstream requests\n"
     "                      (an e-mail address or web site)\n"
@@ -75,6 +79,7 @@ enum class Source { Sample, Live, Auto };
 struct Options {
     Source source = Source::Sample;
     QString upstream_base = QString::fromLatin1(default_upstream_base);
+    bool upstream_base_given = false;
     QString cache_dir;
     QByteArray contact = default_upstream_contact;
     std::string host = "127.0.0.1";
@@ -211,6 +216,7 @@ int main(int argc, char** argv) {
                 return usage_error("--source wants sample, live or auto");
         } else if (arg == u"--upstream-base" && has_value) {
             options.upstream_base = QString::fromLocal8Bit(argv[++i]);
+            options.upstream_base_given = true;
             if (!options.upstream_base.startsWith(u"http://") &&
                 !options.upstream_base.startsWith(u"https://"))
                 return usage_error("--upstream-base wants an http:// or https:// address");
@@ -242,6 +248,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<UpstreamCache> cache;
     std::unique_ptr<LiveConditions> live;
     std::unique_ptr<LiveTextProducts> live_text;
+    std::unique_ptr<UpstreamClient> image_client;
+    std::unique_ptr<LiveImages> live_images;
     if (options.source != Source::Sample) {
         if (options.cache_dir.isEmpty()) {
             QCoreApplication::setApplicationName(QStringLiteral("nimbrix-host"));
@@ -260,6 +268,17 @@ int main(int argc, char** argv) {
             [&live_text](NwsProduct product, const QString& state, const QDateTime& now) {
                 return live_text->page(product, state, now);
             });
+        // Pictures are larger and slower than reports.
+        UpstreamLimits image_limits = limits;
+        image_limits.max_body_bytes = live_image_max_bytes;
+        image_limits.total_timeout_ms = 60000;
+        image_client = std::make_unique<UpstreamClient>(image_limits);
+        live_images = std::make_unique<LiveImages>(
+            *image_client, options.upstream_base_given ? options.upstream_base : QString(),
+            options.cache_dir, stderr);
+        site.set_image_source([&live_images](const HostRequest& request, const QDateTime& now) {
+            return live_images->reply(request, now);
+        });
     }
     if (page_mode)
         return print_page(site, options);

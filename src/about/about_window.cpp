@@ -4,12 +4,12 @@
 #include "about/pie_gauge.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/host_table.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 namespace {
 
@@ -108,13 +108,8 @@ void TfrmAbout::FormCreate() {
     lblURL->setCursor(Qt::PointingHandCursor);
     lblURL->installEventFilter(this);
 
-    // Placed 60 pixels above the screen's centre.
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        const QSize outer = frameGeometry().size();
-        move(area.x() + area.width() / 2 - outer.width() / 2,
-             area.y() + area.height() / 2 - outer.height() / 2 - 60);
-    }
+    // Placed 60 pixels above the screen's centre, by its outer size.
+    (new OuterCentring(this, 60))->centre();
     Memo1->setPlainText(about_credits_text());
     memshow();
 }

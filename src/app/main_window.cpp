@@ -32,7 +32,6 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -47,27 +46,17 @@ const QColor lime(0x00, 0xFF, 0x00);
 const QColor yellow(0xFF, 0xFF, 0x00);
 const QColor green(0x00, 0x80, 0x00);
 
-QAction* add_item(QMenu* menu, const QString& name, const QString& caption, bool enabled = false) {
-    auto* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setEnabled(enabled);
-    return action;
+void set_colors(QLabel* label, const QColor& background, const QColor& text) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
 }
 
-QAction* add_separator(QMenu* menu, const QString& name) {
-    auto* action = menu->addSeparator();
-    action->setObjectName(name);
-    return action;
-}
+} // namespace
 
-QMenu* add_submenu(QWidget* owner, QMenu* parent, const QString& name, const QString& caption) {
-    auto* menu = new QMenu(caption, owner);
-    menu->setObjectName(name);
-    parent->addMenu(menu);
-    return menu;
-}
-
-QFont window_font(int pixel_size, bool bold = false) {
+QFont TForm1::window_font(int pixel_size, bool bold) {
     // The design font where the system has it; elsewhere a condensed sans serif, which takes
     // about the same room.
     // families() lists what is installed; hasFamily would also resolve aliases, which costs a
@@ -81,16 +70,6 @@ QFont window_font(int pixel_size, bool bold = false) {
     font.setBold(bold);
     return font;
 }
-
-void set_colors(QLabel* label, const QColor& background, const QColor& text) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    label->setPalette(palette);
-    label->setAutoFillBackground(true);
-}
-
-} // namespace
 
 QIcon program_icon() {
     // The sizes the tray and title bars use; the large pictures take longer to read at start
@@ -149,6 +128,8 @@ std::function<void()> TForm1::quiet_after_exit(std::function<void()> handler) {
 template <typename Sender> void TForm1::command(Sender* sender, void (TForm1::*handler)()) {
     connect_command(sender, desktop_, quiet_after_exit([this, handler] { (this->*handler)(); }));
 }
+// The menus (main_menus.cpp) connect their items through this too.
+template void TForm1::command(QAction* sender, void (TForm1::*handler)());
 
 void TForm1::FormCreate() {
     setWindowTitle(QStringLiteral("Nimbrix"));
@@ -310,162 +291,6 @@ void TForm1::create_pictures() {
     for (int i = 0; i < 9; ++i)
         GIFImagel[i] = picture(QStringLiteral("GIFImagel%1x").arg((i + 1) * 10));
     GIFImagenew = picture(QStringLiteral("GIFImagenew"));
-}
-
-void TForm1::create_menus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    // Six menus fit the window's width in one row with a compact font.
-    bar->setFont(window_font(11));
-    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 4px; }"));
-    auto top = [&](const char* name, const char* caption) {
-        auto* menu = bar->addMenu(QString::fromLatin1(caption));
-        menu->setObjectName(QLatin1String(name));
-        return menu;
-    };
-    auto item = [](QMenu* menu, const char* name, const char* caption, bool enabled = false) {
-        return add_item(menu, QLatin1String(name), QString::fromLatin1(caption), enabled);
-    };
-    auto sub = [this](QMenu* parent, const char* name, const char* caption) {
-        return add_submenu(this, parent, QLatin1String(name), QString::fromLatin1(caption));
-    };
-
-    mnuOptions = top("mnuOptions", "&Options");
-    mnuPreferences = sub(mnuOptions, "mnuPreferences", "&Preferences");
-    mnuGeneralPreferences1 =
-        item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...", true);
-    mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color", true);
-    mnuMainLabelFontColor1 =
-        item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color", true);
-    mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color", true);
-    command(mnuGeneralPreferences1, &TForm1::mnuGeneralPreferences1Click);
-    command(mnuMainLabelColor1, &TForm1::mnuMainLabelColor1Click);
-    command(mnuMainLabelFontColor1, &TForm1::mnuMainLabelFontColor1Click);
-    command(mnuStatsFontColor1, &TForm1::mnuStatsFontColor1Click);
-    mnuMinimize = item(mnuOptions, "mnuMinimize", "&Minimize to tray", true);
-    mnuExit1 = item(mnuOptions, "mnuExit1", "E&xit", true);
-    command(mnuMinimize, &TForm1::mnuMinimizeClick);
-    command(mnuExit1, &TForm1::mnuExit1Click);
-
-    mnuGetStats = top("mnuGetStats", "&Get Stats");
-    mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...", true);
-    command(mnuChooseLocation, &TForm1::mnuChooseLocationClick);
-    N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
-    for (int i = 0; i < 20; ++i) {
-        // The first four items are spelled with a small "s"; their design captions differ.
-        const QString name =
-            (i < 4 ? QStringLiteral("mnuViewstats%1") : QStringLiteral("mnuViewStats%1")).arg(i);
-        const QString caption =
-            (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
-        mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
-        mnuViewStats[i]->setVisible(false);
-        connect_command(mnuViewStats[i], desktop_,
-                        quiet_after_exit([this, i] { mnuViewStatsClick(i); }));
-    }
-    N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
-    mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection", true);
-    mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations", true);
-    mnuRemoveaspecificlocation1 =
-        item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
-    mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations", true);
-    command(mnuAbortconnection, &TForm1::mnuAbortconnectionClick);
-    command(mnuClearlocations, &TForm1::mnuClearlocationsClick);
-    command(mnuRemoveaspecificlocation1, &TForm1::mnuRemoveaspecificlocation1Click);
-    command(mnuSortlocations1, &TForm1::mnuSortlocations1Click);
-
-    mnuImages = top("mnuImages", "&Images");
-    mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
-    mnuLocalTVStationRadar1 =
-        item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
-    mnuSatelliteImages = sub(mnuImages, "mnuSatelliteImages", "&Satellite Images");
-    mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
-
-    mnuForecasts = top("mnuForecasts", "&Forecasts");
-    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast", true);
-    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version", true);
-    ForecastTEXTversion1 =
-        item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
-    mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
-    mnu10dayPrecOutlook =
-        sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
-
-    mnuWarnings = top("mnuWarnings", "I&nformation");
-    mnuHydrologicalDataNWS1 =
-        item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
-    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)", true);
-    mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
-                                           "&Special Weather Statements (NWS)", true);
-    mnuWarningsAdvisories =
-        item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
-    N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
-    mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
-    mnuDetailbyUSState1 =
-        item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
-    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...", true);
-    mnuUSMHHIncomebyState1 =
-        item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
-    mnuCensusStateSal =
-        item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
-    command(ForecastTEXTversion1, &TForm1::ForecastTEXTversion1Click);
-    command(mnuNowcast, &TForm1::mnuNowcastClick);
-    command(mnuForecastHTML, &TForm1::mnuForecastHTMLClick);
-    command(PublicInformation1, &TForm1::PublicInformation1Click);
-    command(mnuWarningsAdvisories, &TForm1::mnuWarningsAdvisoriesClick);
-    command(mnuSpecialWeatherStatementsNWS1, &TForm1::mnuSpecialWeatherStatementsNWS1Click);
-    command(mnuHydrologicalDataNWS1, &TForm1::mnuHydrologicalDataNWS1Click);
-    command(mnuDetailbyUSState1, &TForm1::mnuDetailbyUSState1Click);
-    command(mnuDetailbyUSZip1, &TForm1::mnuDetailbyUSZip1Click);
-    command(mnuUSMHHIncomebyState1, &TForm1::mnuUSMHHIncomebyState1Click);
-    command(mnuCensusStateSal, &TForm1::mnuCensusStateSalClick);
-
-    // The image commands, each in its menu: radar images before the local-radar item, the
-    // population counters before the census submenu, the others at the end.
-    for (const ImageRow& row : image_catalogue()) {
-        auto* menu = findChild<QMenu*>(QLatin1String(row.menu));
-        QAction* before = menu == mnuRadarImages ? mnuLocalTVStationRadar1
-                          : menu == mnuWarnings  ? mnuGetCountyInfo1->menuAction()
-                                                 : nullptr;
-        auto* action = new QAction(QString::fromLatin1(row.caption), menu);
-        action->setObjectName(QLatin1String(row.item));
-        menu->insertAction(before, action);
-        connect_command(action, desktop_, quiet_after_exit([this, item = QLatin1String(row.item)] {
-                            image_command(item);
-                        }));
-    }
-    command(mnuLocalTVStationRadar1, &TForm1::mnuLocalTVStationRadar1Click);
-    auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
-    mnuUSStormWatch1 = image_item("mnuUSStormWatch1");
-    mnu1and3monthUSPrecipitation1 = image_item("mnu1and3monthUSPrecipitation1");
-    mnu12monthUSTemperatureOutlook1 = image_item("mnu12monthUSTemperatureOutlook1");
-    mnu12monthUSPrecipitationOutlook1 = image_item("mnu12monthUSPrecipitationOutlook1");
-    mnuCurrWorldPop1 = image_item("mnuCurrWorldPop1");
-    mnuCurrentUSPopulation1 = image_item("mnuCurrentUSPopulation1");
-
-    mnuHelp = top("mnuHelp", "&Help");
-    mnuHelpContents = item(mnuHelp, "mnuHelpContents", "Help &Contents (F1)", true);
-    mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
-    command(mnuHelpContents, &TForm1::mnuHelpContentsClick);
-    N1 = add_separator(mnuHelp, QStringLiteral("N1"));
-    mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...", true);
-    CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...", true);
-    command(mnuAbout, &TForm1::mnuAboutClick);
-    command(CheckforUpdate1, &TForm1::CheckforUpdate1Click);
-
-    // The tray popups.
-    pmnLeft = new QMenu(this);
-    pmnLeft->setObjectName(QStringLiteral("pmnLeft"));
-    pmnLeft_show = item(pmnLeft, "pmnLeft_show", "Restore window...", true);
-    pmnRight = new QMenu(this);
-    pmnRight->setObjectName(QStringLiteral("pmnRight"));
-    pitshow = item(pmnRight, "pitshow", "Restore window...", true);
-    pithide = item(pmnRight, "pithide", "Hide window...", true);
-    pmnRight->addSeparator();
-    pitExit = item(pmnRight, "pitExit", "Exit", true);
-    command(pmnLeft_show, &TForm1::pitshowClick);
-    command(pitshow, &TForm1::pitshowClick);
-    command(pithide, &TForm1::pithideClick);
-    command(pitExit, &TForm1::pitExitClick);
 }
 
 void TForm1::create_status_bar() {

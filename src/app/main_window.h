@@ -237,7 +237,10 @@ private:
     void FormResize();
     void FormClose();
     void create_labels();
+    // The menu tree and the tray popups (main_menus.cpp).
     void create_menus();
+    // The window's font at a pixel size: the design font where the system has it.
+    static QFont window_font(int pixel_size, bool bold = false);
     void create_status_bar();
     // A text-product command: the forecast window serves the code.
     void show_text_product(const char* code);

@@ -8,7 +8,7 @@ target_sources(nimbrix_core PRIVATE
 )
 target_sources(nimbrix_forms PRIVATE
   app/conditions_request.h app/conditions_request.cpp
-  app/main_window.h app/main_window.cpp
+  app/main_window.h app/main_window.cpp app/main_menus.cpp
   app/needle_gauge.h app/needle_gauge.cpp
   app/splash.h app/splash.cpp
   app/startup.h app/startup.cpp

@@ -20,9 +20,8 @@
 #include <cstdio>
 
 ProgramWindows::~ProgramWindows() {
-#include "settings/settings_store.h"
-#include "shared/program_state.h"
-#include "textproducts/forecast_window.h"
+    // The store's notices went to the main window, which goes now.
+    set_settings_notice(nullptr);
     frmPleaseWait.reset();
     frmForecast.reset();
     images.reset();

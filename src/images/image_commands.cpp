@@ -106,8 +106,7 @@ void ImageCommands::do_image() {
             if (gif)
                 window_.GIFImage1->Clear();
             shown->move(0, 0);
-            window_.resize(332, 316);
-            window_.setWindowState(Qt::WindowNoState);
+            window_.show_at_design_size();
             window_.repaint();
             const QString file = image_working_file(state_.image_file);
             if (gif)

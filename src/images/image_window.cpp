@@ -5,6 +5,7 @@
 #include "images/working_folder.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "shared/app_error.h"
 #include "shared/program_state.h"
 
@@ -27,6 +28,7 @@ namespace {
 
 const QColor navy(0x00, 0x00, 0x80);
 const QColor gray(0x80, 0x80, 0x80);
+const QSize design_outer_size(332, 316);
 
 } // namespace
 
@@ -87,11 +89,8 @@ TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWi
     connect(mnuHelpContentsF11, &QAction::triggered, this,
             [this] { run(&TfrmImage::mnuHelpContentsF11Click); });
 
-    resize(332, 316);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - 332) / 2, area.y() + (area.height() - 316) / 2);
-    }
+    outer_size_ = new OuterSize(this, design_outer_size);
+    centre_outer(this, design_outer_size);
 }
 
 TfrmImage::~TfrmImage() {
@@ -152,7 +151,7 @@ void TfrmImage::mnuSaveAsWallpaper1Click() {
         // The animated radar: the frame on show, captured from the screen at its natural size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().topLeft());
-        resize(GIFImage1->natural_size());
+        set_outer_size(GIFImage1->natural_size());
         QEventLoop loop;
         QTimer::singleShot(500, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -166,6 +165,15 @@ void TfrmImage::mnuSaveAsWallpaper1Click() {
     }
     if (do_wallpaper)
         do_wallpaper();
+}
+
+void TfrmImage::set_outer_size(QSize outer) {
+    outer_size_->set_outer(outer);
+}
+
+void TfrmImage::show_at_design_size() {
+    set_outer_size(design_outer_size);
+    setWindowState(Qt::WindowNoState);
 }
 
 QImage TfrmImage::client_image() const {

@@ -4,6 +4,7 @@
 #include <functional>
 
 class Desktop;
+class OuterSize;
 class QAction;
 class QLabel;
 class QMenu;
@@ -46,6 +47,10 @@ public:
     // Loads a picture file into Image1 by its extension (".jpg" and ".jpeg" are JPEG), sized to
     // the picture; a file that cannot be decoded is an error with the decoder's reason.
     void load_picture(const QString& path);
+    // Sizes are outer sizes, frame and title bar included.
+    void set_outer_size(QSize outer);
+    // The size and state an image is shown at: outer size 332 x 316, normal.
+    void show_at_design_size();
     // The client area as it is on the screen.
     QImage client_image() const;
     // Window background: navy normally, white for the population counters.
@@ -68,4 +73,5 @@ private:
     ProgramState& state_;
     Desktop& desktop_;
     ImageHost& host_;
+    OuterSize* outer_size_ = nullptr;
 };

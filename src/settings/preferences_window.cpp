@@ -2,6 +2,7 @@
 
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/preferences_rules.h"
 #include "settings/proxy_info.h"
 
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <algorithm>
 
 namespace {
@@ -61,6 +61,7 @@ void TfrmPref::FormCreate() {
     setObjectName(QStringLiteral("frmPref"));
     setWindowTitle(QStringLiteral("Nimbrix - Preferences"));
     setFixedSize(516, 373);
+    centring_ = new OuterCentring(this, 0);
     QFont font = this->font();
     font.setPixelSize(11);
     setFont(font);
@@ -158,11 +159,7 @@ void TfrmPref::FormCreate() {
 }
 
 void TfrmPref::FormShow() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2,
-             area.y() + area.height() / 2 - height() / 2);
-    }
+    centring_->centre();
     const PreferencesView view = read_preferences();
     (view.auto_update_yes ? radioYesupstat : radioNoupstat)->setChecked(true);
     (view.metric ? radioMetric : radioEnglish)->setChecked(true);

@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class Desktop;
+class OuterCentring;
 class StartupChoices;
 
 // The "General Preferences" window: automatic update, start-up location, automatic wallpaper,
@@ -67,4 +68,5 @@ private:
     Desktop& desktop_;
     ProxyProperties client_;
     StartupChoices& startup_choices_;
+    OuterCentring* centring_;
 };

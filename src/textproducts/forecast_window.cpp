@@ -4,6 +4,7 @@
 #include "net/request_kinds.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/outer_size.h"
 #include "settings/color_text.h"
 #include "settings/display_colors.h"
 #include "settings/host_table.h"
@@ -23,7 +24,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QWindow>
@@ -37,8 +37,8 @@ const QString settings_section = QStringLiteral("Settings");
 constexpr int client_width = 486;
 constexpr int client_height = 294;
 constexpr int status_height = 19;
-// The title bar and borders counted in the window's outer height where the platform draws no
-// frame of its own (a bare X server, the offscreen platform).
+// The title bar counted in the window's outer height where no window of the program has a
+// frame (an X server without a window manager).
 constexpr int frame_allowance = 23;
 
 const QColor silver(0xC0, 0xC0, 0xC0);
@@ -189,13 +189,26 @@ void TfrmForecast::FormCreate() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
 
+    // Placed by its outer size, and placed again if the frame turns out another than expected.
+    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
+    // The rows stand by the outer height, which the window manager's frame is part of: a
+    // window shown before it was framed is laid out again.
+    new FrameWatch(this, [this] {
+        if (isVisible())
+            run(&TfrmForecast::FormResize);
+    });
+
     // Fixed border: the size is the design's and the user cannot change it.
     setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
 }
 
+QSize TfrmForecast::outer_size() const {
+    const QSize frame = frame_extra(this);
+    return size() + (frame.isNull() ? QSize(0, frame_allowance) : frame);
+}
+
 int TfrmForecast::outer_height() const {
-    const int framed = frameGeometry().height();
-    return framed > height() ? framed : height() + frame_allowance;
+    return outer_size().height();
 }
 
 void TfrmForecast::set_status(const QString& text) {
@@ -240,22 +253,30 @@ void TfrmForecast::closeEvent(QCloseEvent* event) {
 void TfrmForecast::focus_window_changed(QWindow* now) {
     const bool from_program = focus_was_in_program_;
     focus_was_in_program_ = now != nullptr;
-    if (!now || now != windowHandle() || !isVisible())
+    if (!now || now != windowHandle()) {
+        // A box that the activation's own fetch shows (a refusal, an error) takes the focus.
+        left_during_activation_ = activating_;
+        return;
+    }
+    if (!isVisible())
         return;
     if (!first_activation_pending_ && !from_program)
         return; // back from another application: nothing is fetched again
+    if (left_during_activation_) {
+        // Back from the box of its own fetch: fetching again would show that box again, for
+        // ever, and the window could never be closed.
+        left_during_activation_ = false;
+        return;
+    }
     first_activation_pending_ = false;
+    Fetching activating(activating_); // errors included: the guard shows them inside
     run(&TfrmForecast::FormActivate);
 }
 
 void TfrmForecast::FormShow() {
     txtForecast->clear();
 
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - frameGeometry().width() / 2,
-             area.y() + area.height() / 2 - outer_height() / 2 - 20);
-    }
+    centring_->centre();
 
     QPalette palette = txtForecast->palette();
     const QString color = read_setting(settings_section, QStringLiteral("Fbgcolor"));

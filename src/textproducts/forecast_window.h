@@ -13,6 +13,7 @@ class QPushButton;
 class QStatusBar;
 class QWindow;
 class Desktop;
+class OuterCentring;
 class TNMHTTP;
 struct ProgramState;
 
@@ -84,7 +85,8 @@ protected:
 private:
     void FormCreate();
     void run(void (TfrmForecast::*handler)());
-    // The window's outer height, the H of the layout rule.
+    // The window's outer size (frame included), and its height: the H of the layout rule.
+    QSize outer_size() const;
     int outer_height() const;
     void set_text_height(int height);
     void set_font_size(int points);
@@ -104,6 +106,10 @@ private:
     bool focus_was_in_program_ = false;
     bool first_activation_pending_ = false;
     bool fetching_ = false;
+    // An activation runs; the focus left the window while one ran.
+    bool activating_ = false;
+    bool left_during_activation_ = false;
+    OuterCentring* centring_ = nullptr;
 };
 
 // "Forecast - &HTML Version": a GET of the conditions host's root whose answer is dropped,

@@ -3,6 +3,7 @@
 #include "app/needle_gauge.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "images/image_window.h"
 #include "settings/preferences_window.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
@@ -14,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -67,6 +70,38 @@ TEST(Startup, UnreadableSettingsLinesAreToldInTheStatusPanel) {
     auto windows = create_program_windows(state, desktop);
     EXPECT_EQ(windows->Form1->status_text(), settings_unreadable_message);
     EXPECT_TRUE(desktop.events.isEmpty());
+}
+
+TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    const TForm1& form = *windows->Form1;
+    const QSize frame = form.frameGeometry().size() - form.size();
+    ASSERT_GT(frame.height(), 0) << "the platform draws no frame: outer and client sizes are alike";
+    const QRect screen = form.screen()->geometry();
+    TfrmForecast& forecast = *windows->frmForecast;
+    // The about box and the image window are placed at their creation, before the window
+    // manager has framed them: the main window's frame counts then.
+    const struct {
+        const char* name;
+        QWidget* window;
+        QSize outer;
+        int raise;
+    } rows[] = {
+        {"about box", windows->frmAbout, QSize(361, 276) + frame, 60},
+        {"preferences", windows->frmPref, QSize(516, 373) + frame, 0},
+        {"image window", windows->frmImage.get(), QSize(332, 316), 0},
+        {"forecast window", &forecast,
+         QSize(486, forecast.MenuForecast->sizeHint().height() + 313) + frame, 20},
+    };
+    for (const auto& row : rows) {
+        row.window->show();
+        const QPoint centred(screen.x() + screen.width() / 2 - row.outer.width() / 2,
+                             screen.y() + screen.height() / 2 - row.outer.height() / 2 - row.raise);
+        EXPECT_EQ(row.window->frameGeometry(), QRect(centred, row.outer)) << row.name;
+    }
 }
 
 TEST(NeedleGauge, ProgressStaysBetween0And100) {

@@ -187,7 +187,7 @@ TEST_F(ImageCommandsE2E, TheWeatherBankRadarPlaysAndIsCapturedAsTheWallpaper) {
     EXPECT_GT(frmImage->GIFImage1->frame_count(), 1);
     QGuiApplication::clipboard()->clear();
     frmImage->mnuSaveAsWallpaper1->trigger();
-    EXPECT_EQ(frmImage->size(), frmImage->GIFImage1->natural_size());
+    EXPECT_EQ(frmImage->frameGeometry().size(), frmImage->GIFImage1->natural_size()); // outer
     EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
     EXPECT_EQ(desktop.count(QStringLiteral("wallpaper")), 1);
 }

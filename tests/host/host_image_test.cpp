@@ -17,9 +17,9 @@ const QDateTime test_hour = utc_hour(2026, 6, 5, 21);
 
 DecodedPicture decode(const HostReply& reply) {
     if (reply.content_type == "image/gif")
-        return decode_gif(reply.body);
+        return giflib_decode(reply.body);
     if (reply.content_type == "image/jpeg")
-        return decode_jpeg(reply.body);
+        return libjpeg_decode(reply.body);
     return {};
 }
 
@@ -91,7 +91,7 @@ TEST(HostImages, PurdueRadarIsSmallAndAnnouncesNoLength) {
     const HostReply missing = get(site, QStringLiteral("/radar/rad_comp.gif"));
     EXPECT_FALSE(missing.announce_length);
     EXPECT_LT(missing.body.size(), 10000);
-    EXPECT_TRUE(decode_gif(missing.body).ok);
+    EXPECT_TRUE(giflib_decode(missing.body).ok);
     const HostReply previous = get(site, QStringLiteral("/radar/previous/rad_comp-2.gif"));
     EXPECT_TRUE(previous.announce_length);
     EXPECT_GE(previous.body.size(), 10000);
@@ -143,7 +143,7 @@ TEST(HostImages, GifFileKeepsFewColoursExactAndLoopsAnimations) {
     EXPECT_TRUE(still.startsWith("GIF89a"));
     EXPECT_FALSE(still.contains("NETSCAPE2.0"));
     EXPECT_TRUE(moving.contains("NETSCAPE2.0"));
-    EXPECT_EQ(decode_gif(moving).frames, 3);
+    EXPECT_EQ(giflib_decode(moving).frames, 3);
     QImage back;
     ASSERT_TRUE(back.loadFromData(still, "GIF"));
     EXPECT_EQ(back.pixel(3, 1), qRgb(200, 10, 30));

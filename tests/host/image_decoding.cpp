@@ -63,7 +63,7 @@ bool jpeg_decode(const unsigned char* data, unsigned long size, int* width, int*
 
 } // namespace
 
-DecodedPicture decode_gif(const QByteArray& bytes) {
+DecodedPicture giflib_decode(const QByteArray& bytes) {
     DecodedPicture picture;
     GifSource source{&bytes};
     int error = 0;
@@ -78,7 +78,7 @@ DecodedPicture decode_gif(const QByteArray& bytes) {
     return picture;
 }
 
-DecodedPicture decode_jpeg(const QByteArray& bytes) {
+DecodedPicture libjpeg_decode(const QByteArray& bytes) {
     DecodedPicture picture;
     picture.ok =
         jpeg_decode(reinterpret_cast<const unsigned char*>(bytes.constData()),

@@ -12,5 +12,5 @@ struct DecodedPicture {
     int frames = 0;
 };
 
-DecodedPicture decode_gif(const QByteArray& bytes);
-DecodedPicture decode_jpeg(const QByteArray& bytes);
+DecodedPicture giflib_decode(const QByteArray& bytes);
+DecodedPicture libjpeg_decode(const QByteArray& bytes);

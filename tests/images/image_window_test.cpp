@@ -1,6 +1,7 @@
 #include "../app/print_qstring.h"
 #include "image_samples.h"
 #include "images/gif_image.h"
+#include "images/image_catalogue.h"
 #include "images/image_commands.h"
 #include "images/image_window.h"
 #include "net/nmhttp.h"
@@ -154,7 +155,7 @@ TEST_F(Images, TheReplyDecidesWhatTheCommandEndsWith) {
                 row.shown == Shown::gif ? static_cast<QWidget*>(window.Image1) : window.GIFImage1;
             EXPECT_TRUE(on->isVisibleTo(&window) && on->pos() == QPoint(0, 0)) << row.name;
             EXPECT_TRUE(!off->isVisibleTo(&window) && off->size() == QSize(0, 0)) << row.name;
-            EXPECT_EQ(window.size(), QSize(332, 316)) << row.name;
+            EXPECT_EQ(window.frameGeometry().size(), QSize(332, 316)) << row.name; // outer
         }
         const bool decoded = row.last_status.startsWith(QLatin1String("Connection")) &&
                              row.desktop_log.isEmpty() &&
@@ -191,6 +192,52 @@ TEST_F(Images, ARefusedConnectionEndsTheCommandWithTheClientsErrorAndNoPicture) 
     // The earlier picture is gone rather than shown under the new caption, and so is its file.
     EXPECT_TRUE(window.GIFImage1->empty());
     EXPECT_FALSE(QFile::exists(working(QStringLiteral("MDR.GIF"))));
+}
+
+TEST_F(Images, AnImageCommandWhileTheClientIsBusyIsRefusedBeforeAnythingChanges) {
+    // The population counter also turns the window white and takes its maximize button.
+    const ImageRow& counter = *find_image_row(QStringLiteral("mnuCurrWorldPop1"));
+    const struct {
+        bool busy;
+        int image_requests;
+        QStringList messages;
+        QString caption;
+        QColor background;
+    } rows[] = {
+        {false, 1, {}, QStringLiteral("Nimbrix - Current World Population"), Qt::white},
+        {true,
+         0,
+         {QStringLiteral("Already connected")},
+         QStringLiteral("Nimbrix - before"),
+         QColor(0, 0, 0x80)},
+    };
+    for (const auto& row : rows) {
+        ScriptedServer image_host({ScriptedServer::reply(ok_reply(sample_gif(300, 200)))});
+        ScriptedServer other({ScriptedServer::reply(ok_reply("other"))});
+        write_setting(QStringLiteral("Hosts"), QLatin1String(counter.role),
+                      QStringLiteral("127.0.0.1:%1").arg(image_host.port()));
+        window.close();
+        window.setWindowTitle(QStringLiteral("Nimbrix - before"));
+        desktop.clear();
+        const auto command = [this, &counter] {
+            run_guarded(desktop, [this, &counter] { images.command(counter); });
+        };
+        if (row.busy) {
+            // The command comes while another request waits on the one client.
+            const auto during = QObject::connect(&client, &TNMHTTP::OnAboutToSend, command);
+            client.Get(other.url());
+            QObject::disconnect(during);
+            EXPECT_EQ(other.connections(), 1);
+        } else {
+            command();
+        }
+        EXPECT_EQ(image_host.connections(), row.image_requests) << row.busy;
+        EXPECT_EQ(desktop.messages(), row.messages) << row.busy;
+        EXPECT_EQ(window.windowTitle(), row.caption) << row.busy;
+        EXPECT_EQ(window.client->palette().color(QPalette::Window), row.background) << row.busy;
+        EXPECT_EQ(bool(window.windowFlags() & Qt::WindowMaximizeButtonHint), row.busy);
+        EXPECT_EQ(state.image_file, row.busy ? QString() : QStringLiteral("pcwgif.gif"));
+    }
 }
 
 TEST_F(Images, ThePurdueRadarFallsBackOnceToThePictureOfTwoHoursBefore) {
@@ -339,7 +386,8 @@ TEST_F(Images, TheWeatherBankRadarIsCapturedFromTheWindowAtItsNaturalSize) {
     QGuiApplication::clipboard()->clear();
     window.mnuSaveAsWallpaper1->trigger();
     EXPECT_EQ(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-    EXPECT_EQ(window.size(), QSize(320, 260));
+    ASSERT_GT(window.frameGeometry().height(), window.height()) << "the platform draws no frame";
+    EXPECT_EQ(window.frameGeometry().size(), QSize(320, 260)); // the outer size
     const QImage pasted = QGuiApplication::clipboard()->image();
     EXPECT_EQ(pasted.size(), window.client->size());
     EXPECT_EQ(QImage(installed()).size(), window.client->size());

@@ -2,6 +2,8 @@
 
 void RecordingDesktop::message(const QString& text, Box kind) {
     events.append({QStringLiteral("message"), text, kind});
+    if (while_message_shown)
+        while_message_shown();
 }
 
 bool RecordingDesktop::confirm(const QString& text) {

@@ -44,6 +44,8 @@ public:
     // Runs when the print dialog is answered yes, in place of the user's choice of printer
     // (a test points the printer at a PDF file).
     std::function<void(QPrinter&)> choose_printer;
+    // Runs while a message box is up (a test moves the focus to the box).
+    std::function<void()> while_message_shown;
 
     QList<Event> events;
     QStringList printed_lines;

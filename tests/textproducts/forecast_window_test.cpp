@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -110,17 +111,28 @@ TEST_F(ForecastWindow, ProductsWithoutInputFetchOnEveryReturnFromTheProgramOnly)
     EXPECT_EQ(desktop.messages().size(), 2);
     return_from_program();
     EXPECT_EQ(desktop.messages().size(), 3);
+    // The refusal's own box takes the focus and gives it back when closed: no fetch (and no
+    // box) again; a return from the main window afterwards fetches.
+    QWindow box;
+    desktop.while_message_shown = [&] { form->focus_window_changed(&box); };
+    return_from_program();
+    EXPECT_EQ(desktop.messages().size(), 4);
+    form->focus_window_changed(form->windowHandle());
+    EXPECT_EQ(desktop.messages().size(), 4);
+    return_from_program();
+    EXPECT_EQ(desktop.messages().size(), 5);
+    desktop.while_message_shown = nullptr;
 
     // The forecast only shows its county row again, also after a refused "&Get it".
     form->show_product(QStringLiteral("f"));
     return_from_program();
     EXPECT_TRUE(form->btnGetit->isVisible());
     EXPECT_TRUE(form->editCounty->isVisible());
-    EXPECT_EQ(desktop.messages().size(), 3);
+    EXPECT_EQ(desktop.messages().size(), 5);
     form->btnGetit->click();
-    EXPECT_EQ(desktop.messages().size(), 4);
+    EXPECT_EQ(desktop.messages().size(), 6);
     return_from_program();
-    EXPECT_EQ(desktop.messages().size(), 4);
+    EXPECT_EQ(desktop.messages().size(), 6);
 }
 
 TEST_F(ForecastWindow, TheForecastFallsBackOnTheMainCaption) {
@@ -172,6 +184,41 @@ TEST_F(ForecastWindow, TheCensusInputsRefuseAShortZipAndListTheStates) {
     // The label and the input of a row stand at H - 130, the button at H - 100.
     EXPECT_EQ(form->cboState->y(), form->lblState->y());
     EXPECT_EQ(form->btnGetit->y() - form->cboState->y(), 30);
+}
+
+TEST_F(ForecastWindow, TheRowsStandByTheWindowsOuterHeight) {
+    // Hidden: laid out as at its first showing, before the window manager frames it; the shown
+    // main window's frame counts then. Shown: the window's own frame.
+    const struct {
+        const char* code;
+        bool shown;
+        QWidget *label, *input; // null: no input row
+    } rows[] = {
+        {"f", false, form->lblCounty, form->editCounty},
+        {"s1", false, form->lblState, form->cboState},
+        {"s2", false, form->lblZip, form->txtZip},
+        {"p", false, nullptr, nullptr},
+        {"n", true, form->lblCounty, form->editCounty},
+        {"s2", true, form->lblZip, form->txtZip},
+    };
+    const int frame = main.frameGeometry().height() - main.height();
+    ASSERT_GT(frame, 0) << "the platform draws no frame";
+    for (const auto& row : rows) {
+        state.xcast_code = QLatin1String(row.code);
+        if (row.shown)
+            open(row.code);
+        form->FormResize();
+        const int H = form->height() + frame;
+        if (row.shown) {
+            EXPECT_EQ(form->frameGeometry().height(), H) << row.code;
+        }
+        if (row.label) {
+            EXPECT_EQ(row.label->y(), H - 130) << row.code;
+            EXPECT_EQ(row.input->y(), H - 130) << row.code;
+            EXPECT_EQ(form->btnGetit->y(), H - 100) << row.code;
+        }
+        EXPECT_EQ(form->txtForecast->height(), row.label ? H - 150 : H - 60) << row.code;
+    }
 }
 
 TEST_F(ForecastWindow, FontAndColourCommandsApplyAndStoreTheirChoice) {
