@@ -171,6 +171,18 @@ void paint_season_panel(QPainter& painter, QRect area, const QString& caption,
     painter.drawImage(map_area.topLeft(), paper);
 }
 
+// A seasonal page's paper with its title at the top.
+QImage titled_page(int width, int height, const QString& title) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(235, 235, 245));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(Qt::black);
+    painter.setFont(picture_font(16, true));
+    painter.drawText(QRect(0, 4, width, 24), Qt::AlignHCenter, title);
+    return image;
+}
+
 } // namespace
 
 QImage outlook_map(int region_number, bool precipitation, const QDateTime& hour) {
@@ -217,14 +229,10 @@ QImage seasonal_page(int page, const QDateTime& hour) {
     if (page == 2) {
         const int width = 760;
         const int height = 660;
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(QColor(235, 235, 245));
+        QImage image = titled_page(
+            width, height, QStringLiteral("1 and 3-Month Temperature and Precipitation Outlooks"));
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setPen(Qt::black);
-        painter.setFont(picture_font(16, true));
-        painter.drawText(QRect(0, 4, width, 24), Qt::AlignHCenter,
-                         QStringLiteral("1 and 3-Month Temperature and Precipitation Outlooks"));
         const QString month_name = QDate(2000, next_month, 1).toString(QStringLiteral("MMMM"));
         const QString months = season_letters(next_month);
         const int pw = (width - 30) / 2;
@@ -244,15 +252,12 @@ QImage seasonal_page(int page, const QDateTime& hour) {
     const bool precipitation = page == 4;
     const int width = 840;
     const int height = 640;
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(235, 235, 245));
+    QImage image = titled_page(width, height,
+                               precipitation ? QStringLiteral("12-Month US Precipitation Outlook")
+                                             : QStringLiteral("12-Month US Temperature Outlook"));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(Qt::black);
-    painter.setFont(picture_font(16, true));
-    painter.drawText(QRect(0, 4, width, 24), Qt::AlignHCenter,
-                     precipitation ? QStringLiteral("12-Month US Precipitation Outlook")
-                                   : QStringLiteral("12-Month US Temperature Outlook"));
     const int columns = 4;
     const int rows = 3;
     const int pw = (width - 10 * (columns + 1)) / columns;
