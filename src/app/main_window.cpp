@@ -163,6 +163,7 @@ void TForm1::FormCreate() {
 
     // Outer sizes: the frame and title bar are part of the 325 x 355 and of the limits.
     outer_size_ = new OuterSize(this, QSize(325, 355), QSize(325, 355), QSize(370, 390));
+    centring_ = new OuterCentring(this, 0, [this] { return outer_size_->outer(); });
 
     timer_startup = new QTimer(this);
     timer_startup->setObjectName(QStringLiteral("timer_startup"));
@@ -367,12 +368,7 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::FormShow() {
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        const QSize outer = outer_size_->outer();
-        move(area.x() + area.width() / 2 - outer.width() / 2,
-             area.y() + area.height() / 2 - outer.height() / 2);
-    }
+    centring_->centre();
     apply_stored_colors();
     repaint_now();
     load_presets(*this);

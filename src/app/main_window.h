@@ -23,6 +23,7 @@ class QPushButton;
 class QTimer;
 class Desktop;
 class ImageCommands;
+class OuterCentring;
 class OuterSize;
 class TNMHTTP;
 class TOnTray;
@@ -264,6 +265,7 @@ private:
     bool closing_ = false;
     int user_aborts_ = 0;
     OuterSize* outer_size_ = nullptr;
+    OuterCentring* centring_ = nullptr;
     // The whole location named in the caption (the caption itself is what the automatic update
     // reads; this keeps what the 30-character cut would lose).
     QString shown_location_;

@@ -107,13 +107,17 @@ OuterCentring::OuterCentring(QWidget* window, int raise, std::function<QSize()> 
     if (!outer_)
         outer_ = [window] { return window->size() + frame_extra(window); };
     new FrameWatch(window_, [this] {
-        if (placed_at_ && window_->isVisible() && window_->pos() == *placed_at_)
+        // The client area stays where it was put while the window manager frames the window;
+        // only a window the user has moved since stands elsewhere.
+        if (placed_client_ && window_->isVisible() &&
+            window_->geometry().topLeft() == *placed_client_)
             centre();
     });
 }
 
 void OuterCentring::centre() {
-    placed_at_ = centre_outer(window_, outer_(), raise_);
+    centre_outer(window_, outer_(), raise_);
+    placed_client_ = window_->geometry().topLeft();
 }
 
 OuterSize::OuterSize(QWidget* window, QSize initial, QSize minimum, QSize maximum)

@@ -56,7 +56,7 @@ private:
     QWidget* window_;
     int raise_;
     std::function<QSize()> outer_;
-    std::optional<QPoint> placed_at_;
+    std::optional<QPoint> placed_client_; // where centre() put the client area
 };
 
 // Keeps a top-level window at an outer size (frame and title bar included) and its resizing

@@ -90,6 +90,7 @@ TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
         QSize outer;
         int raise;
     } rows[] = {
+        {"main window", windows->Form1.get(), QSize(325, 355), 0},
         {"about box", windows->frmAbout, QSize(361, 276) + frame, 60},
         {"preferences", windows->frmPref, QSize(516, 373) + frame, 0},
         {"image window", windows->frmImage.get(), QSize(332, 316), 0},
