@@ -61,16 +61,6 @@ bool is_live_path(const QString& path) {
     return false;
 }
 
-std::string lines_of(std::FILE* log) {
-    std::fflush(log);
-    std::rewind(log);
-    std::string text;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, log))
-        text += buffer;
-    return text;
-}
-
 HostRequest request(const char* path) {
     return request_from_target(QString::fromLatin1(path));
 }

@@ -34,16 +34,6 @@ std::string metar_file(const QString& icao) {
     return metar_path(icao).toStdString();
 }
 
-std::string lines_of(std::FILE* log) {
-    std::fflush(log);
-    std::rewind(log);
-    std::string text;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, log))
-        text += buffer;
-    return text;
-}
-
 ConditionsResult parsed(const QString& page) {
     return parse_conditions(QString::fromLatin1(encode_windows_1252(page)), QStringLiteral("n"));
 }

@@ -7,12 +7,25 @@
 #include <QDateTime>
 #include <QString>
 #include <QTimeZone>
+#include <cstdio>
 #include <optional>
 #include <ostream>
+#include <string>
 
 // Readable GoogleTest failure output for texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+// Everything written so far to a log file (a tmpfile standing in for standard error).
+inline std::string lines_of(std::FILE* log) {
+    std::fflush(log);
+    std::rewind(log);
+    std::string text;
+    char buffer[1024];
+    while (std::fgets(buffer, sizeof buffer, log))
+        text += buffer;
+    return text;
 }
 
 inline QDateTime utc_hour(int year, int month, int day, int hour) {
