@@ -55,12 +55,16 @@ double requests_per_second(int port) {
 } // namespace
 
 int main() {
-    // The upstream: one report for every station.
+    // The upstream: one report for every station, made ten minutes ago (an older one would be
+    // shown as stale).
+    const QDateTime observed = QDateTime::currentDateTimeUtc().addSecs(-600);
+    const std::string report = observed.toString(QStringLiteral("yyyy/MM/dd HH:mm")).toStdString() +
+                               "\nKMDW " +
+                               observed.toString(QStringLiteral("ddHHmm")).toStdString() +
+                               "Z 27012G22KT 10SM FEW050 BKN250 M02/M08 A3012 RMK AO2 T10171078\n";
     httplib::Server upstream;
-    upstream.Get(".*", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content("2026/12/08 10:51\nKMDW 081051Z 27012G22KT 10SM FEW050 BKN250 M02/M08 "
-                        "A3012 RMK AO2 T10171078\n",
-                        "text/plain");
+    upstream.Get(".*", [&report](const httplib::Request&, httplib::Response& res) {
+        res.set_content(report, "text/plain");
     });
     const int upstream_port = upstream.bind_to_any_port("127.0.0.1");
     std::thread upstream_thread([&] { upstream.listen_after_bind(); });
