@@ -259,6 +259,40 @@ struct Fetch {
     CachedBody cached;
 };
 
+// Fetches the files through the cache, `concurrency` at a time, until the page budget is spent.
+// When a whole round of requests got no reply at all and none got one, the server cannot be
+// reached: the files left over are not asked for.
+void fetch_all(UpstreamCache& cache, std::vector<Fetch>& fetches, const LiveTextLimits& limits) {
+    if (fetches.empty())
+        return;
+    const SteadyClock::time_point deadline = SteadyClock::now() + limits.page_budget;
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> replied{0};
+    std::atomic<int> unreached{0};
+    const int concurrency = std::max(1, limits.concurrency);
+    const auto work = [&] {
+        for (std::size_t i = next++; i < fetches.size(); i = next++) {
+            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency))
+                return;
+            fetches[i].cached =
+                cache.get(fetches[i].path,
+                          std::chrono::duration_cast<std::chrono::seconds>(text_product_lifetime));
+            fetches[i].asked = true;
+            if (fetches[i].cached.freshness == Freshness::Missing && fetches[i].cached.unreachable)
+                ++unreached;
+            else
+                ++replied;
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t helpers = std::min(fetches.size(), static_cast<std::size_t>(concurrency)) - 1;
+    for (std::size_t n = 0; n < helpers; ++n)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& t : workers)
+        t.join();
+}
+
 } // namespace
 
 QStringList live_text_paths(NwsProduct product, const QString& zone_code) {
@@ -297,34 +331,7 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
     for (std::size_t z = 0; z < zones.size(); ++z)
         for (const QString& path : live_text_paths(product, zones[z].code))
             fetches.push_back({z, path, false, {}});
-    const SteadyClock::time_point deadline = SteadyClock::now() + limits_.page_budget;
-    // When a whole round of requests got no reply at all and none got one, the server cannot
-    // be reached: the zones left over are not asked for.
-    std::atomic<std::size_t> next{0};
-    std::atomic<int> replied{0};
-    std::atomic<int> unreached{0};
-    const int concurrency = std::max(1, limits_.concurrency);
-    const auto work = [&] {
-        for (std::size_t i = next++; i < fetches.size(); i = next++) {
-            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency))
-                return;
-            fetches[i].cached =
-                cache_.get(fetches[i].path,
-                           std::chrono::duration_cast<std::chrono::seconds>(text_product_lifetime));
-            fetches[i].asked = true;
-            if (fetches[i].cached.freshness == Freshness::Missing && fetches[i].cached.unreachable)
-                ++unreached;
-            else
-                ++replied;
-        }
-    };
-    std::vector<std::thread> workers;
-    const std::size_t helpers = std::min(fetches.size(), static_cast<std::size_t>(concurrency)) - 1;
-    for (std::size_t n = 0; n < helpers; ++n)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& t : workers)
-        t.join();
+    fetch_all(cache_, fetches, limits_);
 
     // What each file holds; failures are files that could not be fetched or read.
     std::vector<std::vector<ZoneText>> texts(zones.size());
