@@ -1,7 +1,9 @@
 // Live mode against a stand-in upstream: pages made from recorded reports read back through
 // the program's parser, every kind of upstream failure gives the sample page with its notice
-// and one log line, and the cache asks upstream as seldom as it should.
+// and one log line, and the cache asks upstream as seldom as it should, also with a standard
+// HTTP cache in front.
 #include "host_test_support.h"
+#include "shared_cache.h"
 #include "upstream_fixture.h"
 
 #include "app/conditions_parser.h"
@@ -271,4 +273,18 @@ TEST(HostLive, TheProgramServesLivePagesFromTheUpstreamBase) {
         << bulletin->body;
     process.terminate();
     EXPECT_TRUE(process.waitForFinished(10000));
+}
+
+// nginx in front: the page goes to nimbrix-host once and to the upstream once per lifetime,
+// and every client gets the whole page every time (bench/run has the longer, larger run).
+TEST(HostLive, AStandardCacheInFrontServesManyClientsFromOneUpstreamFetch) {
+    const SharedCacheResult r =
+        run_shared_cache(QStringLiteral(NIMBRIX_HOST_PROGRAM), 50, std::chrono::seconds(2));
+    if (!r.skipped.empty())
+        GTEST_SKIP() << r.skipped;
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.broken, 0);
+    EXPECT_EQ(r.clients_served, 50);
+    EXPECT_EQ(r.host_requests, 1);
+    EXPECT_EQ(r.upstream_requests, 1);
 }
