@@ -185,20 +185,23 @@ QDateTime block_end(const Block& b, const QDateTime& now_utc) {
     return best.isValid() ? best : now_utc;
 }
 
-// A product's part of a zone's section: name, end, issuer, issuance, VTEC lines, text.
+// A product's part of a zone's section: name, issuer, issuance, end, VTEC lines, text. The name
+// stands right above the "National Weather Service" line, where readers of the page (the
+// program's warning watch) find where a product starts.
 QString product_block(const Block& b, const NwsZone& zone, NwsProduct page,
                       const QDateTime& now_utc) {
     const BulletinFile& file = b.product->file;
     const QDateTime end = block_end(b, now_utc);
-    QStringList lines{file.name.isEmpty() ? nws_product_heading(page) : file.name};
+    QStringList lines{file.name.isEmpty() ? nws_product_heading(page) : file.name,
+                      file.issuer.isEmpty() ? QStringLiteral("National Weather Service")
+                                            : file.issuer};
+    if (!file.issued.isEmpty())
+        lines.append(file.issued);
     QString expires = QStringLiteral("EXPIRES ") +
                       end.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QStringLiteral(" UTC");
     if (const QString local = nws_zone_time(zone, end.toMSecsSinceEpoch()); !local.isEmpty())
         expires += QStringLiteral(" (") + local + u')';
     lines.append(expires);
-    for (const QString& line : {file.issuer, file.issued})
-        if (!line.isEmpty())
-            lines.append(line);
     lines += b.segment->vtec;
     lines.append(QString());
     lines += b.segment->lines;

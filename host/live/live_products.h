@@ -39,9 +39,9 @@ enum class NwsProduct; // nws_products.h
 //   WINNEBAGO-                      the zone's counties in capitals
 //                                   then per product, each after a blank line:
 //   URGENT - WINTER WEATHER MESSAGE   its name in capitals
+//   National Weather Service Des Moines IA    its issuer ("National Weather Service" at least)
+//   301 PM CST SAT JAN 26 2013        its issuance, when the product has one
 //   EXPIRES 2013-01-27 05:15 UTC (1115 PM CST SAT JAN 26 2013)   its end, and in local time
-//   National Weather Service Des Moines IA    its issuer and issuance, when the product has them
-//   301 PM CST SAT JAN 26 2013
 //   /O.UPG.KDMX.WS.A.0001.130127T1200Z-130128T0300Z/   its VTEC lines
 //                                   a blank line, then the segment's text as issued: headlines
 //   ...WINTER STORM WARNING IN EFFECT FROM 6 AM SUNDAY TO MIDNIGHT   ("...", over one or more

@@ -406,10 +406,13 @@ TEST_F(TextProducts, LiveWarningsShowEveryProductInForceAndSayWhenTheyAreStale) 
             << text.left(300).toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("\nGAZ011-")));
         EXPECT_TRUE(
-            text.contains(QStringLiteral("\nCHATTOOGA-\n\nURGENT - WEATHER MESSAGE\nEXPIRES ")));
+            text.contains(QStringLiteral("\nCHATTOOGA-\n\nURGENT - WEATHER MESSAGE\nNational "
+                                         "Weather Service Peachtree City GA\n")));
         EXPECT_TRUE(text.contains(QStringLiteral(
             "...HEAT ADVISORY IN EFFECT FROM NOON TODAY TO 8 PM EDT THIS\nEVENING...")));
-        EXPECT_TRUE(text.contains(QStringLiteral("\nFLASH FLOOD WARNING\nEXPIRES ")));
+        EXPECT_TRUE(text.contains(
+            QStringLiteral("\nFLASH FLOOD WARNING\nNational Weather Service Peachtree City GA\n458 "
+                           "AM EDT Sun Sep 4 2022\nEXPIRES ")));
         EXPECT_TRUE(text.contains(QStringLiteral("* Flash Flood Warning for...\n  Western "
                                                  "Chattooga County in northwestern Georgia...")));
         EXPECT_TRUE(text.endsWith(QStringLiteral("\n--- End of File --")));

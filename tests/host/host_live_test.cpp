@@ -267,7 +267,9 @@ TEST(HostLive, TheProgramServesLivePagesFromTheUpstreamBase) {
     const auto bulletin = http.Get("/iwin/DE/zone.html");
     ASSERT_TRUE(bulletin);
     EXPECT_NE(bulletin->body.find("(live)</h2>"), std::string::npos) << bulletin->body;
-    EXPECT_NE(bulletin->body.find("\nKENT-\n\nZONE FORECAST PRODUCT\nEXPIRES "), std::string::npos)
+    EXPECT_NE(
+        bulletin->body.find("\nKENT-\n\nZONE FORECAST PRODUCT\nNational Weather Service\nEXPIRES "),
+        std::string::npos)
         << bulletin->body;
     EXPECT_NE(bulletin->body.find("\n\n.TODAY...Sunny.\n\n$$"), std::string::npos)
         << bulletin->body;

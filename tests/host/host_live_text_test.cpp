@@ -204,8 +204,10 @@ TEST(HostLiveText, RealProductsLandInTheZonesTheyNameAndTheProgramFindsTheCounty
         for (const char* zone : row.zones) {
             const QByteArray section = section_of(text, zone);
             const QByteArray named =
-                QByteArray("\n\n") + row.heading + "\nEXPIRES " + row.expires + " UTC (";
-            EXPECT_TRUE(section.contains(named)) << zone << "\n" << section.constData();
+                QByteArray("\n\n") + row.heading + "\nNational Weather Service";
+            const QByteArray ends = QByteArray("\nEXPIRES ") + row.expires + " UTC (";
+            EXPECT_TRUE(section.contains(named) && section.contains(ends)) << zone << "\n"
+                                                                           << section.constData();
             EXPECT_EQ(section.count(row.words), 1) << zone << "\n" << section.constData();
         }
         // What the program shows: the whole page for the warnings, the county's section for
@@ -420,7 +422,7 @@ TEST(HostLiveText, APageIsKeptForItsLifetimeAndSaysStaleWhenOnlyOldCopiesAreLeft
                                             now_utc.addSecs(step.minutes * 60)),
                                QStringLiteral("GA"));
         EXPECT_TRUE(shown.contains(step.heading)) << shown.left(300).constData();
-        EXPECT_TRUE(shown.contains("\nFLASH FLOOD WARNING\nEXPIRES "));
+        EXPECT_TRUE(shown.contains("\nFLASH FLOOD WARNING\nNational Weather Service "));
         EXPECT_EQ(fixture.total() > last, step.asks);
         last = fixture.total();
     }
