@@ -181,6 +181,21 @@ TEST_F(WarningWatchE2e, AWarningIsAnnouncedOnceAndItsEndClearsTheMark) {
     EXPECT_EQ(messages.size(), 1);
     EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(u'|').toStdString();
 
+    // The host gone: one status text an hour, no box, nothing announced.
+    host.reset();
+    QStringList failures;
+    QObject::connect(form.get(), &TForm1::status_changed, [&failures](const QString& text) {
+        if (text == QLatin1String("Warning check failed..."))
+            failures << text;
+    });
+    for (const int minutes : {0, 10, 50, 61}) {
+        clock = QDateTime(QDate(2017, 5, 5), QTime(0, 1), QTimeZone::utc()).addSecs(minutes * 60);
+        form->watch->check();
+    }
+    EXPECT_EQ(failures.size(), 2);
+    EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(u'|').toStdString();
+    EXPECT_EQ(messages.size(), 1);
+
     // A place outside the US greys the command and says why.
     form->watch->set_location(QStringLiteral("Paris, France (O)"));
     EXPECT_FALSE(form->pitwatch->isEnabled());
