@@ -98,7 +98,7 @@ void WarningWatch::bind_command(QAction* command) {
 void WarningWatch::update_command() {
     if (!command_)
         return;
-    const bool serves = watch_place(location_).has_value();
+    const bool serves = watch_serves(location_);
     command_->setChecked(enabled());
     command_->setEnabled(serves);
     command_->setToolTip(serves ? QStringLiteral("Announce new warnings for the county of the "

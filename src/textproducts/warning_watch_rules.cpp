@@ -288,18 +288,21 @@ void read_section(std::vector<WatchedWarning>& out, const QStringList& lines, co
 
 } // namespace
 
-std::optional<WatchPlace> watch_place(const QString& location_text) {
+namespace {
+
+// The place without its zone when find_zone is false (the zip table is read only for a check).
+std::optional<WatchPlace> place_of(const QString& location_text, bool find_zone) {
     const QString text = location_text.trimmed();
     if (text.isEmpty() || has_foreign_marker(text))
         return std::nullopt;
     const LocationStringParts parts = read_location_string(text);
     WatchPlace place;
     if (parts.form == LocationForm::Zip) {
-        if (const std::optional<ZipPlace> zip = lookup_zip(parts.zip)) {
+        place.state_code = state_to_code(parts.state.trimmed());
+        if (const std::optional<ZipPlace> zip =
+                find_zone ? lookup_zip(parts.zip) : std::optional<ZipPlace>()) {
             place.state_code = zip->state_code;
             place.zone = zip->forecast_zone;
-        } else {
-            place.state_code = state_to_code(parts.state.trimmed());
         }
         // "60601 - Chicago, IL": the place between the dash and the comma.
         place.name = text.section(u',', 0, 0).section(QLatin1String(" - "), 1).trimmed().toUpper();
@@ -316,6 +319,16 @@ std::optional<WatchPlace> watch_place(const QString& location_text) {
     if (!known_state_code(place.state_code) || (place.zone.isEmpty() && place.name.size() < 2))
         return std::nullopt;
     return place;
+}
+
+} // namespace
+
+std::optional<WatchPlace> watch_place(const QString& location_text) {
+    return place_of(location_text, true);
+}
+
+bool watch_serves(const QString& location_text) {
+    return place_of(location_text, false).has_value();
 }
 
 QString watch_unavailable_reason(const QString& location_text) {

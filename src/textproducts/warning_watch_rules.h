@@ -23,6 +23,9 @@ struct WatchPlace {
 // outside the US or an empty text.
 std::optional<WatchPlace> watch_place(const QString& location_text);
 
+// Whether the watch serves the location (a US place), without reading the zip table.
+bool watch_serves(const QString& location_text);
+
 // Why the watch cannot serve a location (the tray command's tooltip while it is greyed).
 QString watch_unavailable_reason(const QString& location_text);
 
