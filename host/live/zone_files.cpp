@@ -16,8 +16,10 @@ void fetch_zone_files(UpstreamCache& cache, std::vector<ZoneFetch>& fetches,
     const int concurrency = std::max(1, limits.concurrency);
     const auto work = [&] {
         for (std::size_t i = next++; i < fetches.size(); i = next++) {
-            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency))
-                return;
+            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency)) {
+                fetches[i].cached = cache.kept(fetches[i].path, lifetime);
+                continue;
+            }
             fetches[i].cached = cache.get(fetches[i].path, lifetime);
             fetches[i].asked = true;
             if (fetches[i].cached.freshness == Freshness::Missing && fetches[i].cached.unreachable)
@@ -41,7 +43,7 @@ bool fetch_absent(const ZoneFetch& fetch) {
 }
 
 QString fetch_failure(const ZoneFetch& fetch) {
-    if (!fetch.asked)
+    if (!fetch.asked && fetch.cached.freshness == Freshness::Missing)
         return fetch.path + QStringLiteral(": not asked (the page took too long, or the server "
                                            "cannot be reached)");
     if (fetch_absent(fetch) || fetch.cached.freshness != Freshness::Missing)
