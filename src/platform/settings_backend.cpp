@@ -174,7 +174,7 @@ QString take_store_lock(FileLock& store) {
             return system_error();
         if (deadline.hasExpired())
             return QStringLiteral("locked by another program");
-        // The holder keeps the store for about a millisecond.
+        // A write takes milliseconds: the next in line finds the store free soon after.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -210,10 +210,20 @@ void remove_stale_temporaries() {
     }
 }
 
+// The file a write replaces: the store, or where the store's symbolic link leads (the link
+// stays a link).
+QString write_target() {
+    QFileInfo target(file_path());
+    for (int depth = 0; depth < 40 && target.isSymLink(); ++depth)
+        target.setFile(target.symLinkTarget());
+    return target.isSymLink() ? file_path() : target.filePath();
+}
+
 // Writes text to a new file beside the store (mode 0600, locked while it is written) and
 // renames it over the store in one step, so a reader sees the old file or the new one whole.
 QString replace_file(const QByteArray& text) {
-    QByteArray name = QFile::encodeName(file_path()) + ".XXXXXX";
+    const QByteArray target = QFile::encodeName(write_target());
+    QByteArray name = target + ".XXXXXX";
     errno = 0;
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
@@ -232,8 +242,7 @@ QString replace_file(const QByteArray& text) {
     }
     if (error.isEmpty() && ::fsync(fd) != 0)
         error = system_error();
-    if (error.isEmpty() &&
-        ::rename(name.constData(), QFile::encodeName(file_path()).constData()) != 0)
+    if (error.isEmpty() && ::rename(name.constData(), target.constData()) != 0)
         error = system_error();
     if (!error.isEmpty())
         ::unlink(name.constData());
@@ -262,7 +271,7 @@ template <typename Change> QString modify(Change change) {
         return QString(); // nothing to write
     if (const QString error = replace_file(format_ini(doc)); !error.isEmpty())
         return error;
-    QFile::setPermissions(file_path(), owner_only);
+    QFile::setPermissions(write_target(), owner_only);
     return QString();
 }
 
