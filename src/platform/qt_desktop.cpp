@@ -43,6 +43,12 @@ void offer_pdf(QPrintDialog& dialog) {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
 }
 
+// The dialog proposes the document's name as the PDF file's name: a window caption such as
+// "Nimbrix - Global Temp/Weather Image - UW-M" would name a folder that is not there.
+QString file_safe(QString title) {
+    return title.replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
 } // namespace
 
 void QtDesktop::message(const QString& text, Box kind) {
@@ -70,7 +76,7 @@ std::optional<quint32> QtDesktop::choose_color(quint32 initial_rgb) {
 
 bool QtDesktop::print_text(const QString& title, const QString& text, int point_size) {
     QPrinter printer;
-    printer.setDocName(title);
+    printer.setDocName(file_safe(title));
     QPrintDialog dialog(&printer, visible_parent());
     offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
@@ -87,7 +93,7 @@ bool QtDesktop::print_text(const QString& title, const QString& text, int point_
 
 bool QtDesktop::print_image(const QString& title, const QImage& image) {
     QPrinter printer;
-    printer.setDocName(title);
+    printer.setDocName(file_safe(title));
     QPrintDialog dialog(&printer, visible_parent());
     offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
@@ -105,7 +111,7 @@ bool QtDesktop::print_image(const QString& title, const QImage& image) {
 std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
                                                        const QString& font_family, int point_size) {
     auto printer = std::make_unique<QPrinter>();
-    printer->setDocName(title);
+    printer->setDocName(file_safe(title));
     QPrintDialog dialog(printer.get(), visible_parent());
     offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
@@ -114,6 +120,7 @@ std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
 }
 
 bool QtDesktop::print_dialog(QPrinter& printer) {
+    printer.setDocName(file_safe(printer.docName()));
     QPrintDialog dialog(&printer, visible_parent());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     offer_pdf(dialog);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
@@ -17,16 +18,17 @@
 
 namespace {
 
-// PATH for the life of the object: only the folder given, so a test decides which opener
-// programs exist.
-class OnlyPath {
+// An environment variable set to a folder for the life of the object (PATH: a test decides
+// which opener programs exist; HOME: where the print dialog proposes its file).
+class FolderVariable {
 public:
-    explicit OnlyPath(const QString& folder) : saved_(qgetenv("PATH")) {
-        qputenv("PATH", QFile::encodeName(folder));
+    FolderVariable(const char* name, const QString& folder) : name_(name), saved_(qgetenv(name)) {
+        qputenv(name, QFile::encodeName(folder));
     }
-    ~OnlyPath() { qputenv("PATH", saved_); }
+    ~FolderVariable() { qputenv(name_, saved_); }
 
 private:
+    const char* name_;
     QByteArray saved_;
 };
 
@@ -39,10 +41,11 @@ void write_program(const QString& path, const QByteArray& script) {
 }
 
 // Answers the next print dialog as a user would who prints into a PDF file: notes the
-// printers it offers, picks "Print to File (PDF)" with this file name and presses Print.
-void print_to_pdf_in_next_dialog(const QString& pdf, QStringList* offered) {
+// printers it offers and the file it proposes, picks "Print to File (PDF)" with this file
+// name and presses Print.
+void print_to_pdf_in_next_dialog(const QString& pdf, QStringList* offered, QString* proposed) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, pdf, offered] {
+    QObject::connect(poll, &QTimer::timeout, [poll, pdf, offered, proposed] {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
@@ -62,6 +65,7 @@ void print_to_pdf_in_next_dialog(const QString& pdf, QStringList* offered) {
             return;
         }
         printers->setCurrentIndex(pdf_entry);
+        *proposed = file_name->text();
         file_name->setText(pdf);
         dialog->accept();
     });
@@ -96,7 +100,7 @@ TEST(QtDesktopUrl, AnOpenerThatFindsNoProgramIsAFailedOpening) {
         const QString opener = bin.filePath(QStringLiteral("xdg-open"));
         if (row.opener)
             write_program(opener, row.opener);
-        const OnlyPath path(bin.path());
+        const FolderVariable path("PATH", bin.path());
         QtDesktop desktop;
         EXPECT_EQ(desktop.open_url(url), row.opened) << row.name;
         if (row.opener) {
@@ -108,17 +112,21 @@ TEST(QtDesktopUrl, AnOpenerThatFindsNoProgramIsAFailedOpening) {
 }
 
 // Both kinds of print dialog offer a PDF file beside the printers (on this machine, which has
-// none, it is the only choice), and what is printed lands in the file.
+// none, it is the only choice), propose a file in a folder that is there also for a caption
+// with a slash, and what is printed lands in the file.
 TEST(QtDesktopPrinting, EveryPrintDialogOffersAPdfFileAndPrintsIntoIt) {
     QTemporaryDir folder;
+    const FolderVariable home("HOME", folder.path());
+    const QString title = QStringLiteral("Nimbrix - Global Temp/Weather Image - UW-M");
     const QString line = QStringLiteral("Printed through the dialog");
     const struct {
         const char* name;
         std::function<bool(QtDesktop&)> print;
     } rows[] = {
         {"the picture print dialog",
-         [&line](QtDesktop& desktop) {
+         [&](QtDesktop& desktop) {
              QPrinter printer;
+             printer.setDocName(title);
              if (!desktop.print_dialog(printer))
                  return false;
              QPainter painter;
@@ -128,9 +136,8 @@ TEST(QtDesktopPrinting, EveryPrintDialogOffersAPdfFileAndPrintsIntoIt) {
              return painter.end();
          }},
         {"the text print job",
-         [&line](QtDesktop& desktop) {
-             const auto job = desktop.open_text_job(QStringLiteral("Nimbrix - Forecast"),
-                                                    QStringLiteral("DejaVu Sans"), 10);
+         [&](QtDesktop& desktop) {
+             const auto job = desktop.open_text_job(title, QStringLiteral("DejaVu Sans"), 10);
              if (!job)
                  return false;
              job->write_line(line);
@@ -141,11 +148,14 @@ TEST(QtDesktopPrinting, EveryPrintDialogOffersAPdfFileAndPrintsIntoIt) {
     for (const auto& row : rows) {
         const QString pdf = folder.filePath(QLatin1String(row.name) + QStringLiteral(".pdf"));
         QStringList offered;
-        print_to_pdf_in_next_dialog(pdf, &offered);
+        QString proposed;
+        print_to_pdf_in_next_dialog(pdf, &offered, &proposed);
         QtDesktop desktop;
         EXPECT_TRUE(row.print(desktop)) << row.name;
         EXPECT_TRUE(offered.contains(QStringLiteral("Print to File (PDF)")))
             << row.name << ": " << offered.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(QFileInfo(proposed).absolutePath(), QDir(folder.path()).absolutePath())
+            << row.name << ": " << proposed.toStdString();
         ASSERT_TRUE(QFile::exists(pdf)) << row.name;
         EXPECT_TRUE(pdf_text(pdf).contains(line)) << row.name;
     }
