@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,7 +242,8 @@ TEST_F(ForecastWindow, FontAndColourCommandsApplyAndStoreTheirChoice) {
     EXPECT_EQ(read_setting(S, QStringLiteral("Fbgcolor")), QStringLiteral("$000080FF"));
 
     // A store that refuses the write: the colour message, and the stored value stays.
-    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    const HeldStoreLock lock = store.hold_lock();
+    ASSERT_TRUE(lock.held());
     desktop.clear();
     desktop.color_answers = {0x0000FFu};
     form->mnubgColor->trigger();
