@@ -112,7 +112,8 @@ void TfrmForecast::FormCreate() {
 
     txtForecast = new QPlainTextEdit(client);
     txtForecast->setObjectName(QStringLiteral("txtForecast"));
-    txtForecast->setGeometry(0, 0, 488, 201);
+    // As wide as the client area: its scroll bar stays whole inside the frame.
+    txtForecast->setGeometry(0, 0, client_width, 201);
     txtForecast->setReadOnly(true);
     txtForecast->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtForecast->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -335,6 +336,8 @@ void TfrmForecast::FormActivate() {
     case InputRow::State:
     case InputRow::Zip:
         process_s1s2();
+        // The text area makes room for the row, as for the county row.
+        FormResize();
         return;
     case InputRow::County:
         set_text_height(height - 150);
