@@ -528,7 +528,7 @@ void TfrmForecast::get_xcast() {
     const CurrentLocation& location = state_.current_location;
     const XcastRequest request =
         xcast_request(code, location.city, location.state, txtZip->text(), cboState->currentText());
-    if (request.start_status.isEmpty()) { // a bulletin without a state code
+    if (request.start_status.isEmpty()) { // a bulletin without a state code, or abroad
         desktop_.message(request.refusal);
         set_status(xcast_idle);
         return;
