@@ -2,6 +2,7 @@
 
 #include "net/nmhttp.h"
 #include "net/request_kinds.h"
+#include "net/sock_errors.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
 #include "platform/outer_size.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <QWindow>
 #include <exception>
 
@@ -89,6 +91,9 @@ TfrmForecast::TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& clien
     FormCreate();
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
             &TfrmForecast::focus_window_changed);
+    queued_fetch_ = new QTimer(this);
+    queued_fetch_->setInterval(100);
+    connect(queued_fetch_, &QTimer::timeout, this, &TfrmForecast::fetch_queued);
 }
 
 void TfrmForecast::run(void (TfrmForecast::*handler)()) {
@@ -350,10 +355,14 @@ void TfrmForecast::FormActivate() {
         lblCounty->hide();
         editCounty->hide();
         btnGetit->hide();
-        // A retrieval already running (this window's or another on the one client) is not
-        // started again from within its own wait.
-        if (fetching_ || client_.busy())
+        if (fetching_ || client_.busy()) {
+            // The one client is busy (a conditions refresh, another product): the product is
+            // fetched once it is free. Its own retrieval is not started again from within its
+            // wait.
+            if (!fetching_ || fetching_code_ != code)
+                queued_fetch_->start();
             return;
+        }
         get_xcast();
         return;
     }
@@ -466,6 +475,7 @@ void TfrmForecast::mnuCloseClick() {
 }
 
 void TfrmForecast::FormClose() {
+    queued_fetch_->stop();
     if (!remembered_font_.isEmpty()) {
         QFont font = txtForecast->font();
         font.setFamily(remembered_font_);
@@ -521,10 +531,23 @@ void TfrmForecast::process_s1s2() {
     cboState->setEditText(QString());
 }
 
+void TfrmForecast::fetch_queued() {
+    if (fetching_ || client_.busy())
+        return; // still busy: the next tick looks again
+    queued_fetch_->stop();
+    if (isVisible() && starts_at_once(state_.xcast_code))
+        run(&TfrmForecast::get_xcast);
+}
+
 void TfrmForecast::get_xcast() {
+    // Refused before anything changes: the text and caption shown stay together.
+    if (client_.busy())
+        throw ESockError(QStringLiteral("Already connected"));
+    const QString code = state_.xcast_code;
+    Fetching running(fetching_);
+    fetching_code_ = code;
     state_.xcast_body.clear();
     txtForecast->clear();
-    const QString code = state_.xcast_code;
     const CurrentLocation& location = state_.current_location;
     const XcastRequest request =
         xcast_request(code, location.city, location.state, txtZip->text(), cboState->currentText());
@@ -544,13 +567,9 @@ void TfrmForecast::get_xcast() {
     }
     set_status(QStringLiteral("Attempting connection..."));
 
-    QByteArray body;
-    {
-        Fetching running(fetching_);
-        apply_request_kind(client_, RequestKind::TextProduct);
-        client_.Get(QStringLiteral("http://") + host_address(request.host_role) + request.path);
-        body = client_.Body;
-    }
+    apply_request_kind(client_, RequestKind::TextProduct);
+    client_.Get(QStringLiteral("http://") + host_address(request.host_role) + request.path);
+    QByteArray body = client_.Body;
     state_.xcast_body = decode_windows_1252(body);
     set_status(QStringLiteral("Connection process complete..."));
     repaint_now();
