@@ -22,6 +22,7 @@
 #include "shared/page_text.h"
 #include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
+#include "textproducts/warning_watch.h"
 #include "tray/on_tray.h"
 #include "tray/tray_rule.h"
 
@@ -93,6 +94,9 @@ TForm1::TForm1(ProgramState& state, Desktop& desktop, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The watch uses the tray and the client: it goes first.
+    delete watch;
+    watch = nullptr;
     // FormDestroy: the icon leaves the tray with the tray object; the client goes too.
     delete tray;
     tray = nullptr;
@@ -111,7 +115,7 @@ void TForm1::run(void (TForm1::*handler)()) {
 }
 
 void TForm1::run(const std::function<void()>& handler) {
-    run_guarded(desktop_, quiet_after_exit(handler));
+    run_guarded(desktop_, quiet_after_exit(handler), this);
 }
 
 std::function<void()> TForm1::quiet_after_exit(std::function<void()> handler) {
@@ -187,6 +191,13 @@ void TForm1::FormCreate() {
     tray->PopupRight = pmnRight;
     tray->SetAppVisible(true);
     tray->SetIconVisible(true);
+
+    watch = new WarningWatch(*NMHTTP1, *tray, this);
+    watch->status = [this](const QString& text) { set_status(text); };
+    watch->open_warnings = [this](const QString& state_code) {
+        run([this, state_code] { show_watched_warnings(state_code); });
+    };
+    watch->bind_command(pitwatch);
 }
 
 void TForm1::create_labels() {
@@ -482,6 +493,8 @@ void TForm1::refuse_when_busy() const {
 bool TForm1::skip_unattended_when_busy() {
     if (!NMHTTP1->busy())
         return false;
+    if (NMHTTP1->background())
+        NMHTTP1->claim(); // ends the warning check; the tick runs again once it has unwound
     set_status(QStringLiteral("Busy - update skipped..."));
     return true;
 }
@@ -558,6 +571,7 @@ void TForm1::parse_conditions_page(const QByteArray& page) {
                            preset_location_string(state_.current_location).entry);
     shown_location_ = caption.mid(caption_prefix.size());
     setWindowTitle(caption);
+    watch->set_location(shown_location_);
 }
 
 void TForm1::compute_derived_values() {
@@ -621,6 +635,11 @@ void bring_to_front(QWidget* window) {
 
 void TForm1::mnuChooseLocationClick() {
     bring_to_front(frmLocation);
+}
+
+void TForm1::set_preferences(TfrmPref* preferences) {
+    frmPref = preferences;
+    connect(frmPref, &TfrmPref::written, watch, &WarningWatch::follow_setting);
 }
 
 void TForm1::mnuGeneralPreferences1Click() {
@@ -851,6 +870,15 @@ void TForm1::pithideClick() {
 
 void TForm1::pitExitClick() {
     close();
+}
+
+void TForm1::pitwatchClick() {
+    watch->set_enabled(pitwatch->isChecked());
+}
+
+void TForm1::show_watched_warnings(const QString& state_code) {
+    state_.current_location.state = state_code;
+    mnuWarningsAdvisoriesClick();
 }
 
 void TForm1::minimize_logic() {

@@ -20,7 +20,8 @@ qt_add_resources(nimbrix_core "nimbrix_catalogue"
     ${CMAKE_CURRENT_LIST_DIR}/data/stations.tsv
     ${CMAKE_CURRENT_LIST_DIR}/data/us_places.tsv
 )
-# The zip table is large and read by nimbrix-host only: kept compressed.
+# The zip table is large and read by nimbrix-host (and by the warning watch for a zip
+# location): kept compressed.
 qt_add_resources(nimbrix_core "nimbrix_zips"
   PREFIX "/locations"
   BASE ${CMAKE_CURRENT_LIST_DIR}/data

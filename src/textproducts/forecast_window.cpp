@@ -2,7 +2,6 @@
 
 #include "net/nmhttp.h"
 #include "net/request_kinds.h"
-#include "net/sock_errors.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
 #include "platform/outer_size.h"
@@ -97,7 +96,8 @@ TfrmForecast::TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& clien
 }
 
 void TfrmForecast::run(void (TfrmForecast::*handler)()) {
-    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+    run_guarded(
+        desktop_, [this, handler] { (this->*handler)(); }, this);
 }
 
 void TfrmForecast::FormCreate() {
@@ -355,10 +355,10 @@ void TfrmForecast::FormActivate() {
         lblCounty->hide();
         editCounty->hide();
         btnGetit->hide();
-        if (fetching_ || client_.busy()) {
+        if (fetching_ || (client_.busy() && !client_.background())) {
             // The one client is busy (a conditions refresh, another product): the product is
             // fetched once it is free. Its own retrieval is not started again from within its
-            // wait.
+            // wait; a background check gives way (get_xcast ends it).
             if (!fetching_ || fetching_code_ != code)
                 queued_fetch_->start();
             return;
@@ -532,7 +532,7 @@ void TfrmForecast::process_s1s2() {
 }
 
 void TfrmForecast::fetch_queued() {
-    if (fetching_ || client_.busy())
+    if (fetching_ || (client_.busy() && !client_.background()))
         return; // still busy: the next tick looks again
     queued_fetch_->stop();
     if (isVisible() && starts_at_once(state_.xcast_code))
@@ -540,9 +540,9 @@ void TfrmForecast::fetch_queued() {
 }
 
 void TfrmForecast::get_xcast() {
-    // Refused before anything changes: the text and caption shown stay together.
-    if (client_.busy())
-        throw ESockError(QStringLiteral("Already connected"));
+    // Refused (or a background check ended) before anything changes: the text and caption
+    // shown stay together.
+    client_.claim();
     const QString code = state_.xcast_code;
     Fetching running(fetching_);
     fetching_code_ = code;
