@@ -37,6 +37,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -374,12 +375,20 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
-        // Deferred: hiding a window inside its own state change confuses some window managers.
-        QTimer::singleShot(0, this, [this] {
-            if (windowState() & Qt::WindowMinimized)
-                minimize_logic();
-        });
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (!(windowState() & Qt::WindowMinimized)) {
+        before_picture_.reset(); // the user has taken the window back: it stays as they leave it
+        return;
+    }
+    // Minimized by a picture on show: to the taskbar, not the tray.
+    if (before_picture_)
+        return;
+    // Deferred: hiding a window inside its own state change confuses some window managers.
+    QTimer::singleShot(0, this, [this] {
+        if ((windowState() & Qt::WindowMinimized) && !before_picture_)
+            minimize_logic();
+    });
 }
 
 void TForm1::FormShow() {
@@ -809,12 +818,21 @@ void TForm1::mnuLocalTVStationRadar1Click() {
 }
 
 void TForm1::minimize_main() {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    if (before_picture_)
+        return; // minimized for the picture already
+    before_picture_ = BeforePicture{isVisible(), windowState() & ~Qt::WindowActive};
+    // A window hidden in the tray stays there.
+    if (isVisible() && !isMinimized())
+        setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
 }
 
 void TForm1::restore_main() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
+    const std::optional<BeforePicture> before = std::exchange(before_picture_, std::nullopt);
+    // Hidden in the tray before the picture, or by the user since: it stays hidden. A window
+    // the user has taken back meanwhile has no state to return to.
+    if (!before || !before->shown || !isVisible())
+        return;
+    setWindowState(before->states);
 }
 
 void TForm1::do_image() {

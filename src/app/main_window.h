@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -73,7 +74,9 @@ public:
     // The image commands and the wallpaper steps, with the image window they fill.
     void set_images(ImageCommands* images) { images_ = images; }
 
-    // ImageHost: the main window is minimized while an image is on show.
+    // ImageHost: the main window is minimized (to the taskbar, never to the tray) while an
+    // image is on show; the image's close puts it back as it was: normal, maximized, or still
+    // hidden in the tray.
     void minimize_main() override;
     void restore_main() override;
 
@@ -280,4 +283,10 @@ private:
     QString shown_location_;
     ClientEvents* client_events_ = nullptr;
     ImageCommands* images_ = nullptr;
+    // How the window stood before a picture minimized it, while the picture holds it so.
+    struct BeforePicture {
+        bool shown;
+        Qt::WindowStates states;
+    };
+    std::optional<BeforePicture> before_picture_;
 };

@@ -125,6 +125,7 @@ void TfrmLocation::FormCreate() {
     btnCancel->setGeometry(343, 284, 75, 25);
     connect_command(btnOkay, desktop_, [this] { host_.run_command([this] { btnOkayClick(); }); });
     connect_command(btnCancel, desktop_, [this] { btnCancelClick(); });
+    connect_help_key(this, desktop_, [this] { FormHelp(); });
 
     // Tab order: the zip box, Okay, Cancel, the tree.
     setTabOrder(txtzipcode, btnOkay);
@@ -249,4 +250,8 @@ void TfrmLocation::btnOkayClick() {
 
 void TfrmLocation::btnCancelClick() {
     hide();
+}
+
+void TfrmLocation::FormHelp() {
+    desktop_.show_help_contents();
 }

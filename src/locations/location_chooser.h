@@ -41,6 +41,8 @@ public:
 
     void btnOkayClick();
     void btnCancelClick();
+    // Any help request in the window (F1): the help at its contents.
+    void FormHelp();
 
     // Selects the tree node with this text path below "Continent" ("Africa\Egypt\Cairo");
     // false when there is none. For tests and for scripted use.

@@ -194,6 +194,7 @@ void TfrmForecast::FormCreate() {
     mnuHelp = MenuForecast->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
+    connect_help_key(this, desktop_, [this] { mnuHelpClick(); });
 
     // Placed by its outer size, and placed again if the frame turns out another than expected.
     centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
@@ -639,5 +640,5 @@ void open_html_forecast(TNMHTTP& client, Desktop& desktop) {
     apply_request_kind(client, RequestKind::ForecastLink);
     client.Get(address);
     client.Body.clear();
-    desktop.open_url(address);
+    open_url_or_tell(desktop, address);
 }

@@ -368,4 +368,11 @@ TEST_F(TextProducts, TheHtmlForecastVisitsTheConditionsHostThenOpensItInTheBrows
               QStringLiteral("Nimbrix by Corvalen - html forecast link"));
     EXPECT_TRUE(form->NMHTTP1->Body.isEmpty());
     EXPECT_TRUE(state.xcast_code.isEmpty());
+
+    desktop.clear();
+    desktop.open_url_answer = false;
+    form->mnuForecastHTML->trigger();
+    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Cannot open ") + address +
+                                              QStringLiteral(": no web browser is set up on "
+                                                             "this computer.")});
 }
