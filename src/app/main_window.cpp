@@ -343,8 +343,12 @@ void TForm1::repaint_now() {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    // The start-up work runs at the first show only: a window restored from the tray, or given
+    // back when a picture or forecast window closes, comes back where and as the user left it.
+    if (!event->spontaneous() && !shown_once_) {
+        shown_once_ = true;
         run(&TForm1::FormShow);
+    }
 }
 
 void TForm1::paintEvent(QPaintEvent* event) {

@@ -242,6 +242,8 @@ protected:
 
 private:
     void FormCreate();
+    // The start-up work of the first show: centring, stored colours, presets, moon picture,
+    // proxy settings.
     void FormShow();
     void FormPaint();
     void FormResize();
@@ -271,6 +273,7 @@ private:
     Desktop& desktop_;
     QWidget* splash_ = nullptr;
     bool first_paint_done_ = false;
+    bool shown_once_ = false;
     bool closing_ = false;
     int user_aborts_ = 0;
     OuterSize* outer_size_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -23,6 +24,8 @@ QtDesktop::~QtDesktop() {
 }
 
 QWidget* QtDesktop::visible_parent() const {
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
     return parent_ && parent_->isVisible() ? parent_.data() : nullptr;
 }
 
@@ -30,11 +33,18 @@ namespace {
 
 // Box texts often carry text from a page or a host (a place name, a reply line): shown as the
 // characters they are, never as markup.
+// The window the box belongs to stays in front and has the focus again once the box is closed.
 QMessageBox::StandardButton show_box(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                      QMessageBox::StandardButtons buttons) {
+    const QPointer<QWidget> owner = parent;
     QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
     box.setTextFormat(Qt::PlainText);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (owner && owner->isVisible()) {
+        owner->raise();
+        owner->activateWindow();
+    }
+    return answer;
 }
 
 // Every print dialog offers printing to a PDF file beside the printers: the one way to print

@@ -265,13 +265,27 @@ TEST_F(TextProducts, RefusalsMakeNoRequest) {
         forecast->close();
     }
 
-    // A foreign location: the message, and the product can still be requested.
+    // A foreign location, from the caption or from its conditions: the weather service's
+    // bulletins are refused before any request, the census tables are not.
     form->setWindowTitle(QStringLiteral("Nimbrix - Bombay, India (O)"));
     open("f");
     EXPECT_EQ(desktop.messages(), QStringList{foreign_location_message});
+    desktop.clear();
     forecast->btnGetit->click();
+    EXPECT_EQ(desktop.messages(), QStringList{foreign_location_refusal});
+    EXPECT_FALSE(requested());
+    forecast->close();
+    fetch(QStringLiteral("Paris, France (O)"));
+    ASSERT_EQ(state.current_location.state, QStringLiteral("France (O)"));
+    for (const char* code : {"p", "w"}) {
+        open(code);
+        EXPECT_EQ(desktop.messages(), QStringList{foreign_location_refusal}) << code;
+        EXPECT_EQ(statuses, QStringList{xcast_idle}) << code;
+        EXPECT_TRUE(shown().isEmpty()) << code;
+        forecast->close();
+    }
+    open("si");
     EXPECT_TRUE(requested());
-    EXPECT_EQ(form->NMHTTP1->request_path(), QStringLiteral("/iwin/India%20(O)/zone.html"));
 }
 
 TEST_F(TextProducts, PublicInformationIsFetchedAgainOnAReturnFromTheProgramOnly) {
