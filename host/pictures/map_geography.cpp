@@ -281,25 +281,23 @@ bool mainland_state(const QString& code) {
            code != u"AS" && code != u"MP";
 }
 
-} // namespace
+struct GridSize {
+    int columns;
+    int rows;
+};
 
-const UsStateGrid& UsStateGrid::instance() {
-    static const UsStateGrid grid;
-    return grid;
-}
+// A zip area's centre and its state (an index into the grid's state codes).
+struct ZipCentre {
+    double lat;
+    double lon;
+    short state;
+};
 
-UsStateGrid::UsStateGrid() {
-    columns_ = static_cast<int>(std::lround((grid_east - grid_west) / grid_step));
-    rows_ = static_cast<int>(std::lround((grid_north - grid_south) / grid_step));
-
-    // Zip centres by one-degree bucket.
-    struct Centre {
-        double lat;
-        double lon;
-        short state;
-    };
+// The mainland zip centres by one-degree bucket, 60 columns by 27 rows from the grid's
+// south-west corner; codes gets every state in the order first met.
+std::vector<std::vector<ZipCentre>> zip_centre_buckets(std::vector<QString>& codes) {
     QHash<QString, short> state_index;
-    std::vector<std::vector<Centre>> buckets(60 * 27);
+    std::vector<std::vector<ZipCentre>> buckets(60 * 27);
     const auto bucket_of = [](double lat, double lon) {
         return static_cast<int>(std::floor(lat - grid_south)) * 60 +
                static_cast<int>(std::floor(lon - grid_west));
@@ -311,21 +309,30 @@ UsStateGrid::UsStateGrid() {
             continue;
         auto it = state_index.constFind(zip.state_code);
         if (it == state_index.constEnd()) {
-            it = state_index.insert(zip.state_code, static_cast<short>(codes_.size()));
-            codes_.push_back(zip.state_code);
+            it = state_index.insert(zip.state_code, static_cast<short>(codes.size()));
+            codes.push_back(zip.state_code);
         }
         const int b = bucket_of(std::min(zip.latitude, grid_north - 0.01), zip.longitude);
         buckets[static_cast<std::size_t>(b)].push_back({zip.latitude, zip.longitude, *it});
     }
+    return buckets;
+}
 
-    // Each cell: the nearest centre within one degree; "near" when within 0.6 degree.
-    std::vector<short> nearest(static_cast<std::size_t>(columns_ * rows_), -1);
-    std::vector<char> near(nearest.size(), 0);
-    for (int r = 0; r < rows_; ++r) {
+// Each cell's nearest zip centre within one degree (its state, or -1), and whether that
+// centre is "near": within 0.6 degree.
+struct NearestCentres {
+    std::vector<short> state;
+    std::vector<char> near;
+};
+
+NearestCentres nearest_centres(const std::vector<std::vector<ZipCentre>>& buckets, GridSize size) {
+    NearestCentres out{std::vector<short>(static_cast<std::size_t>(size.columns * size.rows), -1),
+                       std::vector<char>(static_cast<std::size_t>(size.columns * size.rows), 0)};
+    for (int r = 0; r < size.rows; ++r) {
         const double lat = grid_south + (r + 0.5) * grid_step;
         const double shrink = std::cos(lat * deg);
         const int brow = static_cast<int>(std::floor(lat - grid_south));
-        for (int c = 0; c < columns_; ++c) {
+        for (int c = 0; c < size.columns; ++c) {
             const double lon = grid_west + (c + 0.5) * grid_step;
             const int bcol = static_cast<int>(std::floor(lon - grid_west));
             double best = 1.0;
@@ -336,7 +343,7 @@ UsStateGrid::UsStateGrid() {
                     const int bc = bcol + dc;
                     if (br < 0 || br >= 27 || bc < 0 || bc >= 60)
                         continue;
-                    for (const Centre& z : buckets[static_cast<std::size_t>(br * 60 + bc)]) {
+                    for (const ZipCentre& z : buckets[static_cast<std::size_t>(br * 60 + bc)]) {
                         const double dy = z.lat - lat;
                         const double dx = (z.lon - lon) * shrink;
                         const double d2 = dx * dx + dy * dy;
@@ -346,17 +353,18 @@ UsStateGrid::UsStateGrid() {
                         }
                     }
                 }
-            const auto i = static_cast<std::size_t>(r * columns_ + c);
-            nearest[i] = state;
-            near[i] = best < 0.6 * 0.6 ? 1 : 0;
+            const auto i = static_cast<std::size_t>(r * size.columns + c);
+            out.state[i] = state;
+            out.near[i] = best < 0.6 * 0.6 ? 1 : 0;
         }
     }
+    return out;
+}
 
-    // Close the land: shrink the "near" area by 0.35 degree, which fills the gaps between
-    // sparse zip areas (deserts, mountains) and leaves the coast about 25 km beyond the
-    // outermost centres.
-    const int shrink_cells = 4;
-    std::vector<int> distance(nearest.size(), 1 << 20);
+// Each cell's distance in steps (up, down, left, right) from the nearest cell that is not
+// near, counted up to limit; cells farther keep a larger number.
+std::vector<int> distance_from_far_cells(const std::vector<char>& near, GridSize size, int limit) {
+    std::vector<int> distance(near.size(), 1 << 20);
     std::deque<int> queue;
     for (int i = 0; i < static_cast<int>(near.size()); ++i)
         if (!near[static_cast<std::size_t>(i)]) {
@@ -366,57 +374,84 @@ UsStateGrid::UsStateGrid() {
     while (!queue.empty()) {
         const int i = queue.front();
         queue.pop_front();
-        const int r = i / columns_;
-        const int c = i % columns_;
+        const int r = i / size.columns;
+        const int c = i % size.columns;
         const int d = distance[static_cast<std::size_t>(i)];
-        if (d >= shrink_cells)
+        if (d >= limit)
             continue;
         for (const auto& [dr, dc] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
             const int nr = r + dr;
             const int nc = c + dc;
-            if (nr < 0 || nr >= rows_ || nc < 0 || nc >= columns_)
+            if (nr < 0 || nr >= size.rows || nc < 0 || nc >= size.columns)
                 continue;
-            const auto n = static_cast<std::size_t>(nr * columns_ + nc);
+            const auto n = static_cast<std::size_t>(nr * size.columns + nc);
             if (distance[n] > d + 1) {
                 distance[n] = d + 1;
                 queue.push_back(static_cast<int>(n));
             }
         }
     }
-    cells_.assign(nearest.size(), -1);
-    for (std::size_t i = 0; i < cells_.size(); ++i)
-        if (distance[i] >= shrink_cells)
-            cells_[i] = nearest[i];
+    return distance;
+}
 
-    // Holes that the sea cannot reach (empty desert) are land too: flood the outside from the
-    // grid's edge and give every unreached empty cell its nearest zip area's state.
-    std::vector<char> outside(cells_.size(), 0);
+// The empty cells the grid's edge reaches through empty cells: the sea and the land beyond.
+std::vector<char> reached_from_edge(const std::vector<short>& cells, GridSize size) {
+    std::vector<char> outside(cells.size(), 0);
     std::vector<int> stack;
-    for (int r = 0; r < rows_; ++r)
-        for (int c = 0; c < columns_; ++c)
-            if (r == 0 || c == 0 || r == rows_ - 1 || c == columns_ - 1)
-                stack.push_back(r * columns_ + c);
+    for (int r = 0; r < size.rows; ++r)
+        for (int c = 0; c < size.columns; ++c)
+            if (r == 0 || c == 0 || r == size.rows - 1 || c == size.columns - 1)
+                stack.push_back(r * size.columns + c);
     while (!stack.empty()) {
         const int i = stack.back();
         stack.pop_back();
         const auto u = static_cast<std::size_t>(i);
-        if (outside[u] || cells_[u] >= 0)
+        if (outside[u] || cells[u] >= 0)
             continue;
         outside[u] = 1;
-        const int r = i / columns_;
-        const int c = i % columns_;
+        const int r = i / size.columns;
+        const int c = i % size.columns;
         if (r > 0)
-            stack.push_back(i - columns_);
-        if (r + 1 < rows_)
-            stack.push_back(i + columns_);
+            stack.push_back(i - size.columns);
+        if (r + 1 < size.rows)
+            stack.push_back(i + size.columns);
         if (c > 0)
             stack.push_back(i - 1);
-        if (c + 1 < columns_)
+        if (c + 1 < size.columns)
             stack.push_back(i + 1);
     }
+    return outside;
+}
+
+} // namespace
+
+const UsStateGrid& UsStateGrid::instance() {
+    static const UsStateGrid grid;
+    return grid;
+}
+
+UsStateGrid::UsStateGrid() {
+    columns_ = static_cast<int>(std::lround((grid_east - grid_west) / grid_step));
+    rows_ = static_cast<int>(std::lround((grid_north - grid_south) / grid_step));
+    const GridSize size{columns_, rows_};
+    const NearestCentres nearest = nearest_centres(zip_centre_buckets(codes_), size);
+
+    // Close the land: shrink the "near" area by 0.35 degree, which fills the gaps between
+    // sparse zip areas (deserts, mountains) and leaves the coast about 25 km beyond the
+    // outermost centres.
+    const int shrink_cells = 4;
+    const std::vector<int> distance = distance_from_far_cells(nearest.near, size, shrink_cells);
+    cells_.assign(nearest.state.size(), -1);
     for (std::size_t i = 0; i < cells_.size(); ++i)
-        if (cells_[i] < 0 && !outside[i] && nearest[i] >= 0)
-            cells_[i] = nearest[i];
+        if (distance[i] >= shrink_cells)
+            cells_[i] = nearest.state[i];
+
+    // Holes that the sea cannot reach (empty desert) are land too: every empty cell the edge
+    // does not reach takes its nearest zip area's state.
+    const std::vector<char> outside = reached_from_edge(cells_, size);
+    for (std::size_t i = 0; i < cells_.size(); ++i)
+        if (cells_[i] < 0 && !outside[i] && nearest.state[i] >= 0)
+            cells_[i] = nearest.state[i];
 }
 
 int UsStateGrid::state_at(GeoPoint p) const {

@@ -311,73 +311,59 @@ QImage satellite_map(const MapFrame& frame, SatelliteView view, const WeatherFie
     return image;
 }
 
-QImage satellite_with_frame(SatelliteView view, const QDateTime& hour) {
-    const WeatherField weather(hours_of(hour));
-    int width = 640;
-    int height = 480;
-    std::optional<MapFrame> frame;
+// How a satellite view is laid out: its map, title and coastline colour.
+struct SatelliteLayout {
+    MapFrame frame;
     QString title;
-    QColor coast(255, 255, 0, 160);
+    QColor coast = QColor(255, 255, 0, 160);
+};
+
+SatelliteLayout satellite_layout(SatelliteView view) {
     switch (view) {
     case SatelliteView::EuropeVisible:
-        frame = MapFrame(MapFrame::Projection::Flat, 34, 71, -14, 42, width, height);
-        title = QStringLiteral("Europe Satellite");
-        coast = QColor(255, 255, 255, 60);
-        break;
+        return {MapFrame(MapFrame::Projection::Flat, 34, 71, -14, 42, 640, 480),
+                QStringLiteral("Europe Satellite"), QColor(255, 255, 255, 60)};
     case SatelliteView::EuropeMeteo:
-        width = 800;
-        height = 600;
-        frame = MapFrame(MapFrame::Projection::Flat, 32, 72, -25, 45, width, height);
-        title = QStringLiteral("METEOSAT - Europe");
-        coast = QColor(255, 255, 255, 90);
-        break;
+        return {MapFrame(MapFrame::Projection::Flat, 32, 72, -25, 45, 800, 600),
+                QStringLiteral("METEOSAT - Europe"), QColor(255, 255, 255, 90)};
     case SatelliteView::UsInfrared:
     case SatelliteView::UsInfraredRadar:
-        frame = us_frame(width, height);
-        title = view == SatelliteView::UsInfrared ? QStringLiteral("US Infrared Satellite")
-                                                  : QStringLiteral("US Satellite/IR/Radar");
-        break;
+        return {us_frame(640, 480), view == SatelliteView::UsInfrared
+                                        ? QStringLiteral("US Infrared Satellite")
+                                        : QStringLiteral("US Satellite/IR/Radar")};
     case SatelliteView::GlobalTemperature:
-        width = 720;
-        height = 360;
-        frame = MapFrame(MapFrame::Projection::Flat, -90, 90, -180, 180, width, height);
-        title = QStringLiteral("Global Temperature and Weather Composite");
-        coast = QColor(0, 0, 0, 120);
         break;
     }
-    QImage image = satellite_map(*frame, view, weather, hours_of(hour));
+    return {MapFrame(MapFrame::Projection::Flat, -90, 90, -180, 180, 720, 360),
+            QStringLiteral("Global Temperature and Weather Composite"), QColor(0, 0, 0, 120)};
+}
 
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (view == SatelliteView::UsInfraredRadar)
-        paint_echoes(image, us_base(100, *frame, style_for(RadarLook::Purdue)).state, *frame,
-                     weather);
-    if (view == SatelliteView::UsInfrared || view == SatelliteView::UsInfraredRadar) {
-        // State borders over the picture.
-        const UsBase& base = us_base(100, *frame, style_for(RadarLook::Purdue));
-        const QRgb border = style_for(RadarLook::Purdue).border;
-        const QRgb coast_rgb = style_for(RadarLook::Purdue).coast;
-        for (int y = 0; y < image.height(); ++y) {
-            const auto* b = reinterpret_cast<const QRgb*>(base.image.constScanLine(y));
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if (b[x] == border || b[x] == coast_rgb)
-                    row[x] = qRgb(230, 200, 40);
-        }
+// The US base map's state borders and coasts over the picture.
+void draw_state_borders(QImage& image, const MapFrame& frame) {
+    const UsBase& base = us_base(100, frame, style_for(RadarLook::Purdue));
+    const QRgb border = style_for(RadarLook::Purdue).border;
+    const QRgb coast_rgb = style_for(RadarLook::Purdue).coast;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* b = reinterpret_cast<const QRgb*>(base.image.constScanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (b[x] == border || b[x] == coast_rgb)
+                row[x] = qRgb(230, 200, 40);
     }
-    painter.setPen(QPen(coast, 1));
-    painter.setBrush(Qt::NoBrush);
-    for (const auto& outline : land_outlines())
-        painter.drawPath(frame->path(outline));
-    if (view == SatelliteView::EuropeMeteo || view == SatelliteView::GlobalTemperature) {
-        painter.setPen(QPen(QColor(255, 255, 255, 70), 1, Qt::DotLine));
-        for (int lat = -80; lat <= 80; lat += 10)
-            painter.drawLine(frame->to_pixel({double(lat), -180}),
-                             frame->to_pixel({double(lat), 180}));
-        for (int lon = -180; lon <= 180; lon += 10)
-            painter.drawLine(frame->to_pixel({-85, double(lon)}),
-                             frame->to_pixel({85, double(lon)}));
-    }
+}
+
+// Dotted lines every 10 degrees of latitude and longitude.
+void draw_graticule(QPainter& painter, const MapFrame& frame) {
+    painter.setPen(QPen(QColor(255, 255, 255, 70), 1, Qt::DotLine));
+    for (int lat = -80; lat <= 80; lat += 10)
+        painter.drawLine(frame.to_pixel({double(lat), -180}), frame.to_pixel({double(lat), 180}));
+    for (int lon = -180; lon <= 180; lon += 10)
+        painter.drawLine(frame.to_pixel({-85, double(lon)}), frame.to_pixel({85, double(lon)}));
+}
+
+// The dark bar along the top: the title on the left, the UTC time on the right.
+void draw_title_bar(QPainter& painter, const QImage& image, const QString& title,
+                    const QDateTime& hour) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(QRect(0, 0, image.width(), 22), QColor(0, 0, 0, 170));
     painter.setPen(Qt::white);
@@ -386,17 +372,42 @@ QImage satellite_with_frame(SatelliteView view, const QDateTime& hour) {
     painter.setFont(picture_font(12));
     painter.drawText(QRect(8, 0, image.width() - 16, 22), Qt::AlignVCenter | Qt::AlignRight,
                      utc_stamp(hour));
-    if (view == SatelliteView::GlobalTemperature) {
-        // Temperature legend.
-        const int lx = 10;
-        const int ly = image.height() - 18;
-        for (int i = 0; i < 120; ++i) {
-            const QRgb c = temperature_colour(-30 + i * 0.5);
-            painter.fillRect(QRect(lx + i * 2, ly, 2, 10), QColor(c));
-        }
-        painter.setFont(picture_font(10));
-        painter.drawText(QPointF(lx + 246, ly + 9), QStringLiteral("-30 .. +30 C"));
+}
+
+// The temperature colours from -30 to +30 C in the bottom left corner.
+void draw_temperature_legend(QPainter& painter, const QImage& image) {
+    const int lx = 10;
+    const int ly = image.height() - 18;
+    for (int i = 0; i < 120; ++i) {
+        const QRgb c = temperature_colour(-30 + i * 0.5);
+        painter.fillRect(QRect(lx + i * 2, ly, 2, 10), QColor(c));
     }
+    painter.setFont(picture_font(10));
+    painter.drawText(QPointF(lx + 246, ly + 9), QStringLiteral("-30 .. +30 C"));
+}
+
+QImage satellite_with_frame(SatelliteView view, const QDateTime& hour) {
+    const WeatherField weather(hours_of(hour));
+    const SatelliteLayout layout = satellite_layout(view);
+    const MapFrame& frame = layout.frame;
+    QImage image = satellite_map(frame, view, weather, hours_of(hour));
+
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (view == SatelliteView::UsInfraredRadar)
+        paint_echoes(image, us_base(100, frame, style_for(RadarLook::Purdue)).state, frame,
+                     weather);
+    if (view == SatelliteView::UsInfrared || view == SatelliteView::UsInfraredRadar)
+        draw_state_borders(image, frame);
+    painter.setPen(QPen(layout.coast, 1));
+    painter.setBrush(Qt::NoBrush);
+    for (const auto& outline : land_outlines())
+        painter.drawPath(frame.path(outline));
+    if (view == SatelliteView::EuropeMeteo || view == SatelliteView::GlobalTemperature)
+        draw_graticule(painter, frame);
+    draw_title_bar(painter, image, layout.title, hour);
+    if (view == SatelliteView::GlobalTemperature)
+        draw_temperature_legend(painter, image);
     return image;
 }
 

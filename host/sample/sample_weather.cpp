@@ -181,6 +181,152 @@ QString miles(int n) {
 const std::array<const char*, 16> compass{"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
                                           "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
 
+// The fields at one place: every value is read from fields over the globe and time at the
+// place's coordinates, so one place reached by several paths (city page, zip, station) and
+// places near each other agree.
+struct PlaceFields {
+    double lat_deg;
+    double lon_deg;
+    long long hour_index;
+
+    // Independent from one index to the next (each index is a knot of the field's time axis).
+    double per_index(Salt salt, double cell, long long index) const {
+        return evenly(weather_field(salt, lat_deg, lon_deg, static_cast<double>(index), cell, 1.0));
+    }
+    double smooth(Salt salt, double cell, double period) const {
+        return weather_field(salt, lat_deg, lon_deg, static_cast<double>(hour_index), cell, period);
+    }
+};
+
+// The latitude's yearly mean, the season, the time of day and a slowly wandering departure
+// from normal, a little cooler in rain; degrees F.
+int sample_temperature(const HostPlace& place, const PlaceFields& fields, Regime regime,
+                       long long observed_unix_ms) {
+    const QDateTime observed = QDateTime::fromMSecsSinceEpoch(observed_unix_ms, Qt::UTC);
+    const double lat = std::fabs(place.latitude);
+    const double yearly_mean = 78.0 - 0.012 * lat * lat;
+    const double seasonal_half_range = std::min(0.45 * lat, 26.0);
+    const double year_angle = 2.0 * std::numbers::pi * (observed.date().dayOfYear() - 20) / 365.25;
+    const double season =
+        (place.latitude >= 0 ? -1.0 : 1.0) * seasonal_half_range * std::cos(year_angle);
+    const double utc_hours = static_cast<double>(observed_unix_ms % 86400000LL) / 3600000.0;
+    const double solar_hours = std::fmod(utc_hours + place.longitude / 15.0 + 48.0, 24.0);
+    const double day_cycle =
+        diurnal_half_range(regime) * std::cos(2.0 * std::numbers::pi * (solar_hours - 15.0) / 24.0);
+    const double departure =
+        9.0 * fields.smooth(salt_anomaly, broad_cell, 30.0) +
+        1.2 * (2.0 * fields.per_index(salt_jitter, hourly_cell, fields.hour_index) - 1.0);
+    const double temperature =
+        yearly_mean + season + day_cycle + departure - (wet(regime) ? 2.0 : 0.0);
+    return std::clamp(static_cast<int>(std::lround(temperature)), -60, 125);
+}
+
+// What the page says of the sky and how far one sees.
+struct SkyWords {
+    QString sky;
+    QString visibility = QStringLiteral("10 miles");
+};
+
+// The rolls that pick among the words of a sky: intensity and word_roll hold for the sky's
+// three hours, visibility_roll changes every hour.
+struct SkyRolls {
+    double intensity;
+    double word_roll;
+    double visibility_roll;
+};
+
+// Rain and thunderstorms: thunder at 60 F and above, snow at 33 F and below, else rain by
+// its intensity.
+SkyWords precipitation_words(Regime regime, const SkyRolls& rolls, int temperature_f) {
+    const double v = rolls.visibility_roll;
+    if (regime == Regime::Thunderstorm && temperature_f >= 60)
+        return {QStringLiteral("Thunderstorm"), miles(2 + static_cast<int>(v * 5))};
+    if (temperature_f <= 33)
+        return {rolls.intensity < 0.6 ? QStringLiteral("Light Snow") : QStringLiteral("Snow"),
+                miles((rolls.intensity < 0.6 ? 3 : 2) + static_cast<int>(v * 3))};
+    if (rolls.intensity < 0.45)
+        return {QStringLiteral("Light Rain"), miles(5 + static_cast<int>(v * 4))};
+    if (rolls.intensity < 0.9)
+        return {QStringLiteral("Rain"), miles(3 + static_cast<int>(v * 4))};
+    return {QStringLiteral("Heavy Rain"), miles(2 + static_cast<int>(v * 2))};
+}
+
+SkyWords sky_words(Regime regime, const SkyRolls& rolls, int temperature_f, bool daytime) {
+    const double v = rolls.visibility_roll;
+    switch (regime) {
+    case Regime::Clear:
+        return {daytime && rolls.word_roll < 0.6 ? QStringLiteral("Sunny")
+                                                 : QStringLiteral("Clear")};
+    case Regime::MostlyClear:
+        return {daytime ? QStringLiteral("Mostly Sunny") : QStringLiteral("Mostly Clear")};
+    case Regime::PartlyCloudy:
+        return {QStringLiteral("Partly Cloudy")};
+    case Regime::ScatteredClouds:
+        return {QStringLiteral("Scattered Clouds")};
+    case Regime::MostlyCloudy:
+        return {QStringLiteral("Mostly Cloudy")};
+    case Regime::Cloudy:
+        return {QStringLiteral("Cloudy")};
+    case Regime::Overcast:
+        return {QStringLiteral("Overcast")};
+    case Regime::Haze:
+        return {QStringLiteral("Haze"), miles(4 + static_cast<int>(v * 4))};
+    case Regime::Fog: {
+        static const std::array<const char*, 3> fog{"0.2 mile", "0.5 mile", "0.8 mile"};
+        return {QStringLiteral("Fog"), QString::fromLatin1(fog[static_cast<std::size_t>(v * 3)])};
+    }
+    case Regime::Mist:
+        return {QStringLiteral("Mist"), miles(3 + static_cast<int>(v * 4))};
+    case Regime::Drizzle:
+        if (temperature_f <= 33)
+            return {QStringLiteral("Light Snow"), miles(3 + static_cast<int>(v * 4))};
+        return {rolls.intensity < 0.5 ? QStringLiteral("Light Drizzle") : QStringLiteral("Drizzle"),
+                miles(5 + static_cast<int>(v * 5))};
+    case Regime::Rain:
+    case Regime::Thunderstorm:
+        return precipitation_words(regime, rolls, temperature_f);
+    }
+    return {};
+}
+
+// The sky's humidity range, held under the highest dew point.
+int sample_humidity(Regime regime, const PlaceFields& fields, int temperature_f) {
+    const int humidity =
+        std::min(in_range(humidity_range(regime),
+                          fields.per_index(salt_humidity, hourly_cell, fields.hour_index)),
+                 humidity_at_dew_point(temperature_f, highest_dew_point_f));
+    return std::clamp(humidity, 12, 100);
+}
+
+// Wind: mostly light, stronger in rain and much stronger in thunderstorms, weak in fog.
+QString sample_wind(Regime regime, const PlaceFields& fields) {
+    const double calmness = (fields.smooth(salt_wind_speed, sky_cell, 12.0) + 1.0) / 2.0;
+    double speed = 18.0 * calmness * calmness;
+    if (wet(regime))
+        speed += 4.0;
+    if (regime == Regime::Thunderstorm)
+        speed += 10.0;
+    if (regime == Regime::Fog || regime == Regime::Mist)
+        speed *= 0.4;
+    const int mph = static_cast<int>(std::lround(speed));
+    if (mph < 3)
+        return QStringLiteral("Calm");
+    const double bearing = 180.0 + 180.0 * fields.smooth(salt_wind_direction, sky_cell, 18.0);
+    const auto point = static_cast<std::size_t>(std::lround(bearing / 22.5)) % compass.size();
+    return QString::fromLatin1(compass[point]) + QStringLiteral(" at ") + QString::number(mph) +
+           QStringLiteral(" mph");
+}
+
+// Pressure: lower in rain, higher under a clear sky.
+QString sample_pressure(Regime regime, const PlaceFields& fields) {
+    double pressure = 30.00 + 0.30 * fields.smooth(salt_pressure, broad_cell, 36.0);
+    if (wet(regime))
+        pressure -= 0.20;
+    if (regime == Regime::Clear || regime == Regime::MostlyClear)
+        pressure += 0.08;
+    return QString::number(pressure, 'f', 2) + QStringLiteral(" in");
+}
+
 } // namespace
 
 int heat_index_f(int temperature_f, int humidity) {
@@ -201,151 +347,30 @@ int heat_index_f(int temperature_f, int humidity) {
 
 SampleWeather sample_weather(const HostPlace& place, long long hour_index,
                              long long observed_unix_ms) {
-    // Every value is read from fields over the globe and time at the place's coordinates, so
-    // one place reached by several paths (city page, zip, station) and places near each other
-    // agree.
-    const double lat_deg = place.latitude;
-    const double lon_deg = place.longitude;
-    const double hour = static_cast<double>(hour_index);
-    // Independent from one index to the next (each index is a knot of the field's time axis).
-    const auto per_index = [&](Salt salt, double cell, long long index) {
-        return evenly(weather_field(salt, lat_deg, lon_deg, static_cast<double>(index), cell, 1.0));
-    };
-    const auto smooth = [&](Salt salt, double cell, double period) {
-        return weather_field(salt, lat_deg, lon_deg, hour, cell, period);
-    };
+    const PlaceFields fields{place.latitude, place.longitude, hour_index};
     SampleWeather w;
 
     // The sky holds for three hours at a time.
     const long long block = hour_index >= 0 ? hour_index / 3 : (hour_index - 2) / 3;
-    Regime regime = pick_regime(per_index(salt_sky, sky_cell, block));
-    const double intensity = per_index(salt_intensity, sky_cell, block);
-
-    // Temperature: the latitude's yearly mean, the season, the time of day and a slowly
-    // wandering departure from normal.
-    const QDateTime observed = QDateTime::fromMSecsSinceEpoch(observed_unix_ms, Qt::UTC);
-    const double lat = std::fabs(place.latitude);
-    const double yearly_mean = 78.0 - 0.012 * lat * lat;
-    const double seasonal_half_range = std::min(0.45 * lat, 26.0);
-    const double year_angle = 2.0 * std::numbers::pi * (observed.date().dayOfYear() - 20) / 365.25;
-    const double season =
-        (place.latitude >= 0 ? -1.0 : 1.0) * seasonal_half_range * std::cos(year_angle);
-    const double utc_hours = static_cast<double>(observed_unix_ms % 86400000LL) / 3600000.0;
-    const double solar_hours = std::fmod(utc_hours + place.longitude / 15.0 + 48.0, 24.0);
-    const double day_cycle =
-        diurnal_half_range(regime) * std::cos(2.0 * std::numbers::pi * (solar_hours - 15.0) / 24.0);
-    const double departure = 9.0 * smooth(salt_anomaly, broad_cell, 30.0) +
-                             1.2 * (2.0 * per_index(salt_jitter, hourly_cell, hour_index) - 1.0);
-    const double temperature =
-        yearly_mean + season + day_cycle + departure - (wet(regime) ? 2.0 : 0.0);
-    w.temperature_f = std::clamp(static_cast<int>(std::lround(temperature)), -60, 125);
-    const bool freezing = w.temperature_f <= 33;
+    Regime regime = pick_regime(fields.per_index(salt_sky, sky_cell, block));
+    w.temperature_f = sample_temperature(place, fields, regime, observed_unix_ms);
     // Fog and mist need air near saturation, which hot air does not reach here.
     if ((regime == Regime::Fog || regime == Regime::Mist) && w.temperature_f >= 80)
         regime = Regime::Haze;
 
     const bool daytime = sun_altitude(julian_day_from_unix_ms(observed_unix_ms), place.latitude,
                                       place.longitude) > 0.0;
-    const double word_roll = per_index(salt_sky_words, sky_cell, block);
-    const double visibility_roll = per_index(salt_visibility, hourly_cell, hour_index);
-    w.visibility = QStringLiteral("10 miles");
-    switch (regime) {
-    case Regime::Clear:
-        w.sky = daytime && word_roll < 0.6 ? QStringLiteral("Sunny") : QStringLiteral("Clear");
-        break;
-    case Regime::MostlyClear:
-        w.sky = daytime ? QStringLiteral("Mostly Sunny") : QStringLiteral("Mostly Clear");
-        break;
-    case Regime::PartlyCloudy:
-        w.sky = QStringLiteral("Partly Cloudy");
-        break;
-    case Regime::ScatteredClouds:
-        w.sky = QStringLiteral("Scattered Clouds");
-        break;
-    case Regime::MostlyCloudy:
-        w.sky = QStringLiteral("Mostly Cloudy");
-        break;
-    case Regime::Cloudy:
-        w.sky = QStringLiteral("Cloudy");
-        break;
-    case Regime::Overcast:
-        w.sky = QStringLiteral("Overcast");
-        break;
-    case Regime::Haze:
-        w.sky = QStringLiteral("Haze");
-        w.visibility = miles(4 + static_cast<int>(visibility_roll * 4));
-        break;
-    case Regime::Fog: {
-        static const std::array<const char*, 3> fog{"0.2 mile", "0.5 mile", "0.8 mile"};
-        w.sky = QStringLiteral("Fog");
-        w.visibility = QString::fromLatin1(fog[static_cast<std::size_t>(visibility_roll * 3)]);
-        break;
-    }
-    case Regime::Mist:
-        w.sky = QStringLiteral("Mist");
-        w.visibility = miles(3 + static_cast<int>(visibility_roll * 4));
-        break;
-    case Regime::Drizzle:
-        if (freezing) {
-            w.sky = QStringLiteral("Light Snow");
-            w.visibility = miles(3 + static_cast<int>(visibility_roll * 4));
-        } else {
-            w.sky = intensity < 0.5 ? QStringLiteral("Light Drizzle") : QStringLiteral("Drizzle");
-            w.visibility = miles(5 + static_cast<int>(visibility_roll * 5));
-        }
-        break;
-    case Regime::Rain:
-    case Regime::Thunderstorm:
-        if (regime == Regime::Thunderstorm && w.temperature_f >= 60) {
-            w.sky = QStringLiteral("Thunderstorm");
-            w.visibility = miles(2 + static_cast<int>(visibility_roll * 5));
-        } else if (freezing) {
-            w.sky = intensity < 0.6 ? QStringLiteral("Light Snow") : QStringLiteral("Snow");
-            w.visibility = miles((intensity < 0.6 ? 3 : 2) + static_cast<int>(visibility_roll * 3));
-        } else if (intensity < 0.45) {
-            w.sky = QStringLiteral("Light Rain");
-            w.visibility = miles(5 + static_cast<int>(visibility_roll * 4));
-        } else if (intensity < 0.9) {
-            w.sky = QStringLiteral("Rain");
-            w.visibility = miles(3 + static_cast<int>(visibility_roll * 4));
-        } else {
-            w.sky = QStringLiteral("Heavy Rain");
-            w.visibility = miles(2 + static_cast<int>(visibility_roll * 2));
-        }
-        break;
-    }
+    const SkyRolls rolls{fields.per_index(salt_intensity, sky_cell, block),
+                         fields.per_index(salt_sky_words, sky_cell, block),
+                         fields.per_index(salt_visibility, hourly_cell, hour_index)};
+    SkyWords words = sky_words(regime, rolls, w.temperature_f, daytime);
+    w.sky = std::move(words.sky);
+    w.visibility = std::move(words.visibility);
 
-    w.humidity = std::min(
-        in_range(humidity_range(regime), per_index(salt_humidity, hourly_cell, hour_index)),
-        humidity_at_dew_point(w.temperature_f, highest_dew_point_f));
-    w.humidity = std::clamp(w.humidity, 12, 100);
+    w.humidity = sample_humidity(regime, fields, w.temperature_f);
     if (w.temperature_f >= 80)
         w.heat_index_f = heat_index_f(w.temperature_f, w.humidity);
-
-    // Wind: mostly light, stronger in rain and much stronger in thunderstorms.
-    const double calmness = (smooth(salt_wind_speed, sky_cell, 12.0) + 1.0) / 2.0;
-    double speed = 18.0 * calmness * calmness;
-    if (wet(regime))
-        speed += 4.0;
-    if (regime == Regime::Thunderstorm)
-        speed += 10.0;
-    if (regime == Regime::Fog || regime == Regime::Mist)
-        speed *= 0.4;
-    const int mph = static_cast<int>(std::lround(speed));
-    if (mph < 3) {
-        w.wind = QStringLiteral("Calm");
-    } else {
-        const double bearing = 180.0 + 180.0 * smooth(salt_wind_direction, sky_cell, 18.0);
-        const auto point = static_cast<std::size_t>(std::lround(bearing / 22.5)) % compass.size();
-        w.wind = QString::fromLatin1(compass[point]) + QStringLiteral(" at ") +
-                 QString::number(mph) + QStringLiteral(" mph");
-    }
-
-    double pressure = 30.00 + 0.30 * smooth(salt_pressure, broad_cell, 36.0);
-    if (wet(regime))
-        pressure -= 0.20;
-    if (regime == Regime::Clear || regime == Regime::MostlyClear)
-        pressure += 0.08;
-    w.pressure = QString::number(pressure, 'f', 2) + QStringLiteral(" in");
+    w.wind = sample_wind(regime, fields);
+    w.pressure = sample_pressure(regime, fields);
     return w;
 }

@@ -16,9 +16,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -92,6 +95,7 @@ struct Options {
     std::string host = "127.0.0.1";
     int port = 8079;
     bool quiet = false;
+    bool page_mode = false;
     QString page_target;
     QDateTime at;
     QString published_version = default_published_version;
@@ -129,6 +133,157 @@ QDateTime parse_hour(const QString& text) {
         return {};
     return t.timeSpec() == Qt::LocalTime ? QDateTime(t.date(), t.time(), QTimeZone::utc())
                                          : t.toUTC();
+}
+
+// An option that takes a value: what it does with the value, and its usage error (nothing
+// when the value is right).
+struct ValueOption {
+    const char* name;
+    const char* (*take)(const char* value, Options& options);
+};
+
+const ValueOption value_options[] = {
+    {"--listen",
+     [](const char* value, Options& options) -> const char* {
+         return parse_listen(QString::fromLocal8Bit(value), options) ? nullptr
+                                                                     : "--listen wants HOST:PORT";
+     }},
+    {"--page",
+     [](const char* value, Options& options) -> const char* {
+         options.page_mode = true;
+         options.page_target = QString::fromLocal8Bit(value);
+         return nullptr;
+     }},
+    {"--source",
+     [](const char* value, Options& options) -> const char* {
+         const QString mode = QString::fromLocal8Bit(value);
+         if (mode == u"sample")
+             options.source = Source::Sample;
+         else if (mode == u"live")
+             options.source = Source::Live;
+         else if (mode == u"auto")
+             options.source = Source::Auto;
+         else
+             return "--source wants sample, live or auto";
+         return nullptr;
+     }},
+    {"--upstream-base",
+     [](const char* value, Options& options) -> const char* {
+         options.upstream_base = QString::fromLocal8Bit(value);
+         options.upstream_base_given = true;
+         if (!options.upstream_base.startsWith(u"http://") &&
+             !options.upstream_base.startsWith(u"https://"))
+             return "--upstream-base wants an http:// or https:// address";
+         return nullptr;
+     }},
+    {"--cache-dir",
+     [](const char* value, Options& options) -> const char* {
+         options.cache_dir = QString::fromLocal8Bit(value);
+         return nullptr;
+     }},
+    {"--contact",
+     [](const char* value, Options& options) -> const char* {
+         options.contact = QByteArray(value).simplified();
+         return nullptr;
+     }},
+    {"--published-version",
+     [](const char* value, Options& options) -> const char* {
+         options.published_version = QString::fromLocal8Bit(value);
+         if (options.published_version.isEmpty())
+             return "--published-version wants a version such as 1.31.0.0";
+         return nullptr;
+     }},
+    {"--at",
+     [](const char* value, Options& options) -> const char* {
+         options.at = parse_hour(QString::fromLocal8Bit(value));
+         if (!options.at.isValid())
+             return "--at wants a UTC hour such as 2026-01-05T15";
+         return nullptr;
+     }},
+};
+
+// Reads the command line into options. An exit status when the program ends here: the help
+// text or the version was asked for, or an option is wrong.
+std::optional<int> read_options(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == u"--help" || arg == u"-h") {
+            std::fputs(usage_text, stdout);
+            return 0;
+        }
+        if (arg == u"--version") {
+            std::printf("nimbrix-host %s\n", NIMBRIX_VERSION);
+            return 0;
+        }
+        if (arg == u"--quiet") {
+            options.quiet = true;
+            continue;
+        }
+        if (arg == u"--small-radar") {
+            options.small_radar = true;
+            continue;
+        }
+        const auto option = std::find_if(std::begin(value_options), std::end(value_options),
+                                         [&](const ValueOption& o) { return arg == o.name; });
+        if (option == std::end(value_options) || i + 1 >= argc)
+            return usage_error("unknown option " + arg.toStdString());
+        if (const char* error = option->take(argv[++i], options))
+            return usage_error(error);
+    }
+    return std::nullopt;
+}
+
+// The live sources and what they fetch with, kept while the site serves.
+struct LiveSources {
+    std::unique_ptr<UpstreamClient> client;
+    std::unique_ptr<UpstreamCache> cache;
+    std::unique_ptr<UpstreamCache> products_api;
+    std::unique_ptr<LiveConditions> conditions;
+    std::unique_ptr<LiveTextProducts> text;
+    std::unique_ptr<UpstreamClient> image_client;
+    std::unique_ptr<LiveImages> images;
+};
+
+// Hands the site's conditions pages, bulletins and pictures to the live sources.
+void use_live_sources(HostSite& site, Options& options, LiveSources& live) {
+    if (options.cache_dir.isEmpty()) {
+        QCoreApplication::setApplicationName(QStringLiteral("nimbrix-host"));
+        options.cache_dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    }
+    UpstreamLimits limits;
+    limits.contact = options.contact;
+    live.client = std::make_unique<UpstreamClient>(limits);
+    live.cache =
+        std::make_unique<UpstreamCache>(*live.client, options.upstream_base, options.cache_dir);
+    live.conditions = std::make_unique<LiveConditions>(*live.cache, stderr);
+    site.set_conditions_source(
+        [conditions = live.conditions.get()](const HostPlace& place, const QDateTime& now) {
+            return conditions->page(place, now);
+        });
+    // The products interface's replies in a folder of their own.
+    live.products_api = std::make_unique<UpstreamCache>(
+        *live.client,
+        options.upstream_base_given ? options.upstream_base
+                                    : QString::fromLatin1(default_products_api),
+        options.cache_dir + QStringLiteral("/products-api"));
+    live.text = std::make_unique<LiveTextProducts>(*live.cache, stderr, LiveTextLimits{},
+                                                   live.products_api.get());
+    site.set_text_source(
+        [text = live.text.get()](NwsProduct product, const QString& state, const QDateTime& now) {
+            return text->page(product, state, now);
+        });
+    // Pictures are larger and slower than reports.
+    UpstreamLimits image_limits = limits;
+    image_limits.max_body_bytes = live_image_max_bytes;
+    image_limits.total_timeout_ms = 60000;
+    live.image_client = std::make_unique<UpstreamClient>(image_limits);
+    live.images = std::make_unique<LiveImages>(
+        *live.image_client, options.upstream_base_given ? options.upstream_base : QString(),
+        options.cache_dir, stderr);
+    site.set_image_source(
+        [images = live.images.get()](const HostRequest& request, const QDateTime& now) {
+            return images->reply(request, now);
+        });
 }
 
 int print_page(HostSite& site, const Options& options) {
@@ -192,60 +347,8 @@ int serve(HostServer& server) {
 
 int main(int argc, char** argv) {
     Options options;
-    bool page_mode = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        const bool has_value = i + 1 < argc;
-        if (arg == u"--help" || arg == u"-h") {
-            std::fputs(usage_text, stdout);
-            return 0;
-        }
-        if (arg == u"--version") {
-            std::printf("nimbrix-host %s\n", NIMBRIX_VERSION);
-            return 0;
-        }
-        if (arg == u"--quiet") {
-            options.quiet = true;
-        } else if (arg == u"--small-radar") {
-            options.small_radar = true;
-        } else if (arg == u"--listen" && has_value) {
-            if (!parse_listen(QString::fromLocal8Bit(argv[++i]), options))
-                return usage_error("--listen wants HOST:PORT");
-        } else if (arg == u"--page" && has_value) {
-            page_mode = true;
-            options.page_target = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg == u"--source" && has_value) {
-            const QString mode = QString::fromLocal8Bit(argv[++i]);
-            if (mode == u"sample")
-                options.source = Source::Sample;
-            else if (mode == u"live")
-                options.source = Source::Live;
-            else if (mode == u"auto")
-                options.source = Source::Auto;
-            else
-                return usage_error("--source wants sample, live or auto");
-        } else if (arg == u"--upstream-base" && has_value) {
-            options.upstream_base = QString::fromLocal8Bit(argv[++i]);
-            options.upstream_base_given = true;
-            if (!options.upstream_base.startsWith(u"http://") &&
-                !options.upstream_base.startsWith(u"https://"))
-                return usage_error("--upstream-base wants an http:// or https:// address");
-        } else if (arg == u"--cache-dir" && has_value) {
-            options.cache_dir = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg == u"--contact" && has_value) {
-            options.contact = QByteArray(argv[++i]).simplified();
-        } else if (arg == u"--published-version" && has_value) {
-            options.published_version = QString::fromLocal8Bit(argv[++i]);
-            if (options.published_version.isEmpty())
-                return usage_error("--published-version wants a version such as 1.31.0.0");
-        } else if (arg == u"--at" && has_value) {
-            options.at = parse_hour(QString::fromLocal8Bit(argv[++i]));
-            if (!options.at.isValid())
-                return usage_error("--at wants a UTC hour such as 2026-01-05T15");
-        } else {
-            return usage_error("unknown option " + arg.toStdString());
-        }
-    }
+    if (const std::optional<int> status = read_options(argc, argv, options))
+        return *status;
 
     // The pictures are drawn with QPainter, whose text needs a GUI application; the host
     // needs no display.
@@ -255,51 +358,10 @@ int main(int argc, char** argv) {
 
     HostSite site(options.published_version);
     site.set_small_radar(options.small_radar);
-    std::unique_ptr<UpstreamClient> client;
-    std::unique_ptr<UpstreamCache> cache;
-    std::unique_ptr<UpstreamCache> products_api;
-    std::unique_ptr<LiveConditions> live;
-    std::unique_ptr<LiveTextProducts> live_text;
-    std::unique_ptr<UpstreamClient> image_client;
-    std::unique_ptr<LiveImages> live_images;
-    if (options.source != Source::Sample) {
-        if (options.cache_dir.isEmpty()) {
-            QCoreApplication::setApplicationName(QStringLiteral("nimbrix-host"));
-            options.cache_dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        }
-        UpstreamLimits limits;
-        limits.contact = options.contact;
-        client = std::make_unique<UpstreamClient>(limits);
-        cache = std::make_unique<UpstreamCache>(*client, options.upstream_base, options.cache_dir);
-        live = std::make_unique<LiveConditions>(*cache, stderr);
-        site.set_conditions_source([&live](const HostPlace& place, const QDateTime& now) {
-            return live->page(place, now);
-        });
-        // The products interface's replies in a folder of their own.
-        products_api = std::make_unique<UpstreamCache>(
-            *client,
-            options.upstream_base_given ? options.upstream_base
-                                        : QString::fromLatin1(default_products_api),
-            options.cache_dir + QStringLiteral("/products-api"));
-        live_text = std::make_unique<LiveTextProducts>(*cache, stderr, LiveTextLimits{},
-                                                       products_api.get());
-        site.set_text_source(
-            [&live_text](NwsProduct product, const QString& state, const QDateTime& now) {
-                return live_text->page(product, state, now);
-            });
-        // Pictures are larger and slower than reports.
-        UpstreamLimits image_limits = limits;
-        image_limits.max_body_bytes = live_image_max_bytes;
-        image_limits.total_timeout_ms = 60000;
-        image_client = std::make_unique<UpstreamClient>(image_limits);
-        live_images = std::make_unique<LiveImages>(
-            *image_client, options.upstream_base_given ? options.upstream_base : QString(),
-            options.cache_dir, stderr);
-        site.set_image_source([&live_images](const HostRequest& request, const QDateTime& now) {
-            return live_images->reply(request, now);
-        });
-    }
-    if (page_mode)
+    LiveSources live;
+    if (options.source != Source::Sample)
+        use_live_sources(site, options, live);
+    if (options.page_mode)
         return print_page(site, options);
 
     HostServer server(site, options.quiet ? nullptr : stderr);
