@@ -19,7 +19,6 @@
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
 #include "settings/settings_store.h"
-#include "shared/page_text.h"
 #include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
@@ -506,8 +505,8 @@ void TForm1::end_chosen_request() {
 }
 
 void TForm1::parse_conditions_page(const QByteArray& page) {
-    const ConditionsResult result = parse_conditions(
-        decode_windows_1252(page), read_setting(settings_section, QStringLiteral("Metric")));
+    const ConditionsResult result =
+        parse_conditions(page, read_setting(settings_section, QStringLiteral("Metric")));
 
     set_status(result.status_texts.value(0));
     repaint_now();
