@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     // forecast window is activated.
     const auto bulletin = [&] {
         form.PublicInformation1->trigger();
-        const TfrmForecast* forecast = form.frmForecast;
+        const TfrmForecast* forecast = form.frmForecast.made();
         wait_until(
             [&] {
                 return forecast && forecast->isVisible() &&
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     ratios.clear();
     for (int i = 0; i < rounds; ++i) {
         const double ours = seconds(bulletin);
-        form.frmForecast->mnuClose->trigger();
+        form.frmForecast.made()->mnuClose->trigger();
         QCoreApplication::processEvents();
         ratios.push_back(ours / curl_seconds(base + QStringLiteral("/iwin/IL/public.html")));
     }

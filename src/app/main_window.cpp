@@ -615,11 +615,11 @@ void bring_to_front(QWidget* window) {
 } // namespace
 
 void TForm1::mnuChooseLocationClick() {
-    bring_to_front(frmLocation);
+    bring_to_front(frmLocation.get());
 }
 
 void TForm1::mnuGeneralPreferences1Click() {
-    bring_to_front(frmPref);
+    bring_to_front(frmPref.get());
 }
 
 ProxyProperties TForm1::proxy_properties() {
@@ -628,7 +628,7 @@ ProxyProperties TForm1::proxy_properties() {
 }
 
 void TForm1::mnuAboutClick() {
-    bring_to_front(frmAbout);
+    bring_to_front(frmAbout.get());
 }
 
 void TForm1::CheckforUpdate1Click() {
@@ -638,7 +638,7 @@ void TForm1::CheckforUpdate1Click() {
             set_status(t);
             repaint_now();
         },
-        frmAbout ? frmAbout->lblCurrVs->text() : built_in_version);
+        frmAbout.made() ? frmAbout.made()->lblCurrVs->text() : built_in_version);
 }
 
 void TForm1::mnuMainLabelColor1Click() {
@@ -657,8 +657,8 @@ void TForm1::mnuStatsFontColor1Click() {
 }
 
 void TForm1::show_text_product(const char* code) {
-    if (frmForecast)
-        frmForecast->show_product(QLatin1String(code));
+    if (TfrmForecast* forecast = frmForecast.get())
+        forecast->show_product(QLatin1String(code));
 }
 
 void TForm1::ForecastTEXTversion1Click() {
@@ -776,8 +776,8 @@ void TForm1::show_moon_phase() {
 // Images.
 
 void TForm1::image_command(const QString& item) {
-    if (const ImageRow* row = find_image_row(item); row && images_)
-        images_->command(*row);
+    if (const ImageRow* row = find_image_row(item); row && images_.get())
+        images_.get()->command(*row);
 }
 
 void TForm1::mnuLocalTVStationRadar1Click() {
@@ -794,24 +794,24 @@ void TForm1::restore_main() {
 }
 
 void TForm1::do_image() {
-    images_->do_image();
+    images_.get()->do_image();
 }
 void TForm1::do_wallpaper() {
-    images_->do_wallpaper();
+    images_.get()->do_wallpaper();
 }
 void TForm1::GetWinDir() {
-    images_->GetWinDir();
+    images_.get()->GetWinDir();
 }
 void TForm1::set_wallpaper(const QString& path) {
-    images_->set_wallpaper(path);
+    images_.get()->set_wallpaper(path);
 }
 void TForm1::update_auto_wallpaper() {
-    images_->update_auto_wallpaper();
+    images_.get()->update_auto_wallpaper();
 }
 
 void TForm1::auto_wallpaper() {
-    if (images_)
-        images_->auto_wallpaper();
+    if (ImageCommands* images = images_.get())
+        images->auto_wallpaper();
 }
 
 // Commands.
