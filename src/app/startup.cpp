@@ -70,8 +70,8 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     splash.set_progress(20);
     form.set_images_maker([made, &state, &desktop, &form] {
         made->frmImage = std::make_unique<TfrmImage>(state, desktop, form);
-        made->images = std::make_unique<ImageCommands>(state, desktop, *form.NMHTTP1, form,
-                                                       *made->frmImage);
+        made->images =
+            std::make_unique<ImageCommands>(state, desktop, *form.NMHTTP1, form, *made->frmImage);
         return made->images.get();
     });
     splash.set_progress(25);
