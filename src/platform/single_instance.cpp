@@ -3,13 +3,20 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QLockFile>
 #endif
 
 namespace {
@@ -17,6 +24,47 @@ namespace {
 const QByteArray activate_request = "activate\n";
 // Longer lines are no request of ours; the connection is dropped.
 constexpr qint64 longest_line = 64;
+
+// Two starts at the same moment take turns: the lock is held from before the first asks for a
+// running program until it listens. Without the lock the claim goes ahead (a lost race costs
+// a second icon). On Unix it is the kernel's lock on the file, which ends with its process, so
+// nothing is written or synced on a start.
+class StartLock {
+public:
+    StartLock(const QString& path, int wait_ms)
+#ifndef Q_OS_UNIX
+        : lock_(path)
+#endif
+    {
+#ifdef Q_OS_UNIX
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                     0600);
+        if (fd_ < 0)
+            return;
+        const QDeadlineTimer deadline(wait_ms);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EINTR) &&
+               !deadline.hasExpired())
+            QThread::msleep(10);
+#else
+        lock_.tryLock(wait_ms);
+#endif
+    }
+    ~StartLock() {
+#ifdef Q_OS_UNIX
+        if (fd_ >= 0)
+            ::close(fd_);
+#endif
+    }
+    StartLock(const StartLock&) = delete;
+    StartLock& operator=(const StartLock&) = delete;
+
+private:
+#ifdef Q_OS_UNIX
+    int fd_ = -1;
+#else
+    QLockFile lock_;
+#endif
+};
 
 QString user_id() {
 #ifdef Q_OS_UNIX
@@ -44,7 +92,9 @@ QString SingleInstance::default_name() {
 
 SingleInstance::SingleInstance(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)), server_(new QLocalServer(this)) {
+#ifndef Q_OS_UNIX
     server_->setSocketOptions(QLocalServer::UserAccessOption);
+#endif
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection())
             serve(socket);
@@ -54,19 +104,27 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 SingleInstance::Claim SingleInstance::claim() {
-    // Two starts at the same moment take turns: the second finds the first listening. The lock
-    // of a process that died is taken over.
+    // Two starts at the same moment take turns: the second finds the first listening.
     const QString lock_path = QFileInfo(name_).isAbsolute()
                                   ? name_ + QStringLiteral(".lock")
                                   : QDir::temp().filePath(name_ + QStringLiteral(".lock"));
-    QLockFile lock(lock_path);
-    lock.tryLock(5000); // without the lock the claim goes ahead: a lost race costs a second icon
+    const StartLock lock(lock_path, 5000);
 
     if (ask_running())
         return Claim::AlreadyRunning;
     // Nobody answered: what is left under the name is a crashed program's socket.
     QLocalServer::removeServer(name_);
-    if (!server_->listen(name_)) {
+#ifdef Q_OS_UNIX
+    // Only this user may connect: the socket is made without rights for anyone else. (The
+    // server's own user-access option gets there by making and removing a folder on every
+    // start, which a busy disk makes wait.)
+    const mode_t previous_mask = ::umask(077);
+    const bool listening = server_->listen(name_);
+    ::umask(previous_mask);
+#else
+    const bool listening = server_->listen(name_);
+#endif
+    if (!listening) {
         error_text_ = server_->errorString();
         return Claim::Failed;
     }
