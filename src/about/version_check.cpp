@@ -10,8 +10,7 @@
 
 void check_version(ProgramState& state, Desktop& desktop, TNMHTTP& client,
                    const std::function<void(const QString&)>& status, const QString& built_in) {
-    if (client.busy())
-        throw ESockError(QStringLiteral("Already connected"));
+    client.claim();
     apply_request_kind(client, RequestKind::VersionCheck);
     client.Get(QStringLiteral("http://") + host_address(QStringLiteral("Maker")) +
                version_file_path);

@@ -38,9 +38,8 @@ const ConditionsCaller chooser_conditions = {
     .end_with_usage_ping = true,
 };
 
-void refuse_when_busy(const TNMHTTP& http) {
-    if (http.busy())
-        throw ESockError(QStringLiteral("Already connected"));
+void refuse_when_busy(TNMHTTP& http) {
+    http.claim();
 }
 
 void send_usage_ping(const ConditionsContext& context) {
@@ -199,6 +198,8 @@ ClientEvents::ClientEvents(TNMHTTP& http, ProgramState& state, ConditionsView& v
 }
 
 void ClientEvents::report(const QString& text) {
+    if (http_.background()) // the watch's check shows nothing
+        return;
     if (!state_.xcast_code.isEmpty() && forecast_status_)
         forecast_status_(text);
     else
@@ -236,21 +237,24 @@ void ClientEvents::NMHTTP1PacketRecvd() {
 
 void ClientEvents::NMHTTP1Status(const QString& Status) {
     report(QStringLiteral("Status = ") + Status);
-    if (http_.ReplyCode == 404)
+    if (http_.ReplyCode == 404 && !http_.background())
         view_.set_status(QStringLiteral("Error 404 - Object Not Found"));
 }
 
 void ClientEvents::NMHTTP1PacketSent() {
-    view_.set_status(QStringLiteral("Packet sent..."));
+    if (!http_.background())
+        view_.set_status(QStringLiteral("Packet sent..."));
 }
 
 void ClientEvents::NMHTTP1Failure(int Cmd) {
     const QString text = command_failure_text(Cmd);
-    if (!text.isEmpty())
+    if (!text.isEmpty() && !http_.background())
         view_.set_status(text);
 }
 
 void ClientEvents::NMHTTP1Success(int Cmd) {
+    if (http_.background())
+        return; // the watch reads the reply code itself; request_ok is the commands' flag
     report(command_success_text(Cmd));
     state_.request_ok = QStringLiteral("Y");
 }

@@ -74,8 +74,9 @@ extern const ConditionsCaller chooser_conditions;
 void request_conditions(const ConditionsContext& context, const ConditionsCaller& caller);
 
 // A request started by the user while another waits is refused with the client's
-// "Already connected" before it changes anything.
-void refuse_when_busy(const TNMHTTP& http);
+// "Already connected" before it changes anything; a background check is ended for it instead
+// (CommandRetry: the command runs again once the check has unwound).
+void refuse_when_busy(TNMHTTP& http);
 
 // The once-per-run usage ping to the maker's host, then the client's idle settings and
 // request_ok cleared. A host that cannot be reached costs a status text only; the user's abort
@@ -88,7 +89,7 @@ void end_request_with_usage_ping(const ConditionsContext& context);
 // The handlers of the client's thirteen events, connected when this is created (which also
 // gives the client its idle settings): progress texts through report (the forecast window's
 // status line while xcast_code is set, else panel 0), a few texts always in panel 0, and
-// request_ok set on success.
+// request_ok set on success. A background request (the warning watch's) reports nothing.
 class ClientEvents : public QObject {
 public:
     ClientEvents(TNMHTTP& http, ProgramState& state, ConditionsView& view,

@@ -181,10 +181,14 @@ void TForm1::create_menus() {
     pmnRight->setObjectName(QStringLiteral("pmnRight"));
     pitshow = item(pmnRight, "pitshow", "Restore window...", true);
     pithide = item(pmnRight, "pithide", "Hide window...", true);
+    // Checkable; the warning watch keeps its check, greying and tooltip.
+    pitwatch = item(pmnRight, "pitwatch", "&Watch for warnings", false);
+    pmnRight->setToolTipsVisible(true);
     pmnRight->addSeparator();
     pitExit = item(pmnRight, "pitExit", "Exit", true);
     command(pmnLeft_show, &TForm1::pitshowClick);
     command(pitshow, &TForm1::pitshowClick);
     command(pithide, &TForm1::pithideClick);
     command(pitExit, &TForm1::pitExitClick);
+    command(pitwatch, &TForm1::pitwatchClick);
 }

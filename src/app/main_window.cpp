@@ -21,6 +21,7 @@
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
+#include "textproducts/warning_watch.h"
 #include "tray/on_tray.h"
 #include "tray/tray_rule.h"
 
@@ -134,6 +135,9 @@ TForm1::TForm1(ProgramState& state, Desktop& desktop, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The watch uses the tray and the client: it goes first.
+    delete watch;
+    watch = nullptr;
     // FormDestroy: the icon leaves the tray with the tray object; the client goes too.
     delete tray;
     tray = nullptr;
@@ -152,7 +156,7 @@ void TForm1::run(void (TForm1::*handler)()) {
 }
 
 void TForm1::run(const std::function<void()>& handler) {
-    run_guarded(desktop_, quiet_after_exit(handler));
+    run_guarded(desktop_, quiet_after_exit(handler), this);
 }
 
 std::function<void()> TForm1::quiet_after_exit(std::function<void()> handler) {
@@ -231,6 +235,13 @@ void TForm1::FormCreate() {
     tray->PopupRight = pmnRight;
     tray->SetAppVisible(true);
     tray->SetIconVisible(true);
+
+    watch = new WarningWatch(*NMHTTP1, *tray, this);
+    watch->status = [this](const QString& text) { set_status(text); };
+    watch->open_warnings = [this](const QString& state_code) {
+        run([this, state_code] { show_watched_warnings(state_code); });
+    };
+    watch->bind_command(pitwatch);
 }
 
 void TForm1::create_labels() {
@@ -522,6 +533,8 @@ void TForm1::refuse_when_busy() const {
 bool TForm1::skip_unattended_when_busy() {
     if (!NMHTTP1->busy())
         return false;
+    if (NMHTTP1->background())
+        NMHTTP1->claim(); // ends the warning check; the tick runs again once it has unwound
     set_status(QStringLiteral("Busy - update skipped..."));
     return true;
 }
@@ -598,6 +611,7 @@ void TForm1::parse_conditions_page(const QByteArray& page) {
                            preset_location_string(state_.current_location).entry);
     shown_location_ = caption.mid(caption_prefix.size());
     setWindowTitle(caption);
+    watch->set_location(shown_location_);
 }
 
 void TForm1::compute_derived_values() {
@@ -661,6 +675,19 @@ void bring_to_front(QWidget* window) {
 
 void TForm1::mnuChooseLocationClick() {
     bring_to_front(frmLocation.get());
+}
+
+void TForm1::set_preferences(TfrmPref* preferences) {
+    frmPref.set(preferences);
+    connect(preferences, &TfrmPref::written, watch, &WarningWatch::follow_setting);
+}
+
+void TForm1::set_preferences_maker(std::function<TfrmPref*()> make) {
+    frmPref.set_maker([this, make = std::move(make)] {
+        TfrmPref* preferences = make();
+        connect(preferences, &TfrmPref::written, watch, &WarningWatch::follow_setting);
+        return preferences;
+    });
 }
 
 void TForm1::mnuGeneralPreferences1Click() {
@@ -891,6 +918,15 @@ void TForm1::pithideClick() {
 
 void TForm1::pitExitClick() {
     close();
+}
+
+void TForm1::pitwatchClick() {
+    watch->set_enabled(pitwatch->isChecked());
+}
+
+void TForm1::show_watched_warnings(const QString& state_code) {
+    state_.current_location.state = state_code;
+    mnuWarningsAdvisoriesClick();
 }
 
 void TForm1::minimize_logic() {

@@ -31,6 +31,7 @@ class TOnTray;
 class TfrmAbout;
 class TfrmPref;
 class TfrmForecast;
+class WarningWatch;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -90,7 +91,10 @@ public:
     void auto_wallpaper();
     void update_auto_wallpaper();
     // The preferences window and the about box that their commands show.
-    void set_preferences(TfrmPref* preferences) { frmPref.set(preferences); }
+    void set_preferences(TfrmPref* preferences);
+    // The preferences window is made by make when first shown; the watch follows what it
+    // writes from then on.
+    void set_preferences_maker(std::function<TfrmPref*()> make);
     void set_about(TfrmAbout* about) { frmAbout.set(about); }
     // The forecast window that the text-product commands show.
     void set_forecast(TfrmForecast* forecast) { frmForecast.set(forecast); }
@@ -167,7 +171,10 @@ public:
     void pitshowClick();
     void pithideClick();
     void pitExitClick();
+    void pitwatchClick();
     void minimize_logic();
+    // A click on a warning's message: the warnings window for the watched state.
+    void show_watched_warnings(const QString& state_code);
 
     // Controls, named as the window's design names them.
     QLabel* lblConditions;
@@ -222,7 +229,9 @@ public:
     QAction *mnuUSStormWatch1, *mnuLocalTVStationRadar1;
     QAction *mnuHelpContents, *N1, *mnuAbout, *CheckforUpdate1;
     QMenu *pmnLeft, *pmnRight;
-    QAction *pmnLeft_show, *pitshow, *pithide, *pitExit;
+    QAction *pmnLeft_show, *pitshow, *pithide, *pitwatch, *pitExit;
+    // The warning watch that "&Watch for warnings" switches.
+    WarningWatch* watch = nullptr;
 
 Q_SIGNALS:
     // Raised at the start of every conditions request with the location string it serves.

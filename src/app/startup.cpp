@@ -64,7 +64,7 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     splash.set_progress(10); // the web view
     form.frmAbout.set_maker([&desktop, &form] { return new TfrmAbout(desktop, &form); });
     splash.set_progress(15);
-    form.frmPref.set_maker([&desktop, &form] {
+    form.set_preferences_maker([&desktop, &form] {
         return new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
     });
     splash.set_progress(20);

@@ -39,8 +39,7 @@ ImageCommands::ImageCommands(ProgramState& state, Desktop& desktop, TNMHTTP& cli
 }
 
 void ImageCommands::command(const ImageRow& row) {
-    if (client_.busy())
-        throw ESockError(QStringLiteral("Already connected"));
+    client_.claim();
     switch (row.extra) {
     case ImageExtra::None:
         break;

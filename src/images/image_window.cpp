@@ -98,7 +98,8 @@ TfrmImage::~TfrmImage() {
 }
 
 void TfrmImage::run(void (TfrmImage::*handler)()) {
-    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+    run_guarded(
+        desktop_, [this, handler] { (this->*handler)(); }, this);
 }
 
 void TfrmImage::set_background(const QColor& color) {

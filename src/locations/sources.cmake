@@ -4,6 +4,7 @@ target_sources(nimbrix_core PRIVATE
   locations/location_string.h locations/location_string.cpp
   locations/presets.h locations/presets.cpp
   locations/tree_choice.h locations/tree_choice.cpp
+  locations/zip_codes.h locations/zip_codes.cpp
 )
 
 # The catalogue's data files, read at first use from ":/locations/<file>". They are stored
@@ -19,13 +20,9 @@ qt_add_resources(nimbrix_core "nimbrix_catalogue"
     ${CMAKE_CURRENT_LIST_DIR}/data/stations.tsv
     ${CMAKE_CURRENT_LIST_DIR}/data/us_places.tsv
 )
-# The zip codes are nimbrix-host's alone: a library of their own, which the program does not
-# link, so the large table is not carried (and partly mapped) with every start of the program.
-add_library(nimbrix_zips STATIC locations/zip_codes.h locations/zip_codes.cpp)
-target_link_libraries(nimbrix_zips PUBLIC nimbrix_core)
-nimbrix_defaults(nimbrix_zips)
-# The zip table is large: kept compressed.
-qt_add_resources(nimbrix_zips "nimbrix_zips"
+# The zip table is large and read by nimbrix-host (and by the warning watch for a zip
+# location): kept compressed.
+qt_add_resources(nimbrix_core "nimbrix_zips"
   PREFIX "/locations"
   BASE ${CMAKE_CURRENT_LIST_DIR}/data
   FILES

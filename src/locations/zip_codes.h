@@ -7,7 +7,8 @@
 // Real US zip codes for nimbrix-host: every zip code area of the weather service's data set
 // (Census ZCTAs, with the forecast zone each lies in), named after the nearest census place of
 // its state. The table (":/locations/zips.tsv", about 34,000 rows) is read at the first call,
-// never at program start; the program itself does not use it.
+// never at program start; the program reads it only for the warning watch's check of a zip
+// location (its forecast zone).
 
 struct ZipPlace {
     QString zip;           // five digits: "60604"

@@ -14,6 +14,28 @@ void TNMHTTP::Abort() {
     Cancel();
 }
 
+void TNMHTTP::claim() {
+    if (!in_request_)
+        return;
+    if (background_) {
+        gave_way_ = true;
+        Abort();
+        throw CommandRetry(QStringLiteral("Already connected"));
+    }
+    throw ESockError(QStringLiteral("Already connected"));
+}
+
+void TNMHTTP::GetInBackground(const QString& url) {
+    claim();
+    gave_way_ = false;
+    background_ = true;
+    struct EndBackground {
+        bool& flag;
+        ~EndBackground() { flag = false; }
+    } end_background{background_};
+    start_request(cmd_get, url, {});
+}
+
 void TNMHTTP::Options(const QString& url) {
     start_request(cmd_options, url, {});
 }
@@ -57,9 +79,9 @@ void TNMHTTP::Wrapped(const QString& url, const QByteArray& data) {
 void TNMHTTP::start_request(CmdType cmd, const QString& url, const QByteArray& data,
                             const QString& extra) {
     // A request started from a command or timer while one waits would overwrite the running
-    // one's URL, host, header and buffers: it is refused before it touches any of them.
-    if (in_request_)
-        throw ESockError(QStringLiteral("Already connected"));
+    // one's URL, host, header and buffers: it is refused (or the background one ended) before
+    // it touches any of them.
+    claim();
     in_request_ = true;
     struct EndRequest {
         bool& flag;

@@ -33,6 +33,17 @@ public:
 
     void Abort() override;
 
+    // A GET that gives way to every other request: a command that needs the client while it
+    // runs ends it (claim) and is run again once it has unwound. The program's event handlers
+    // report nothing of it (the warning watch's check).
+    void GetInBackground(const QString& url);
+    bool background() const { return background_; }
+    // Whether the last background request was ended to give way.
+    bool gave_way() const { return gave_way_; }
+    // Before a request: nothing while the client is free; a running background request is
+    // ended and CommandRetry raised; any other running request gives "Already connected".
+    void claim();
+
     // The request operations. Each refuses to start while another runs on this client.
     void Options(const QString& url);
     void Get(const QString& url);
@@ -92,4 +103,6 @@ private:
     int cookie_port_ = 0;
     TExStringList header_;
     bool in_request_ = false;
+    bool background_ = false;
+    bool gave_way_ = false;
 };

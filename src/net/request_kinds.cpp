@@ -19,6 +19,8 @@ constexpr RequestSettings request_table[] = {
     {RequestKind::TextProduct,          60000,  0,     0,      keep,  nullptr},
     {RequestKind::ForecastLink,         60000,  0,     0,      keep,  "Nimbrix by Corvalen - html forecast link"},
     {RequestKind::VersionCheck,         60000,  0,     0,      2,     referer},
+    // No status events: the check runs unseen.
+    {RequestKind::WarningWatch,         30000,  0,     0,      0,     referer},
 };
 // clang-format on
 

@@ -14,6 +14,7 @@ enum class RequestKind {
     TextProduct,      // a text product for the forecast window
     ForecastLink,     // the visit to the conditions site before the browser opens it
     VersionCheck,     // the version file on the maker's host
+    WarningWatch,     // the warning watch's check of the state's warnings page (background)
 };
 
 // The client settings of one kind; a negative number or a null text leaves that setting alone.

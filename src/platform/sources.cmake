@@ -7,6 +7,7 @@ target_sources(nimbrix_core PRIVATE
 )
 target_sources(nimbrix_forms PRIVATE
   platform/connect_command.cpp
+  platform/desktop_notifications.h platform/desktop_notifications.cpp
   platform/help_window.h platform/help_window.cpp
   platform/line_printer.h platform/line_printer.cpp
   platform/outer_size.h platform/outer_size.cpp

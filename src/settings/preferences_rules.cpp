@@ -102,6 +102,7 @@ PreferencesView read_preferences() {
     view.proxy_port = stored(QStringLiteral("ProxyPort"));
     view.proxy_userid = stored(QStringLiteral("ProxyUserid"));
     view.proxy_pass = stored(QStringLiteral("ProxyPass"));
+    view.warn_watch = read_setting(section, warn_watch_setting) == QLatin1String("y");
     return view;
 }
 
@@ -122,4 +123,6 @@ void write_preferences(const PreferencesInput& input) {
     write_setting(section, QStringLiteral("Metric"),
                   input.english ? QStringLiteral("n") : QStringLiteral("y"));
     write_setting(section, QStringLiteral("AutoWallpaper"), input.wallpaper_text);
+    write_setting(section, warn_watch_setting,
+                  input.warn_watch ? QStringLiteral("y") : QStringLiteral("n"));
 }

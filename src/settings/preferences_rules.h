@@ -44,6 +44,9 @@ private:
     bool sorted_ = false;
 };
 
+// The warning watch: "y" on; anything else, absent included, off.
+inline const QString warn_watch_setting = QStringLiteral("WarnWatch");
+
 // What a show of the window puts into its fields, read from the store. A missing value that
 // leaves a field as it was is nothing.
 struct PreferencesView {
@@ -53,6 +56,7 @@ struct PreferencesView {
     QString wallpaper_text;
     bool proxy_use = false;
     std::optional<QString> proxy, proxy_port, proxy_userid, proxy_pass;
+    bool warn_watch = false;
 };
 
 // The stored values as a show puts them into the fields.
@@ -70,10 +74,11 @@ struct PreferencesInput {
     QString proxy, proxy_port, proxy_userid, proxy_pass;
     bool english = true;
     QString wallpaper_text;
+    bool warn_watch = false;
 };
 
 // Writes section "Settings" in this order: "AutoUpdate", "StartupLoc", the proxy values (all
 // of them when ticked, after the port converted; only "ProxyUse" "n" when not), "Metric",
-// "AutoWallpaper". A port that is not a whole number raises ConversionError after
+// "AutoWallpaper", "WarnWatch". A port that is not a whole number raises ConversionError after
 // "StartupLoc"; nothing after it is written.
 void write_preferences(const PreferencesInput& input);

@@ -144,6 +144,13 @@ void TfrmPref::FormCreate() {
     cboAutoWallpaper->setEditable(true);
     cboAutoWallpaper->setInsertPolicy(QComboBox::NoInsert);
 
+    // Beside the buttons, in the row no other control takes.
+    chkWarnWatch = make<QCheckBox>(this, "chkWarnWatch", QRect(8, 340, 246, 20),
+                                   QStringLiteral("Watch for warnings in my county"));
+    chkWarnWatch->setToolTip(QStringLiteral(
+        "Announce from the tray each new warning of the weather service for the county of the "
+        "location shown (US places)"));
+
     btnOkay = make<QPushButton>(this, "btnOkay", QRect(262, 338, 75, 25), QStringLiteral("&Okay"));
     btnCancel =
         make<QPushButton>(this, "btnCancel", QRect(347, 338, 75, 25), QStringLiteral("&Cancel"));
@@ -163,6 +170,7 @@ void TfrmPref::FormShow() {
     const PreferencesView view = read_preferences();
     (view.auto_update_yes ? radioYesupstat : radioNoupstat)->setChecked(true);
     (view.metric ? radioMetric : radioEnglish)->setChecked(true);
+    chkWarnWatch->setChecked(view.warn_watch);
 
     load_startup_choices();
     if (view.startup_text)
@@ -228,7 +236,9 @@ void TfrmPref::btnOkayClick() {
     input.proxy_pass = txtProxyPass->text();
     input.english = radioEnglish->isChecked();
     input.wallpaper_text = cboAutoWallpaper->currentText();
+    input.warn_watch = chkWarnWatch->isChecked();
     write_preferences(input);
+    Q_EMIT written();
     process_proxy_info(client_);
     close();
 }

@@ -50,9 +50,14 @@ public:
     QLabel* lblMetric;
     QRadioButton* radioEnglish;
     QRadioButton* radioMetric;
+    QCheckBox* chkWarnWatch; // "WarnWatch"
     QPushButton* btnOkay;
     QPushButton* btnCancel;
     QPushButton* btnHelp;
+
+Q_SIGNALS:
+    // "&Okay" has written the settings.
+    void written();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -16,3 +16,11 @@ private:
     QString message_;
     QByteArray utf8_;
 };
+
+// A command that found the program's client busy with a background request (the warning
+// watch's check) and ended that request: the command runs again as soon as the request has
+// unwound (run_guarded posts it anew), so the user is never refused for a background check.
+class CommandRetry : public AppError {
+public:
+    using AppError::AppError;
+};

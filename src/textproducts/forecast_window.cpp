@@ -92,7 +92,8 @@ TfrmForecast::TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& clien
 }
 
 void TfrmForecast::run(void (TfrmForecast::*handler)()) {
-    run_guarded(desktop_, [this, handler] { (this->*handler)(); });
+    run_guarded(
+        desktop_, [this, handler] { (this->*handler)(); }, this);
 }
 
 void TfrmForecast::FormCreate() {
@@ -348,8 +349,8 @@ void TfrmForecast::FormActivate() {
         editCounty->hide();
         btnGetit->hide();
         // A retrieval already running (this window's or another on the one client) is not
-        // started again from within its own wait.
-        if (fetching_ || client_.busy())
+        // started again from within its own wait; a background check gives way.
+        if (fetching_ || (client_.busy() && !client_.background()))
             return;
         get_xcast();
         return;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QIcon>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <functional>
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 
 // The program's icon in the notification area. Its tooltip and picture follow the sky
@@ -48,16 +51,38 @@ public:
     bool in_tray() const { return in_tray_; }
     QSystemTrayIcon* tray_icon() const { return icon_; }
 
+    // While a warning is in force the tooltip starts with "WARNING: " and the picture carries
+    // a red mark in its lower right corner.
+    void set_warning(bool in_force);
+    bool warning() const { return warning_; }
+    // A message from the icon with the warning symbol; messages come one after another, each
+    // shown for message_ms. A click on one runs OnMessageClick.
+    void show_message(const QString& title, const QString& body);
+    std::function<void()> OnMessageClick;
+    static constexpr int message_ms = 10000;
+
     // Without a notification area (some desktops, a bare X server) hiding would leave no way
     // back to the window, so the window is minimised to the taskbar instead. Tests set this.
     bool tray_available() const;
     void set_tray_available(bool available) { tray_override_ = available ? 1 : 0; }
 
+Q_SIGNALS:
+    // A message has been put up from the icon.
+    void message_shown(const QString& title, const QString& body);
+
 private:
     void popup(QMenu* menu);
+    void show_next_message();
 
     QPointer<QWidget> owner_;
     QSystemTrayIcon* icon_;
     bool in_tray_ = false;
     int tray_override_ = -1;
+    bool warning_ = false;
+    QList<QPair<QString, QString>> messages_;
+    QTimer* message_timer_;
 };
+
+// The picture with the warning mark: a red triangle filling the lower right corner of each
+// size the icon is drawn in.
+QIcon with_warning_mark(const QIcon& icon);

@@ -74,6 +74,7 @@ TEST_F(Preferences, EveryShowLoadsTheFieldsFromTheStore) {
         const char* wallpaper;
         bool ticked;
         const char* proxy;
+        bool watch = false;
     };
     // clang-format off
     const Row rows[] = {
@@ -83,9 +84,9 @@ TEST_F(Preferences, EveryShowLoadsTheFieldsFromTheStore) {
         {"PresetsWithStartup", {{"loc0", "Austin, TX"}, {"loc1", "Cairo, Egypt (O)"}, {"StartupLoc", "Cairo, Egypt (O)"},
                                 {"AutoWallpaper", "U.S. StormWatch"}},
          true, false, {"Austin, TX", "Cairo, Egypt (O)", "None"}, "Cairo, Egypt (O)", "U.S. StormWatch", false, ""},
-        {"ProxyOn", {{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "8080"}},
+        {"ProxyOn", {{"ProxyUse", "y"}, {"Proxy", "proxy.example"}, {"ProxyPort", "8080"}, {"WarnWatch", "y"}},
          // Without a stored start-up location the box keeps the text it had.
-         true, false, {"None"}, "Cairo, Egypt (O)", "None", true, "proxy.example"},
+         true, false, {"None"}, "Cairo, Egypt (O)", "None", true, "proxy.example", true},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -101,6 +102,7 @@ TEST_F(Preferences, EveryShowLoadsTheFieldsFromTheStore) {
         EXPECT_EQ(form->CheckBox1->isChecked(), row.ticked) << row.name;
         EXPECT_TRUE(proxy_fields_enabled(row.ticked)) << row.name;
         EXPECT_EQ(form->EditProxy->text(), QLatin1String(row.proxy)) << row.name;
+        EXPECT_EQ(form->chkWarnWatch->isChecked(), row.watch) << row.name;
     }
     EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(u'|').toStdString();
 
@@ -128,8 +130,8 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
     };
     const Row rows[] = {
         {"8080", true}, {"80a", false}, {"", false}, {"8080 ", false}, {"+8080", false}};
-    const char* later[] = {"Proxy",     "ProxyPort", "ProxyUse",     "ProxyUserid",
-                           "ProxyPass", "Metric",    "AutoWallpaper"};
+    const char* later[] = {"Proxy",     "ProxyPort", "ProxyUse",      "ProxyUserid",
+                           "ProxyPass", "Metric",    "AutoWallpaper", "WarnWatch"};
     for (const Row& row : rows) {
         TempSettings fresh;
         desktop.clear();
@@ -142,6 +144,7 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
         form->txtProxyUserid->setText(QStringLiteral("me"));
         form->txtProxyPass->setText(QStringLiteral("pa:ss"));
         form->radioMetric->setChecked(true);
+        form->chkWarnWatch->setChecked(true);
         form->btnOkay->click();
 
         EXPECT_EQ(read_setting(S, QStringLiteral("AutoUpdate")), QStringLiteral("n")) << row.port;
@@ -154,6 +157,7 @@ TEST_F(Preferences, OkayWritesEverythingButAPortThatIsNoWholeNumberStopsAfterSta
             EXPECT_EQ(read_setting(S, QStringLiteral("ProxyPass")), QStringLiteral("pa:ss"));
             EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("y"));
             EXPECT_EQ(read_setting(S, QStringLiteral("AutoWallpaper")), QStringLiteral("None"));
+            EXPECT_EQ(read_setting(S, QStringLiteral("WarnWatch")), QStringLiteral("y"));
             EXPECT_EQ(client->ProxyPort, 8080);
         } else {
             EXPECT_EQ(desktop.messages(),
@@ -237,4 +241,17 @@ TEST_F(Preferences, AStoredPortThatIsNoNumberFailsTheProxyStepAfterTheHostWasApp
     EXPECT_EQ(client->Proxy, QStringLiteral("proxy.example"));
     EXPECT_EQ(client->ProxyPort, 0);
     EXPECT_TRUE(client->HeaderInfo.UserId.isEmpty());
+}
+
+TEST_F(Preferences, TheWatchBoxStandsBesideTheButtonsWithItsTextWhole) {
+    form->show();
+    const QRect box = form->chkWarnWatch->geometry();
+    EXPECT_TRUE(form->rect().contains(box));
+    EXPECT_GE(box.width(), form->chkWarnWatch->sizeHint().width());
+    EXPECT_EQ(form->size(), QSize(516, 373));
+    for (QWidget* other : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != form->chkWarnWatch) {
+            EXPECT_FALSE(other->geometry().intersects(box)) << other->objectName().toStdString();
+        }
+    }
 }
