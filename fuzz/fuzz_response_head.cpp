@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(reader.cookie().size() <= ResponseHeadReader::max_value_length);
     for (char c : reader.cookie())
         check(static_cast<unsigned char>(c) >= 32);
-    check(reader.location().size() <= ResponseHeadReader::max_value_length);
+    check(reader.location().size() <= ResponseHeadReader::max_line_length);
     check(!reader.location().contains('\n'));
     check(reader.has_location() == !reader.location().isEmpty());
     check(result != ResponseHeadReader::Result::complete || reader.complete());

@@ -16,6 +16,7 @@ const QString us_prefix = QStringLiteral("/US/");
 const QString station_prefix = QStringLiteral("/global/stations/");
 const QString zip_path = QStringLiteral("/cgi-bin/findweather/getForecast");
 const QString count_path = QStringLiteral("/assets/NimbrixCount.txt");
+const QString purdue_radar_path = QStringLiteral("/radar/rad_comp.gif");
 
 QString decoded(const QString& text) {
     return QUrl::fromPercentEncoding(text.toUtf8());
@@ -73,6 +74,8 @@ HostReply HostSite::answer(const HostRequest& request, const QDateTime& now_utc)
         const unsigned long long count = ++usage_count_;
         return {200, maker_content_type, QByteArray::number(count) + '\n'};
     }
+    if (small_radar_ && path == purdue_radar_path)
+        return *image_reply(request, now_utc, true);
     if (image_source_)
         if (std::optional<HostReply> image = image_source_(request, now_utc))
             return *image;

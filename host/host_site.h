@@ -78,6 +78,11 @@ public:
         std::function<std::optional<HostReply>(const HostRequest&, const QDateTime& now_utc)>;
     void set_image_source(ImageSource source) { image_source_ = std::move(source); }
 
+    // The Purdue radar's "/radar/rad_comp.gif" as its small "not available" picture without a
+    // length (nimbrix-host --small-radar), before any image source: the program then falls
+    // back to the composite of two hours before. Set before serving.
+    void set_small_radar(bool small) { small_radar_ = small; }
+
     // now_utc picks the hour of a conditions page. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
@@ -90,6 +95,7 @@ private:
     ConditionsSource conditions_source_;
     NwsPageSource text_source_;
     ImageSource image_source_;
+    bool small_radar_ = false;
 };
 
 // The reply for an unknown path: status 404 and a small page with no conditions in it.

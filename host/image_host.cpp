@@ -37,7 +37,7 @@ constexpr int animated_frames = 6;
 
 // clang-format off
 const PictureRow picture_rows[] = {
-    {"mnuUSRadarPurdue", Picture::RadarUnavailable, 0},
+    {"mnuUSRadarPurdue", Picture::Radar, int(RadarLook::Purdue)},
     {"mnuUSRadarAM", Picture::Radar, int(RadarLook::TexasAM)},
     {"mnuUSRadarYahoo", Picture::Radar, int(RadarLook::Yahoo)},
     {"mnuUSRadarwithTopAM", Picture::Radar, int(RadarLook::TexasAMTopo)},
@@ -154,6 +154,10 @@ const ImagePath purdue_previous{QStringLiteral("/radar/previous/rad_comp-2.gif")
                                 QStringLiteral("rad_comp-2.gif"), Picture::Radar,
                                 int(RadarLook::Purdue)};
 
+// What "/radar/rad_comp.gif" is with small_radar: the small "not available" picture.
+const ImagePath purdue_unavailable{QStringLiteral("/radar/rad_comp.gif"),
+                                   QStringLiteral("rad_comp.gif"), Picture::RadarUnavailable, 0};
+
 // Every image path in catalogue order, then the Purdue fallback. A catalogue row without a
 // picture row has no path here (the tests list every row).
 const std::vector<ImagePath>& image_path_list() {
@@ -269,19 +273,23 @@ private:
 
 } // namespace
 
-std::optional<HostReply> image_reply(const HostRequest& request, const QDateTime& now_utc) {
+std::optional<HostReply> image_reply(const HostRequest& request, const QDateTime& now_utc,
+                                     bool small_radar) {
     const ImagePath* row = path_for_request(request.path);
     if (!row)
         return std::nullopt;
+    if (small_radar && row->target == purdue_unavailable.target)
+        row = &purdue_unavailable;
     const QDateTime utc = now_utc.toUTC();
     const QDateTime hour(utc.date(), QTime(utc.time().hour(), 0), QTimeZone::utc());
     const bool gif = is_gif_file(row->file);
     const QSize size =
         row->picture == Picture::Camera && !gif ? requested_size(request) : QSize(640, 480);
     static PictureCache cache;
-    const QString key = request.path +
-                        QStringLiteral("|%1x%2|").arg(size.width()).arg(size.height()) +
-                        QString::number(hour.toSecsSinceEpoch());
+    const QString key =
+        request.path +
+        QStringLiteral("|%1x%2|%3|").arg(size.width()).arg(size.height()).arg(int(row->picture)) +
+        QString::number(hour.toSecsSinceEpoch());
     QByteArray bytes = cache.get(key);
     if (bytes.isEmpty()) {
         bytes = image_bytes(*row, hour, size);

@@ -60,6 +60,10 @@ const char* const usage_text =
     "  --published-version VERSION\n"
     "                      the latest version the maker's version file names\n"
     "                      (default 1.30.7.2)\n"
+    "  --small-radar       answer the Purdue radar /radar/rad_comp.gif with a small \"not\n"
+    "                      available\" picture without a length, as that host did while its\n"
+    "                      composite was missing, so that Nimbrix falls back to\n"
+    "                      /radar/previous/rad_comp-2.gif (for trying that path)\n"
     "  --version           print the version and exit\n"
     "  --help              print this text and exit\n"
     "\n"
@@ -88,6 +92,7 @@ struct Options {
     QString page_target;
     QDateTime at;
     QString published_version = default_published_version;
+    bool small_radar = false;
 };
 
 int usage_error(const std::string& message) {
@@ -198,6 +203,8 @@ int main(int argc, char** argv) {
         }
         if (arg == u"--quiet") {
             options.quiet = true;
+        } else if (arg == u"--small-radar") {
+            options.small_radar = true;
         } else if (arg == u"--listen" && has_value) {
             if (!parse_listen(QString::fromLocal8Bit(argv[++i]), options))
                 return usage_error("--listen wants HOST:PORT");
@@ -244,6 +251,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
 
     HostSite site(options.published_version);
+    site.set_small_radar(options.small_radar);
     std::unique_ptr<UpstreamClient> client;
     std::unique_ptr<UpstreamCache> cache;
     std::unique_ptr<LiveConditions> live;

@@ -124,11 +124,11 @@ void TfrmAbout::memshow() {
 }
 
 void TfrmAbout::lblURLClick() {
-    desktop_.open_url(QStringLiteral("http://") + host_address(QStringLiteral("Maker")));
+    open_url_or_tell(desktop_, QStringLiteral("http://") + host_address(QStringLiteral("Maker")));
 }
 
 void TfrmAbout::lblEmailClick() {
-    desktop_.open_url(QStringLiteral("mailto:") + maker_contact_address);
+    open_url_or_tell(desktop_, QStringLiteral("mailto:") + maker_contact_address);
 }
 
 void TfrmAbout::FormHelp() {

@@ -164,8 +164,9 @@ void TForm1::create_menus() {
 
     mnuHelp = top("mnuHelp", "&Help");
     mnuHelpContents = item(mnuHelp, "mnuHelpContents", "Help &Contents (F1)", true);
+    // The main window's own F1: each window of the program answers its help key itself.
     mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
+    mnuHelpContents->setShortcutContext(Qt::WindowShortcut);
     command(mnuHelpContents, &TForm1::mnuHelpContentsClick);
     N1 = add_separator(mnuHelp, QStringLiteral("N1"));
     mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...", true);

@@ -37,6 +37,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -386,8 +387,12 @@ void TForm1::repaint_now() {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    // The start-up work runs at the first show only: a window restored from the tray, or given
+    // back when a picture or forecast window closes, comes back where and as the user left it.
+    if (!event->spontaneous() && !shown_once_) {
+        shown_once_ = true;
         run(&TForm1::FormShow);
+    }
 }
 
 void TForm1::paintEvent(QPaintEvent* event) {
@@ -414,12 +419,20 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
-        // Deferred: hiding a window inside its own state change confuses some window managers.
-        QTimer::singleShot(0, this, [this] {
-            if (windowState() & Qt::WindowMinimized)
-                minimize_logic();
-        });
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (!(windowState() & Qt::WindowMinimized)) {
+        before_picture_.reset(); // the user has taken the window back: it stays as they leave it
+        return;
+    }
+    // Minimized by a picture on show: to the taskbar, not the tray.
+    if (before_picture_)
+        return;
+    // Deferred: hiding a window inside its own state change confuses some window managers.
+    QTimer::singleShot(0, this, [this] {
+        if ((windowState() & Qt::WindowMinimized) && !before_picture_)
+            minimize_logic();
+    });
 }
 
 void TForm1::FormShow() {
@@ -857,12 +870,21 @@ void TForm1::mnuLocalTVStationRadar1Click() {
 }
 
 void TForm1::minimize_main() {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    if (before_picture_)
+        return; // minimized for the picture already
+    before_picture_ = BeforePicture{isVisible(), windowState() & ~Qt::WindowActive};
+    // A window hidden in the tray stays there.
+    if (isVisible() && !isMinimized())
+        setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
 }
 
 void TForm1::restore_main() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
+    const std::optional<BeforePicture> before = std::exchange(before_picture_, std::nullopt);
+    // Hidden in the tray before the picture, or by the user since: it stays hidden. A window
+    // the user has taken back meanwhile has no state to return to.
+    if (!before || !before->shown || !isVisible())
+        return;
+    setWindowState(before->states);
 }
 
 void TForm1::do_image() {

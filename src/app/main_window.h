@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -79,7 +80,9 @@ public:
     }
     ImageCommands* images() { return images_.get(); }
 
-    // ImageHost: the main window is minimized while an image is on show.
+    // ImageHost: the main window is minimized (to the taskbar, never to the tray) while an
+    // image is on show; the image's close puts it back as it was: normal, maximized, or still
+    // hidden in the tray.
     void minimize_main() override;
     void restore_main() override;
 
@@ -249,6 +252,8 @@ protected:
 
 private:
     void FormCreate();
+    // The start-up work of the first show: centring, stored colours, presets, moon picture,
+    // proxy settings.
     void FormShow();
     void FormPaint();
     void FormResize();
@@ -278,6 +283,7 @@ private:
     Desktop& desktop_;
     QWidget* splash_ = nullptr;
     bool first_paint_done_ = false;
+    bool shown_once_ = false;
     bool closing_ = false;
     int user_aborts_ = 0;
     OuterSize* outer_size_ = nullptr;
@@ -287,4 +293,10 @@ private:
     QString shown_location_;
     ClientEvents* client_events_ = nullptr;
     OnDemand<ImageCommands> images_;
+    // How the window stood before a picture minimized it, while the picture holds it so.
+    struct BeforePicture {
+        bool shown;
+        Qt::WindowStates states;
+    };
+    std::optional<BeforePicture> before_picture_;
 };

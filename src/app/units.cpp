@@ -32,6 +32,29 @@ qint64 add_term(qint64 sum_units, double term) {
     return static_cast<qint64>(std::nearbyint(static_cast<double>(sum_units) + term * 10000.0));
 }
 
+// The heat-index regression in ten-thousandths: a fixed-point sum with four decimals that
+// starts at exactly -42.379 and is rounded after each term.
+qint64 regression_heat_index_units(int temperature_f, int rh) {
+    const double t = temperature_f;
+    const double r = rh;
+    qint64 sum = -423790; // -42.379
+    sum = add_term(sum, 2.04901523 * t);
+    sum = add_term(sum, 10.14333127 * r);
+    sum = add_term(sum, -(0.22475541 * t * r));
+    sum = add_term(sum, -(0.00683783 * t * t));
+    sum = add_term(sum, -(0.05481717 * r * r));
+    sum = add_term(sum, 0.00122874 * t * t * r);
+    sum = add_term(sum, 0.00085282 * t * r * r);
+    sum = add_term(sum, -(0.00000199 * t * t * r * r));
+    return sum;
+}
+
+// The simple formula 0.5 * (T + 61 + (T - 68) * 1.2 + RH * 0.094) = 1.1 T - 10.3 + 0.047 RH,
+// exact in ten-thousandths.
+qint64 simple_heat_index_units(int temperature_f, int rh) {
+    return 11000 * static_cast<qint64>(temperature_f) - 103000 + 470 * static_cast<qint64>(rh);
+}
+
 QString fahrenheit_text(qint64 degrees) {
     return QString::number(degrees) + degree_sign + QStringLiteral(" F");
 }
@@ -86,7 +109,6 @@ QString compute_heat_index(int temperature_f, const QString& lblHumid2,
     if (temperature_f == no_temperature)
         return not_available;
 
-    const double t = temperature_f;
     const QString humidity = trim_control(lblHumid2).left(3).toString();
     int rh = 0;
     for (qsizetype i = 0; i < humidity.size() && is_digit(humidity[i]); ++i)
@@ -94,17 +116,12 @@ QString compute_heat_index(int temperature_f, const QString& lblHumid2,
     if (temperature_f < 60)
         return not_available;
     rh = std::clamp(rh, 0, 100);
-    const double r = rh;
 
-    qint64 sum = -423790; // -42.379
-    sum = add_term(sum, 2.04901523 * t);
-    sum = add_term(sum, 10.14333127 * r);
-    sum = add_term(sum, -(0.22475541 * t * r));
-    sum = add_term(sum, -(0.00683783 * t * t));
-    sum = add_term(sum, -(0.05481717 * r * r));
-    sum = add_term(sum, 0.00122874 * t * t * r);
-    sum = add_term(sum, 0.00085282 * t * r * r);
-    sum = add_term(sum, -(0.00000199 * t * t * r * r));
+    qint64 sum = simple_heat_index_units(temperature_f, rh);
+    // The regression holds only for a heat index of about 80 F or more: the weather service
+    // keeps the simple formula while its average with the temperature stays below 80.
+    if (sum + static_cast<qint64>(temperature_f) * 10000 >= 1600000)
+        sum = regression_heat_index_units(temperature_f, rh);
     if (sum < 0)
         sum = 0;
 
@@ -142,6 +159,11 @@ QString compute_wind_chill(int temperature_f, const QString& lblWind2, const QSt
         // Absurd wind speeds leave the range of the fixed-point sum; whole degrees suffice.
         chill = static_cast<qint64>(std::nearbyint((914000.0 - product_units) / 10000.0));
     }
+
+    // A wind never warms the air: where the whole-number root makes the formula come out above
+    // the temperature, the temperature stands as it does in light wind.
+    if (chill > temperature_f)
+        return lblTemp2;
 
     const QString result = fahrenheit_text(chill);
     if (metric_display(metric_setting))

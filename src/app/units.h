@@ -29,13 +29,15 @@ struct ConvertedTemperature {
 ConvertedTemperature convert_temperature(const QString& field_text, TemperatureCode code);
 
 // The new text of lblHeatIndex2: unchanged when the page gave a heat index (2 or more
-// characters, not "n/a"); otherwise the regression of the weather service from temperature_f
-// and the humidity label, in fixed point with four decimals, "n/a" below 60 F or without a
-// temperature.
+// characters, not "n/a"); otherwise the weather service's heat index from temperature_f and
+// the humidity label, in fixed point with four decimals: the simple formula while its average
+// with the temperature is below 80 F, the regression from there on; "n/a" below 60 F or
+// without a temperature.
 QString compute_heat_index(int temperature_f, const QString& lblHumid2,
                            const QString& lblHeatIndex2, const QString& metric_setting);
 
 // The text of lblWindChill2 from temperature_f and the wind label: the temperature label's
-// text without a temperature or under 5 mph, "n/a" when the wind text has no digits.
+// text without a temperature, under 5 mph or where the formula comes out above the
+// temperature; "n/a" when the wind text has no digits.
 QString compute_wind_chill(int temperature_f, const QString& lblWind2, const QString& lblTemp2,
                            const QString& metric_setting);

@@ -4,6 +4,7 @@
 #include "images/gif_movie.h"
 
 #include <QFile>
+#include <QPainter>
 
 TGIFImage::TGIFImage(QWidget* parent) : QLabel(parent) {}
 
@@ -52,4 +53,14 @@ QSize TGIFImage::natural_size() const {
 
 int TGIFImage::frame_count() const {
     return gif_ ? gif_->frames() : 0;
+}
+
+void TGIFImage::paintEvent(QPaintEvent* event) {
+    if (!gif_ || !hasScaledContents() || size() == gif_->screen()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(contentsRect(), gif_->movie().currentImage());
 }

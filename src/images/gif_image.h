@@ -7,8 +7,9 @@
 class GifMovie;
 
 // The GIF picture control: shows the first frame of a GIF file, or plays it when Animate is
-// on (looping then, and starting at CurrentFrame). It sizes itself to the picture. A file
-// that is missing, broken or beyond the caps leaves it empty, without a message.
+// on (looping then, and starting at CurrentFrame). It sizes itself to the picture; with scaled
+// contents, made smaller, it shows each frame smoothly scaled to its size. A file that is
+// missing, broken or beyond the caps leaves it empty, without a message.
 class TGIFImage : public QLabel {
     Q_OBJECT
 public:
@@ -29,6 +30,9 @@ public:
     QImage picture() const;
     QSize natural_size() const;
     int frame_count() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     std::unique_ptr<GifMovie> gif_;

@@ -105,13 +105,13 @@ void ImageCommands::do_image() {
             if (gif)
                 window_.GIFImage1->Clear();
             shown->move(0, 0);
-            window_.show_at_design_size();
             window_.repaint();
             const QString file = image_working_file(state_.image_file);
             if (gif)
                 window_.GIFImage1->LoadFromFile(file); // a broken GIF leaves it empty, silently
             else
                 window_.load_picture(file);
+            window_.show_whole_picture();
             if (!flag_on(state_.auto_request))
                 window_.show();
         }
@@ -157,7 +157,13 @@ void ImageCommands::GetWinDir() {
 bool ImageCommands::set_wallpaper(const QString& path) {
     if (desktop_.set_wallpaper(path, Desktop::WallpaperStyle::Centered))
         return true;
-    host_.set_status(QStringLiteral("Wallpaper not supported on this desktop"));
+    // The user's "Save As Wallpaper" is answered in the image window they look at; the
+    // unattended wallpaper in the main window's status bar, as its other texts.
+    const QString text = QStringLiteral("Wallpaper not supported on this desktop");
+    if (flag_on(state_.auto_request))
+        host_.set_status(text);
+    else
+        window_.set_status(text);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "images/working_folder.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/line_printer.h"
 #include "platform/outer_size.h"
 #include "shared/app_error.h"
 #include "shared/program_state.h"
@@ -29,6 +30,9 @@ namespace {
 const QColor navy(0x00, 0x00, 0x80);
 const QColor gray(0x80, 0x80, 0x80);
 const QSize design_outer_size(332, 316);
+// The share of the available screen, width and height, that a picture window may take.
+constexpr double screen_share = 0.9;
+const QString idle_status = QStringLiteral(" Thank you for using Nimbrix...");
 
 } // namespace
 
@@ -46,19 +50,23 @@ TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWi
     setCentralWidget(client);
     set_background(navy);
 
+    // Both controls draw their picture to their own size: a picture too large for the screen
+    // is shown scaled down, whole.
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(9, 104, 246, 73);
+    Image1->setScaledContents(true);
 
     GIFImage1 = new TGIFImage(client);
     GIFImage1->setObjectName(QStringLiteral("GIFImage1"));
     GIFImage1->setGeometry(8, 7, 137, 89);
+    GIFImage1->setScaledContents(true);
     QPalette grey = GIFImage1->palette();
     grey.setColor(QPalette::Window, gray);
     GIFImage1->setPalette(grey);
     GIFImage1->setAutoFillBackground(true);
 
-    StatusBar1 = new QLabel(QStringLiteral(" Thank you for using Nimbrix..."));
+    StatusBar1 = new QLabel(idle_status);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusBar1, 1);
 
@@ -90,7 +98,19 @@ TfrmImage::TfrmImage(ProgramState& state, Desktop& desktop, ImageHost& host, QWi
             [this] { run(&TfrmImage::mnuHelpContentsF11Click); });
 
     outer_size_ = new OuterSize(this, design_outer_size);
-    centre_outer(this, design_outer_size);
+    centring_ = new OuterCentring(this, 0);
+    centring_->centre();
+    // A picture sized before the window manager framed the window (or any window of the
+    // program) may leave too little room for the frame: fitted again once the frame is known.
+    new FrameWatch(this, [this] {
+        if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) &&
+            !picture_size().isEmpty() && !natural_capture_) {
+            const bool unmoved = centring_->unmoved();
+            fit_picture();
+            if (unmoved)
+                centring_->centre();
+        }
+    });
 }
 
 TfrmImage::~TfrmImage() {
@@ -106,6 +126,10 @@ void TfrmImage::set_background(const QColor& color) {
     QPalette palette = client->palette();
     palette.setColor(QPalette::Window, color);
     client->setPalette(palette);
+}
+
+void TfrmImage::set_status(const QString& text) {
+    StatusBar1->setText(QLatin1Char(' ') + text);
 }
 
 void TfrmImage::showEvent(QShowEvent* event) {
@@ -127,6 +151,7 @@ void TfrmImage::FormClose() {
     hide();
     setWindowFlag(Qt::WindowMaximizeButtonHint, true); // setting flags leaves the window hidden
     set_background(navy);
+    StatusBar1->setText(idle_status);
     GIFImage1->Animate = false;
     GIFImage1->CurrentFrame = 1;
     GIFImage1->Clear();
@@ -149,14 +174,18 @@ void TfrmImage::FormDestroy() {
 
 void TfrmImage::mnuSaveAsWallpaper1Click() {
     if (windowTitle().indexOf(QLatin1String("WeatherBank")) >= 1) {
-        // The animated radar: the frame on show, captured from the screen at its natural size.
+        // The animated radar: the frame on show, captured from the window with the picture at
+        // its natural size, whole.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().topLeft());
-        set_outer_size(GIFImage1->natural_size());
+        const QSize natural = GIFImage1->natural_size();
+        GIFImage1->setGeometry(QRect(QPoint(0, 0), natural));
+        natural_capture_ = true;
+        outer_size_->set_client(inner_for_client(natural));
         QEventLoop loop;
         QTimer::singleShot(500, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-        const QImage shot = client_image();
+        const QImage shot = GIFImage1->grab().toImage();
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->setImage(shot);
         QImage pasted = clipboard->image();
@@ -172,9 +201,54 @@ void TfrmImage::set_outer_size(QSize outer) {
     outer_size_->set_outer(outer);
 }
 
-void TfrmImage::show_at_design_size() {
-    set_outer_size(design_outer_size);
+QSize TfrmImage::picture_size() const {
+    if (!GIFImage1->empty())
+        return GIFImage1->natural_size();
+    return Image1->pixmap().size();
+}
+
+int TfrmImage::bars_height(int client_width) const {
+    // The menu bar above the client area (taller when its entries wrap in a narrow window) and
+    // the status line below it.
+    const int menu = menuBar()->heightForWidth(client_width);
+    return (menu > 0 ? menu : menuBar()->sizeHint().height()) + statusBar()->sizeHint().height();
+}
+
+QSize TfrmImage::inner_for_client(QSize client_size) const {
+    const QSize inner(client_size.width(), client_size.height() + bars_height(client_size.width()));
+    return inner.expandedTo(minimumSizeHint());
+}
+
+QSize TfrmImage::fitted_picture_size(QSize picture) const {
+    const QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!on)
+        return picture;
+    const QSize bound = on->availableGeometry().size() * screen_share;
+    const QSize room =
+        (bound - QSize(0, bars_height(bound.width())) - frame_extra(this)).expandedTo(QSize(1, 1));
+    if (picture.width() <= room.width() && picture.height() <= room.height())
+        return picture;
+    return picture.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+void TfrmImage::show_whole_picture() {
+    // A window left maximized (or minimized) is back to normal before it is sized.
+    natural_capture_ = false;
     setWindowState(Qt::WindowNoState);
+    if (picture_size().isEmpty())
+        set_outer_size(design_outer_size);
+    else
+        fit_picture();
+    centring_->centre();
+}
+
+void TfrmImage::fit_picture() {
+    // The client area is what must hold the picture, also when the window manager's frame
+    // turns out other than expected (the window is fitted and centred again then).
+    const QSize shown = fitted_picture_size(picture_size());
+    QWidget* control = GIFImage1->empty() ? static_cast<QWidget*>(Image1) : GIFImage1;
+    control->setGeometry(QRect(QPoint(0, 0), shown));
+    outer_size_->set_client(inner_for_client(shown));
 }
 
 QImage TfrmImage::client_image() const {
@@ -189,7 +263,7 @@ void TfrmImage::mnuPrint1Click() {
     const QImage image = client_image();
     QPainter painter;
     if (!painter.begin(&printer))
-        throw AppError(QStringLiteral("Printing failed"));
+        throw AppError(printing_failed_text(printer));
     // Each screen pixel takes as much room on paper as on the screen; a picture larger than
     // the page is made to fit it, as the one page.
     const double scale = double(printer.resolution()) / std::max(1, logicalDpiX());

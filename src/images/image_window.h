@@ -4,6 +4,7 @@
 #include <functional>
 
 class Desktop;
+class OuterCentring;
 class OuterSize;
 class QAction;
 class QLabel;
@@ -49,12 +50,20 @@ public:
     void load_picture(const QString& path);
     // Sizes are outer sizes, frame and title bar included.
     void set_outer_size(QSize outer);
-    // The size and state an image is shown at: outer size 332 x 316, normal.
-    void show_at_design_size();
+    // Makes the picture in Image1 or GIFImage1 show whole: the window, normal again, takes the
+    // picture's size with its menu bar, status line and frame, within 90 % of the available
+    // screen, and stands centred; a larger picture is shown scaled down to fit, its aspect kept
+    // (the picture itself stays whole, for the wallpaper). Without a picture the window takes
+    // its design size, 332 x 316.
+    void show_whole_picture();
+    // The picture's natural size; empty without one.
+    QSize picture_size() const;
     // The client area as it is on the screen.
     QImage client_image() const;
     // Window background: navy normally, white for the population counters.
     void set_background(const QColor& color);
+    // The window's status line, back to " Thank you for using Nimbrix..." when it closes.
+    void set_status(const QString& text);
 
     QWidget* client;
     QLabel* Image1;
@@ -69,9 +78,20 @@ protected:
 
 private:
     void run(void (TfrmImage::*handler)());
+    // Menu bar and status line together, for a client area of this width.
+    int bars_height(int client_width) const;
+    // The window's size inside its frame that gives the client area this size.
+    QSize inner_for_client(QSize client_size) const;
+    // The size a picture is shown at: its own, or scaled down to the room the screen leaves.
+    QSize fitted_picture_size(QSize picture) const;
+    // Sizes the picture control and the window for the picture on show.
+    void fit_picture();
 
     ProgramState& state_;
     Desktop& desktop_;
     ImageHost& host_;
     OuterSize* outer_size_ = nullptr;
+    OuterCentring* centring_ = nullptr;
+    // The WeatherBank radar stands at its natural size for its capture until the window closes.
+    bool natural_capture_ = false;
 };

@@ -125,6 +125,7 @@ void TfrmLocation::FormCreate() {
     btnCancel->setGeometry(343, 284, 75, 25);
     connect_command(btnOkay, desktop_, [this] { host_.run_command([this] { btnOkayClick(); }); });
     connect_command(btnCancel, desktop_, [this] { btnCancelClick(); });
+    connect_help_key(this, desktop_, [this] { FormHelp(); });
 
     // Tab order: the zip box, Okay, Cancel, the tree.
     setTabOrder(txtzipcode, btnOkay);
@@ -161,11 +162,6 @@ void TfrmLocation::FormShow() {
     }
     lblna->clear();
     TreeView1->show();
-    // While a request runs, its location stays as it is until that request has used it.
-    if (host_.client_busy())
-        clear_pending_ = true;
-    else
-        clear_location();
     txtzipcode->clear();
     if (QTreeWidgetItem* continent = TreeView1->topLevelItem(0)) {
         for (int i = 0; i < continent->childCount(); ++i)
@@ -173,15 +169,6 @@ void TfrmLocation::FormShow() {
         continent->setExpanded(true);
     }
     txtzipcode->setFocus();
-}
-
-void TfrmLocation::clear_location() {
-    CurrentLocation& location = state_.current_location;
-    location.region.clear();
-    location.state.clear();
-    location.city.clear();
-    location.zip.clear();
-    clear_pending_ = false;
 }
 
 bool TfrmLocation::select_path(const QString& path) {
@@ -212,10 +199,14 @@ QString TfrmLocation::take_tree_path() {
 
 void TfrmLocation::btnOkayClick() {
     host_.refuse_when_busy();
-    if (clear_pending_)
-        clear_location();
-    CurrentLocation& location = state_.current_location;
-    location.state_code.clear();
+    // The choice is worked out on its own, from empty fields, and becomes current_location only
+    // when its request goes out: a refused choice leaves the shown location as it was.
+    CurrentLocation chosen = state_.current_location;
+    chosen.region.clear();
+    chosen.state.clear();
+    chosen.city.clear();
+    chosen.zip.clear();
+    chosen.state_code.clear();
     const QString tree_path = take_tree_path();
 
     if (tree_path.isEmpty() || tree_path.front() == QLatin1Char('\\')) {
@@ -231,33 +222,36 @@ void TfrmLocation::btnOkayClick() {
             desktop_.beep();
             return; // the window stays open
         }
-        location.region = choice.region;
-        location.state = choice.state;
-        location.city = choice.city;
+        chosen.region = choice.region;
+        chosen.state = choice.state;
+        chosen.city = choice.city;
     }
 
-    state_to_code(state_);
+    chosen.state = state_to_code(chosen.state);
     if (txtzipcode->text().size() >= 2) {
-        location.zip = txtzipcode->text();
-        location.city = location.zip;
-        location.state = QStringLiteral(".");
-        location.region.clear();
-    } else {
-        location.zip.clear();
+        chosen.zip = txtzipcode->text();
+        chosen.city = chosen.zip;
+        chosen.state = QStringLiteral(".");
+        chosen.region.clear();
     }
 
-    hide();
-    if (location.state.isEmpty() || location.city.isEmpty()) {
+    if (chosen.state.isEmpty() || chosen.city.isEmpty()) {
+        // Asked while the window is still up, so the box stands over it.
         desktop_.beep();
         desktop_.message(QStringLiteral("Please select your location for weather conditions."));
-        show();
         host_.end_chosen_request();
         return;
     }
+    state_.current_location = chosen;
+    hide();
     host_.request_chosen_conditions();
     hide();
 }
 
 void TfrmLocation::btnCancelClick() {
     hide();
+}
+
+void TfrmLocation::FormHelp() {
+    desktop_.show_help_contents();
 }

@@ -33,7 +33,7 @@ public:
 
 // The window in which the user names a place for the first time: a city of the location tree
 // or a US zip code. "&Okay" turns the choice into current_location and has the host run a
-// whole conditions request.
+// whole conditions request; "&Cancel", and a choice that is refused, leave the shown location.
 class TfrmLocation : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +41,8 @@ public:
 
     void btnOkayClick();
     void btnCancelClick();
+    // Any help request in the window (F1): the help at its contents.
+    void FormHelp();
 
     // Selects the tree node with this text path below "Continent" ("Africa\Egypt\Cairo");
     // false when there is none. For tests and for scripted use.
@@ -70,13 +72,9 @@ private:
     void FormShow();
     // The tree path of the selected node, walking up from it; the selection ends empty.
     QString take_tree_path();
-    // Region, state, city and zip of current_location are emptied on every show; a show during
-    // a running request defers it to the next "&Okay".
-    void clear_location();
 
     ProgramState& state_;
     Desktop& desktop_;
     ChooserHost& host_;
     std::vector<QTreeWidgetItem*> items_;
-    bool clear_pending_ = false;
 };

@@ -91,11 +91,15 @@ UrlSplit split_url(const QString& url, const QString& host, int port) {
             result.path = QStringLiteral("/");
             append_slash = false;
         } else if (third >= 0) {
-            result.path = url.mid(third, max_path_length);
+            result.path = url.mid(third);
         }
     } else if (const qsizetype first = url.indexOf(QLatin1Char('/')); first >= 0) {
-        result.path = url.mid(first, max_path_length);
+        result.path = url.mid(first);
     }
+    // A path cut short asks for another page (a census table without its last tables): a
+    // longer one is refused whole.
+    if (result.path.size() > max_path_length)
+        return split_error("URL too long");
 
     if (const qsizetype colon = url.indexOf(QLatin1Char(':')); colon >= 0) {
         const QString scheme = url.left(colon).toLower();
@@ -268,6 +272,15 @@ qint32 content_length_of(const QByteArray& line) {
     return static_cast<qint32>(value);
 }
 
+bool is_plain_number(const QByteArray& text) {
+    if (text.isEmpty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
 } // namespace
 
 ResponseHeadReader::Result ResponseHeadReader::add_line(const QByteArray& line) {
@@ -294,14 +307,15 @@ ResponseHeadReader::Result ResponseHeadReader::add_line(const QByteArray& line) 
         cookie_ = cut_at_control(text.mid(12, max_value_length));
         has_cookie_ = true;
     } else if (field == "LOCATION:") {
-        const QByteArray location = text.mid(10, max_value_length);
+        // Taken whole: the URL split refuses one that is too long rather than follow it cut.
+        const QByteArray location = text.mid(10);
         if (!location.isEmpty()) {
             location_ = location;
             has_location_ = true;
         }
     } else if (field == "CONTENT-LENGTH:") {
         content_length_ = content_length_of(text);
-        has_content_length_ = true;
+        has_content_length_ = is_plain_number(text.mid(15).trimmed());
     }
     return Result::more;
 }

@@ -49,7 +49,9 @@ struct UrlSplit {
     QString path;
 };
 
-inline constexpr qsizetype max_path_length = 256;
+// The longest path a request carries; a URL with a longer one is refused ("URL too long"),
+// never cut.
+inline constexpr qsizetype max_path_length = 2048;
 
 // Splits url; host and port are the client's values before the call (a URL without a host
 // part keeps the host, a URL without ":" keeps the port unless it is 0).
@@ -90,7 +92,7 @@ class ResponseHeadReader {
 public:
     static constexpr int max_lines = 200;               // status line and field lines
     static constexpr qsizetype max_line_length = 16384; // bytes before the terminator
-    static constexpr qsizetype max_value_length = 256;
+    static constexpr qsizetype max_value_length = 256;  // of a cookie
 
     enum class Result { more, complete, too_large };
 
@@ -100,11 +102,14 @@ public:
     // The text of the last Set-Cookie line, cut at its first control character.
     const QByteArray& cookie() const { return cookie_; }
     bool has_cookie() const { return has_cookie_; }
-    // The URL of the last non-empty location line.
+    // The URL of the last non-empty location line, whole.
     const QByteArray& location() const { return location_; }
     bool has_location() const { return has_location_; }
+    // The first run of digits of the last Content-Length line (TotalBytes), 0 without one.
     qint32 content_length() const { return content_length_; }
-    // True when a Content-Length line announced the body's length.
+    // True when the last Content-Length line holds digits alone (blanks around them aside):
+    // only such a value frames the body. Any other ("abc", "0x10", "-5", "5, 5") leaves the
+    // body to end at the close, as a reply without a length does.
     bool has_content_length() const { return has_content_length_; }
     int lines() const { return lines_; }
     bool complete() const { return complete_; }

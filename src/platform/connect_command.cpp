@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QShortcut>
 
 void connect_command(QAction* action, Desktop& desktop, std::function<void()> handler) {
     QObject::connect(action, &QAction::triggered, action,
@@ -15,4 +16,11 @@ void connect_command(QAbstractButton* button, Desktop& desktop, std::function<vo
                      [&desktop, button, handler = std::move(handler)] {
                          run_guarded(desktop, handler, button);
                      });
+}
+
+void connect_help_key(QWidget* window, Desktop& desktop, std::function<void()> handler) {
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, key,
+                     [&desktop, handler = std::move(handler)] { run_guarded(desktop, handler); });
 }

@@ -42,8 +42,9 @@ public:
     // user cancels.
     virtual std::unique_ptr<TextPrintJob>
     open_text_job(const QString& title, const QString& font_family, int point_size) = 0;
-    // The print dialog alone (page numbers offered, printing to a file not): the chosen
-    // printer's settings go into printer; false when the user cancels.
+    // The print dialog alone (page numbers offered): the chosen printer's settings go into
+    // printer; false when the user cancels. Every print dialog offers printing to a PDF file
+    // beside the printers.
     virtual bool print_dialog(QPrinter& printer) = 0;
     // Hands a URL (web page or mailto:) to the desktop; false when nothing could open it.
     virtual bool open_url(const QString& url) = 0;
@@ -52,3 +53,7 @@ public:
     // Makes the bitmap file the desktop wallpaper; false when the desktop could not be told.
     virtual bool set_wallpaper(const QString& bitmap_path, WallpaperStyle style) = 0;
 };
+
+// Hands a URL to the desktop; when nothing takes it, a box names what is missing: a web
+// browser for a web page, an e-mail program for a "mailto:" address.
+void open_url_or_tell(Desktop& desktop, const QString& url);

@@ -6,6 +6,7 @@
 class QAbstractButton;
 class QAction;
 class QObject;
+class QWidget;
 
 // The application's default error report: runs a command and shows the message of an error
 // that ends it in an error box; the program keeps running. Every menu command, timer and
@@ -20,3 +21,6 @@ void run_guarded(Desktop& desktop, const std::function<void()>& command,
 // connection ends with the action or button. These two live with the windows (nimbrix_forms).
 void connect_command(QAction* action, Desktop& desktop, std::function<void()> handler);
 void connect_command(QAbstractButton* button, Desktop& desktop, std::function<void()> handler);
+// The help key (F1) of a window: runs the handler through run_guarded while the window is the
+// active one, and only then, so that each window's key answers in its own window.
+void connect_help_key(QWidget* window, Desktop& desktop, std::function<void()> handler);

@@ -109,10 +109,13 @@ OuterCentring::OuterCentring(QWidget* window, int raise, std::function<QSize()> 
     new FrameWatch(window_, [this] {
         // The client area stays where it was put while the window manager frames the window;
         // only a window the user has moved since stands elsewhere.
-        if (placed_client_ && window_->isVisible() &&
-            window_->geometry().topLeft() == *placed_client_)
+        if (window_->isVisible() && unmoved())
             centre();
     });
+}
+
+bool OuterCentring::unmoved() const {
+    return placed_client_ && window_->geometry().topLeft() == *placed_client_;
 }
 
 void OuterCentring::centre() {
@@ -141,7 +144,13 @@ QSize OuterSize::outer() const {
 }
 
 void OuterSize::set_outer(QSize outer) {
+    keep_client_ = false;
     window_->resize(outer - extra(applied_));
+}
+
+void OuterSize::set_client(QSize client) {
+    keep_client_ = true;
+    window_->resize(client);
 }
 
 void OuterSize::apply_limits(QSize frame_size) {
@@ -166,5 +175,6 @@ void OuterSize::follow_frame() {
     applied_ = now;
     const QSize frame_size = extra(now);
     apply_limits(frame_size);
-    window_->resize(outer - frame_size);
+    if (!keep_client_)
+        window_->resize(outer - frame_size);
 }

@@ -51,6 +51,8 @@ public:
     // outer: the window's outer size now; by default its size and frame_extra.
     OuterCentring(QWidget* window, int raise, std::function<QSize()> outer = {});
     void centre();
+    // Whether the window still stands where centre() put it (the user has not moved it).
+    bool unmoved() const;
 
 private:
     QWidget* window_;
@@ -75,8 +77,11 @@ public:
     QSize frame_extra() const;
     // The window's outer size now.
     QSize outer() const;
-    // Resizes the window to an outer size.
+    // Resizes the window to an outer size, which it keeps as the frame changes.
     void set_outer(QSize outer);
+    // Resizes the window's client area (all inside the frame), which it keeps as the frame
+    // changes, until the next set_outer: for a window whose content must show whole.
+    void set_client(QSize client);
 
 private:
     // Applies a changed frame: limits, and the client size that keeps the outer size.
@@ -87,4 +92,5 @@ private:
     QSize minimum_;
     QSize maximum_;
     QMargins applied_;
+    bool keep_client_ = false;
 };

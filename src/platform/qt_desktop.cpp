@@ -2,6 +2,7 @@
 
 #include "platform/help_window.h"
 #include "platform/line_printer.h"
+#include "platform/url_opener.h"
 #include "platform/wallpaper.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -22,6 +24,8 @@ QtDesktop::~QtDesktop() {
 }
 
 QWidget* QtDesktop::visible_parent() const {
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
     return parent_ && parent_->isVisible() ? parent_.data() : nullptr;
 }
 
@@ -29,11 +33,30 @@ namespace {
 
 // Box texts often carry text from a page or a host (a place name, a reply line): shown as the
 // characters they are, never as markup.
+// The window the box belongs to stays in front and has the focus again once the box is closed.
 QMessageBox::StandardButton show_box(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                      QMessageBox::StandardButtons buttons) {
+    const QPointer<QWidget> owner = parent;
     QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
     box.setTextFormat(Qt::PlainText);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (owner && owner->isVisible()) {
+        owner->raise();
+        owner->activateWindow();
+    }
+    return answer;
+}
+
+// Every print dialog offers printing to a PDF file beside the printers: the one way to print
+// on a computer without a printer, and a copy to keep on one with.
+void offer_pdf(QPrintDialog& dialog) {
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+}
+
+// The dialog proposes the document's name as the PDF file's name: a window caption such as
+// "Nimbrix - Global Temp/Weather Image - UW-M" would name a folder that is not there.
+QString file_safe(QString title) {
+    return title.replace(QLatin1Char('/'), QLatin1Char('-'));
 }
 
 } // namespace
@@ -63,8 +86,9 @@ std::optional<quint32> QtDesktop::choose_color(quint32 initial_rgb) {
 
 bool QtDesktop::print_text(const QString& title, const QString& text, int point_size) {
     QPrinter printer;
-    printer.setDocName(title);
+    printer.setDocName(file_safe(title));
     QPrintDialog dialog(&printer, visible_parent());
+    offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QTextDocument doc;
@@ -79,8 +103,9 @@ bool QtDesktop::print_text(const QString& title, const QString& text, int point_
 
 bool QtDesktop::print_image(const QString& title, const QImage& image) {
     QPrinter printer;
-    printer.setDocName(title);
+    printer.setDocName(file_safe(title));
     QPrintDialog dialog(&printer, visible_parent());
+    offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QPainter painter;
@@ -96,21 +121,29 @@ bool QtDesktop::print_image(const QString& title, const QImage& image) {
 std::unique_ptr<TextPrintJob> QtDesktop::open_text_job(const QString& title,
                                                        const QString& font_family, int point_size) {
     auto printer = std::make_unique<QPrinter>();
-    printer->setDocName(title);
+    printer->setDocName(file_safe(title));
     QPrintDialog dialog(printer.get(), visible_parent());
+    offer_pdf(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return nullptr;
     return std::make_unique<LinePrinter>(std::move(printer), font_family, point_size);
 }
 
 bool QtDesktop::print_dialog(QPrinter& printer) {
+    printer.setDocName(file_safe(printer.docName()));
     QPrintDialog dialog(&printer, visible_parent());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    offer_pdf(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDesktop::open_url(const QString& url) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt hands the URL to xdg-open and counts that as opened even when xdg-open then finds no
+    // browser or mail program; the opener's own answer is waited for instead.
+    if (const std::optional<bool> taken = open_with_desktop_opener(url))
+        return *taken;
+#endif
     return QDesktopServices::openUrl(QUrl(url));
 }
 

@@ -13,7 +13,9 @@ public:
     QtDesktop();
     ~QtDesktop() override;
 
-    // Boxes are centred over this window when it is visible.
+    // Boxes and dialogs belong to the program's active window, the one the user is working in,
+    // and give the focus back to it when they close; with no active window (the program in the
+    // background) to this window when it is visible.
     void set_dialog_parent(QWidget* parent) { parent_ = parent; }
 
     void message(const QString& text, Box kind) override;

@@ -1,5 +1,5 @@
 target_sources(nimbrix_core PRIVATE
-  platform/desktop.h
+  platform/desktop.h platform/desktop.cpp
   platform/guarded.h platform/guarded.cpp
   platform/ini_file.h platform/ini_file.cpp
   platform/memory_status.h platform/memory_status.cpp
@@ -13,6 +13,7 @@ target_sources(nimbrix_forms PRIVATE
   platform/outer_size.h platform/outer_size.cpp
   platform/qt_desktop.h platform/qt_desktop.cpp
   platform/single_instance.h platform/single_instance.cpp
+  platform/url_opener.h platform/url_opener.cpp
   platform/wallpaper.h platform/wallpaper.cpp
 )
 if(NOT WIN32)

@@ -121,6 +121,7 @@ void TfrmPref::FormCreate() {
         set_color(edit, QPalette::Base, silver);
     EditProxy->setEnabled(false);
     txtProxyUserid->setEnabled(false);
+    txtProxyPass->setEchoMode(QLineEdit::Password);
 
     lblstartuploc = silver_note(
         this, "lblstartuploc",

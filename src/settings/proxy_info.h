@@ -14,5 +14,5 @@ struct ProxyProperties {
 // Hands the stored proxy settings to the client when "ProxyUse" is "y": "Proxy",
 // "ProxyPort" (as a whole number), "ProxyUserid" and "ProxyPass", each only when stored. A
 // stored port that is not a whole number raises ConversionError after "Proxy" was applied.
-// Nothing is taken away when the proxy is switched off.
+// Any other "ProxyUse" takes the proxy, its port and its user and password off the client.
 void process_proxy_info(const ProxyProperties& client);

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <QWindow>
 #include <exception>
 
@@ -89,6 +90,9 @@ TfrmForecast::TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& clien
     FormCreate();
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
             &TfrmForecast::focus_window_changed);
+    queued_fetch_ = new QTimer(this);
+    queued_fetch_->setInterval(100);
+    connect(queued_fetch_, &QTimer::timeout, this, &TfrmForecast::fetch_queued);
 }
 
 void TfrmForecast::run(void (TfrmForecast::*handler)()) {
@@ -113,7 +117,8 @@ void TfrmForecast::FormCreate() {
 
     txtForecast = new QPlainTextEdit(client);
     txtForecast->setObjectName(QStringLiteral("txtForecast"));
-    txtForecast->setGeometry(0, 0, 488, 201);
+    // As wide as the client area: its scroll bar stays whole inside the frame.
+    txtForecast->setGeometry(0, 0, client_width, 201);
     txtForecast->setReadOnly(true);
     txtForecast->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtForecast->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -189,6 +194,7 @@ void TfrmForecast::FormCreate() {
     mnuHelp = MenuForecast->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
+    connect_help_key(this, desktop_, [this] { mnuHelpClick(); });
 
     // Placed by its outer size, and placed again if the frame turns out another than expected.
     centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
@@ -336,6 +342,8 @@ void TfrmForecast::FormActivate() {
     case InputRow::State:
     case InputRow::Zip:
         process_s1s2();
+        // The text area makes room for the row, as for the county row.
+        FormResize();
         return;
     case InputRow::County:
         set_text_height(height - 150);
@@ -348,10 +356,14 @@ void TfrmForecast::FormActivate() {
         lblCounty->hide();
         editCounty->hide();
         btnGetit->hide();
-        // A retrieval already running (this window's or another on the one client) is not
-        // started again from within its own wait; a background check gives way.
-        if (fetching_ || (client_.busy() && !client_.background()))
+        if (fetching_ || (client_.busy() && !client_.background())) {
+            // The one client is busy (a conditions refresh, another product): the product is
+            // fetched once it is free. Its own retrieval is not started again from within its
+            // wait; a background check gives way (get_xcast ends it).
+            if (!fetching_ || fetching_code_ != code)
+                queued_fetch_->start();
             return;
+        }
         get_xcast();
         return;
     }
@@ -464,6 +476,7 @@ void TfrmForecast::mnuCloseClick() {
 }
 
 void TfrmForecast::FormClose() {
+    queued_fetch_->stop();
     if (!remembered_font_.isEmpty()) {
         QFont font = txtForecast->font();
         font.setFamily(remembered_font_);
@@ -519,14 +532,27 @@ void TfrmForecast::process_s1s2() {
     cboState->setEditText(QString());
 }
 
+void TfrmForecast::fetch_queued() {
+    if (fetching_ || (client_.busy() && !client_.background()))
+        return; // still busy: the next tick looks again
+    queued_fetch_->stop();
+    if (isVisible() && starts_at_once(state_.xcast_code))
+        run(&TfrmForecast::get_xcast);
+}
+
 void TfrmForecast::get_xcast() {
+    // Refused (or a background check ended) before anything changes: the text and caption
+    // shown stay together.
+    client_.claim();
+    const QString code = state_.xcast_code;
+    Fetching running(fetching_);
+    fetching_code_ = code;
     state_.xcast_body.clear();
     txtForecast->clear();
-    const QString code = state_.xcast_code;
     const CurrentLocation& location = state_.current_location;
     const XcastRequest request =
         xcast_request(code, location.city, location.state, txtZip->text(), cboState->currentText());
-    if (request.start_status.isEmpty()) { // a bulletin without a state code
+    if (request.start_status.isEmpty()) { // a bulletin without a state code, or abroad
         desktop_.message(request.refusal);
         set_status(xcast_idle);
         return;
@@ -542,13 +568,9 @@ void TfrmForecast::get_xcast() {
     }
     set_status(QStringLiteral("Attempting connection..."));
 
-    QByteArray body;
-    {
-        Fetching running(fetching_);
-        apply_request_kind(client_, RequestKind::TextProduct);
-        client_.Get(QStringLiteral("http://") + host_address(request.host_role) + request.path);
-        body = client_.Body;
-    }
+    apply_request_kind(client_, RequestKind::TextProduct);
+    client_.Get(QStringLiteral("http://") + host_address(request.host_role) + request.path);
+    QByteArray body = client_.Body;
     state_.xcast_body = decode_windows_1252(body);
     set_status(QStringLiteral("Connection process complete..."));
     repaint_now();
@@ -618,5 +640,5 @@ void open_html_forecast(TNMHTTP& client, Desktop& desktop) {
     apply_request_kind(client, RequestKind::ForecastLink);
     client.Get(address);
     client.Body.clear();
-    desktop.open_url(address);
+    open_url_or_tell(desktop, address);
 }

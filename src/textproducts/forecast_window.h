@@ -11,6 +11,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
+class QTimer;
 class QWindow;
 class Desktop;
 class OuterCentring;
@@ -47,7 +48,9 @@ public:
     void mnuCloseClick();
     void mnuHelpClick();
 
-    // The retrieval of the product in xcast_code, and the census inputs of "s1" and "s2".
+    // The retrieval of the product in xcast_code, and the census inputs of "s1" and "s2". A
+    // retrieval while the client is busy is refused with "Already connected" before anything
+    // changes.
     void get_xcast();
     void process_s1s2();
 
@@ -94,6 +97,9 @@ private:
     void switch_to_fixed_font();
     void show_text(const QByteArray& text);
     void repaint_now();
+    // A product that starts at once, chosen while the client was busy: fetched once it is free
+    // (and only while the window still serves such a product).
+    void fetch_queued();
 
     ProgramState& state_;
     Desktop& desktop_;
@@ -105,7 +111,10 @@ private:
     // be gone since: a closed message box).
     bool focus_was_in_program_ = false;
     bool first_activation_pending_ = false;
+    // A retrieval of this window runs, for this code.
     bool fetching_ = false;
+    QString fetching_code_;
+    QTimer* queued_fetch_ = nullptr;
     // An activation runs; the focus left the window while one ran.
     bool activating_ = false;
     bool left_during_activation_ = false;

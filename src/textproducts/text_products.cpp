@@ -106,6 +106,12 @@ XcastRequest xcast_request(const QString& code, const QString& city, const QStri
         request.refusal = no_state_refusal;
         return request;
     }
+    // The weather service has bulletins for the states only: a foreign location's state
+    // carries the "(O)" mark.
+    if (is_bulletin(code) && state.contains(QLatin1String("(O)"))) {
+        request.refusal = foreign_location_refusal;
+        return request;
+    }
     const TextProduct* row = find_text_product(code);
     if (!row)
         row = find_text_product(QStringLiteral("f"));

@@ -59,8 +59,9 @@ struct XcastRequest {
 
 // The request for `code`: start status and caption from the table (a code outside it is
 // served as the forecast), the path with the state code, the census selection or the zip, or
-// a refusal: a bulletin without a state code, a zip of fewer than 5 characters. Blanks and
-// control characters in the path go as "%XX" ("11,District%20of%20Columbia").
+// a refusal: a bulletin without a state code or for a place outside the US (a state such as
+// "France (O)"), a zip of fewer than 5 characters. Blanks and control characters in the path
+// go as "%XX" ("11,District%20of%20Columbia").
 XcastRequest xcast_request(const QString& code, const QString& city, const QString& state,
                            const QString& zip_text, const QString& census_selection);
 
@@ -83,3 +84,5 @@ inline const QString no_state_refusal = QStringLiteral(
     "A stats location has not been selected. You will need to select a location (under "
     "Options) or view current stats before viewing forecasts.");
 inline const QString invalid_zip_refusal = QStringLiteral("Sorry, you entered an invalid zip.");
+inline const QString foreign_location_refusal =
+    QStringLiteral("Text forecasts and bulletins are only available for US locations");

@@ -81,6 +81,17 @@ TEST_F(About, ShowsVersionCreditsAndTheMemoryOfItsCreationAtEveryOpening) {
                            QStringLiteral("open_url: mailto:") + maker_contact_address,
                            QStringLiteral("help")}));
     EXPECT_EQ(about->lblURL->text(), QStringLiteral("Click here to go to 127.0.0.1:8079"));
+
+    // Without a browser or mail program a box says which one is missing.
+    desktop.clear();
+    desktop.open_url_answer = false;
+    QTest::mouseClick(about->lblURL, Qt::LeftButton);
+    QTest::mouseClick(about->lblEmail, Qt::LeftButton);
+    EXPECT_EQ(desktop.messages(),
+              (QStringList{QStringLiteral("Cannot open http://127.0.0.1:8079: no web browser is "
+                                          "set up on this computer."),
+                           QStringLiteral("Cannot write to ") + maker_contact_address +
+                               QStringLiteral(": no e-mail program is set up on this computer.")}));
 }
 
 TEST_F(About, VersionCheckShowsItsMessageAndEndsWithTheIdleStatus) {

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "images/image_window.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -226,10 +228,8 @@ TEST_F(MainWindow, ImageCommandsStandInTheirMenusInTheDesignOrder) {
     EXPECT_EQ(form->mnuCurrWorldPop1, action("mnuCurrWorldPop1"));
 }
 
-TEST_F(MainWindow, ShowCentresTheWindowOnTheScreen) {
-    form->move(0, 0);
-    form->hide();
-    form->show();
+TEST_F(MainWindow, TheFirstShowCentresTheWindowOnTheScreen) {
+    // Shown as it is created.
     const QRect screen = form->screen()->geometry();
     const QRect outer = form->frameGeometry();
     EXPECT_EQ(outer.x(), screen.x() + screen.width() / 2 - outer.width() / 2);
@@ -352,6 +352,41 @@ TEST_F(MainWindow, HelpContentsOpensFromTheMenuAndF1) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_F1);
     EXPECT_EQ(desktop.count(QStringLiteral("help")), 2);
+}
+
+// A picture minimizes the main window to the taskbar (never to the tray) and its close puts
+// the main window back as the user had it.
+TEST_F(MainWindow, APictureKeepsTheUsersChoiceOfMainWindowState) {
+    form->tray->set_tray_available(true);
+    TfrmImage picture(state, desktop, *form);
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        bool shown;
+        Qt::WindowStates states;
+    } rows[] = {
+        {"normal", [this] { form->setWindowState(Qt::WindowNoState); }, true, Qt::WindowNoState},
+        {"maximized", [this] { form->setWindowState(Qt::WindowMaximized); }, true,
+         Qt::WindowMaximized},
+        {"hidden in the tray", [this] { form->pithideClick(); }, false, Qt::WindowNoState},
+    };
+    for (const auto& row : rows) {
+        form->pitshowClick();
+        row.before();
+        QCoreApplication::processEvents(); // the deferred steps of a state change
+        picture.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form->isVisible(), row.shown) << row.name;
+        if (row.shown) {
+            EXPECT_TRUE(form->isMinimized()) << row.name;
+        }
+        picture.close();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form->isVisible(), row.shown) << row.name;
+        if (row.shown) {
+            EXPECT_EQ(form->windowState() & ~Qt::WindowActive, row.states) << row.name;
+        }
+    }
 }
 
 TEST_F(MainWindow, ExitClosesTheWindowAndTheIconLeavesTheTray) {

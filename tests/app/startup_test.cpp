@@ -134,6 +134,34 @@ TEST(Startup, EachWindowCommandShowsItsOneWindow) {
     EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(QLatin1Char('|')).toStdString();
 }
 
+// F1 belongs to the window it is pressed in: each window of the program opens the help with
+// it, the image window too while the main window has its own F1.
+TEST(Startup, F1InEachWindowOpensTheHelp) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    state.xcast_code = QStringLiteral("f"); // the forecast window waits for "&Get it"
+    const struct {
+        const char* name;
+        QWidget* window;
+    } rows[] = {
+        {"main window", windows->Form1.get()},    {"chooser", windows->chooser()},
+        {"about box", windows->about()},          {"image window", windows->image_window()},
+        {"forecast window", windows->forecast()},
+    };
+    for (const auto& row : rows) {
+        row.window->show();
+        row.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(row.window)) << row.name;
+        desktop.clear();
+        QTest::keyClick(row.window, Qt::Key_F1);
+        EXPECT_EQ(desktop.log(), QStringList{QStringLiteral("help")}) << row.name;
+        if (row.window != windows->Form1.get())
+            row.window->close();
+    }
+}
+
 TEST(NeedleGauge, ProgressStaysBetween0And100) {
     NeedleGauge gauge;
     const struct { int set, got; } rows[] = {{50, 50}, {-5, 0}, {140, 100}, {100, 100}, {0, 0}};

@@ -55,7 +55,7 @@ struct HeatIndexCase {
     const char* expected;
 };
 
-TEST(ComputeHeatIndex, RegressionInFourDecimalFixedPoint) {
+TEST(ComputeHeatIndex, SimpleFormulaBelowEightyRegressionInFourDecimalFixedPointAbove) {
     const HeatIndexCase cases[] = {
         {90, "60% ", "n/a", "n", "100~ F"}, // 99.6778
         {90, "60% ", "n/a", "y", "38~ C  "},
@@ -66,16 +66,21 @@ TEST(ComputeHeatIndex, RegressionInFourDecimalFixedPoint) {
         {90, "60% ", "75~F ", "y", "75~F "},
         {90, "60% ", "7", "n", "100~ F"}, // fewer than 2 characters: computed
         {90, "60% ", "", "n", "100~ F"},
-        {72, "", "", "n", "70~ F"}, // emptied humidity counts as 0 %
-        {72, "n/a", "n/a", "n", "70~ F"},
-        {72, "abc", "n/a", "n", "70~ F"},
+        {72, "", "", "n", "69~ F"}, // emptied humidity counts as 0 %: 68.9
+        {72, "n/a", "n/a", "n", "69~ F"},
+        {72, "abc", "n/a", "n", "69~ F"},
         {80, " \t40%", "n/a", "n", "80~ F"}, // blanks and control characters trimmed first
         {100, "100%", "n/a", "n", "195~ F"},
         {100, "150%", "n/a", "n", "195~ F"}, // clamped to 100
-        {60, "84% ", "n/a", "n", "70~ F"},   // 70.4999 term by term; 70.50000176 in one sum
-        {64, "5% ", "n/a", "n", "65~ F"},    // 64.5001
-        {84, "56% ", "n/a", "n", "86~ F"},   // 86.4999
+        {84, "56% ", "n/a", "n", "86~ F"},   // 86.4999 term by term; 86.4997 in one sum
         {110, "10% ", "n/a", "n", "105~ F"},
+        {71, "51% ", "n/a", "n", "70~ F"}, // 70.197; the regression would give 77
+        {71, "51% ", "n/a", "y", "21~ C  "},
+        {60, "84% ", "n/a", "n", "60~ F"},  // 59.648 (the regression: 70)
+        {80, "48% ", "n/a", "n", "80~ F"},  // 79.956, average with T 79.978
+        {80, "49% ", "n/a", "n", "81~ F"},  // 80.003, average 80.0015: the regression
+        {68, "0% ", "n/a", "n", "64~ F"},   // 64.5 halves to even
+        {61, "100% ", "n/a", "n", "62~ F"}, // 61.5 (the regression: 56)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.temperature_f << " " << c.humidity << " "
@@ -104,17 +109,21 @@ TEST(ComputeWindChill, FormulaWithFixedPointProductAndLimits) {
         {999, "", "", "n", ""},
         {72, "", "", "n", "n/a"}, // emptied wind label
         {20, "Calm ", "20~F ", "n", "n/a"},
-        {20, "5 to 20 mph", "20~F ", "n", "318~ F"},    // 5 and 20 join to 520
+        {20, "5 to 20 mph", "20~F ", "n", "20~F "},     // 5 and 20 join to 520: 318 would be warmer
         {20, "North at 12 mph", "20~F ", "n", "10~ F"}, // digits only after nine characters
         {20, "Northwest at 9", "20~F ", "n", "6~ F"},   // the fourteenth character still counts
         {20, "Northwest at  9", "20~F ", "n", "n/a"},   // the fifteenth does not
-        {100, "W at 10 mph", "100~F", "n", "102~ F"},   // no upper temperature limit
         {-10, "N at 30 mph", "-10~F", "n", "-48~ F"},
-        {40, "E at 5 mph", "40~F", "n", "41~ F"},  // 5 mph is enough
         {0, "N at 30 mph", "0~F", "n", "-34~ F"},  // -34.5 halves to even
-        {95, "S at 12 mph", "95~F", "n", "96~ F"}, // 95.5
         {88, "S at 57 mph", "88~F", "n", "86~ F"}, // 85.5
-        {95, "S at 59 mph", "95~F", "n", "98~ F"}, // 97.5
+        {60, "S at 20 mph", "60~F", "n", "51~ F"}, // no upper temperature limit
+        // Never warmer than the air (the whole-number root of 6 is 2): the temperature stands.
+        {30, "SW at 6 mph", "30~F ", "n", "30~F "}, // 32.5579
+        {30, "SW at 6 mph", "-1~ C  ", "y", "-1~ C  "},
+        {50, "W at 5 mph", "50~F", "n", "50~F"},     // 50.8791
+        {100, "W at 10 mph", "100~F", "n", "100~F"}, // 101.5458
+        {95, "S at 12 mph", "95~F", "n", "95~F"},    // 95.5
+        {95, "S at 59 mph", "95~F", "n", "95~F"},    // 97.5
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.temperature_f << " " << c.wind << " " << c.metric);

@@ -1,5 +1,4 @@
 #include "app/main_window.h"
-#include "net/http_rules.h"
 #include "net/nmhttp.h"
 #include "platform/line_printer.h"
 #include "settings/settings_store.h"
@@ -8,6 +7,7 @@
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 #include "textproducts/forecast_window.h"
+#include "textproducts/text_cleaning.h"
 #include "textproducts/text_products.h"
 
 #include <QAction>
@@ -180,9 +180,7 @@ TEST_F(TextProducts, EachProductForChicago) {
             forecast->btnGetit->click();
         const QString text = shown();
         EXPECT_EQ(forecast->windowTitle(), QLatin1String(row.caption)) << row.code << row.input;
-        // The client's request path holds at most 256 characters (the District's is longer).
-        EXPECT_EQ(form->NMHTTP1->request_path(), row.path.left(max_path_length))
-            << row.code << row.input;
+        EXPECT_EQ(form->NMHTTP1->request_path(), row.path) << row.code << row.input;
         EXPECT_TRUE(text.contains(QLatin1String(row.shows))) << row.code << row.input;
         EXPECT_FALSE(text.contains(QLatin1Char('<'))) << row.code << row.input;
         EXPECT_EQ(desktop.messages().join(QString()), QLatin1String(row.message)) << row.code;
@@ -216,6 +214,32 @@ TEST_F(TextProducts, EachProductForChicago) {
     }
 }
 
+TEST_F(TextProducts, StateDetailOfEveryStateShowsEveryTable) {
+    const QString head = QStringLiteral(
+        "/cdrom/lookup/906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/"
+        "F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/LEV=STATE/SEL=");
+    const QString tail = QStringLiteral(
+        "/T=P1/T=P5/T=P6/T=P7/T=P13/T=P49/T=P50/T=P53/T=P54/T=P57/T=P78/T=P80/T=P80A/T=P114A/T=H5/"
+        "T=H25/T=H43A/T=H61/T=H61A");
+    open("s1");
+    int states = 0;
+    for (const QString& entry : census_state_list()) {
+        if (entry == QLatin1String("None"))
+            continue;
+        ++states;
+        forecast->cboState->setEditText(entry);
+        forecast->btnGetit->click();
+        QString selection = entry.left(2) + u',' + entry.mid(3);
+        selection.replace(u' ', QStringLiteral("%20"));
+        EXPECT_EQ(form->NMHTTP1->request_path(), head + selection + tail);
+        // The host shows a row for each table it was asked for; the last two come last.
+        EXPECT_TRUE(shown().contains(QStringLiteral("Median value, owner-occupied units")))
+            << entry.toStdString();
+        EXPECT_TRUE(shown().contains(QStringLiteral("Median gross rent"))) << entry.toStdString();
+    }
+    EXPECT_EQ(states, 51);
+}
+
 TEST_F(TextProducts, RefusalsMakeNoRequest) {
     // A zip of four digits.
     fetch(QStringLiteral("Chicago, IL"));
@@ -237,13 +261,27 @@ TEST_F(TextProducts, RefusalsMakeNoRequest) {
         forecast->close();
     }
 
-    // A foreign location: the message, and the product can still be requested.
+    // A foreign location, from the caption or from its conditions: the weather service's
+    // bulletins are refused before any request, the census tables are not.
     form->setWindowTitle(QStringLiteral("Nimbrix - Bombay, India (O)"));
     open("f");
     EXPECT_EQ(desktop.messages(), QStringList{foreign_location_message});
+    desktop.clear();
     forecast->btnGetit->click();
+    EXPECT_EQ(desktop.messages(), QStringList{foreign_location_refusal});
+    EXPECT_FALSE(requested());
+    forecast->close();
+    fetch(QStringLiteral("Paris, France (O)"));
+    ASSERT_EQ(state.current_location.state, QStringLiteral("France (O)"));
+    for (const char* code : {"p", "w"}) {
+        open(code);
+        EXPECT_EQ(desktop.messages(), QStringList{foreign_location_refusal}) << code;
+        EXPECT_EQ(statuses, QStringList{xcast_idle}) << code;
+        EXPECT_TRUE(shown().isEmpty()) << code;
+        forecast->close();
+    }
+    open("si");
     EXPECT_TRUE(requested());
-    EXPECT_EQ(form->NMHTTP1->request_path(), QStringLiteral("/iwin/India%20(O)/zone.html"));
 }
 
 TEST_F(TextProducts, PublicInformationIsFetchedAgainOnAReturnFromTheProgramOnly) {
@@ -354,4 +392,11 @@ TEST_F(TextProducts, TheHtmlForecastVisitsTheConditionsHostThenOpensItInTheBrows
               QStringLiteral("Nimbrix by Corvalen - html forecast link"));
     EXPECT_TRUE(form->NMHTTP1->Body.isEmpty());
     EXPECT_TRUE(state.xcast_code.isEmpty());
+
+    desktop.clear();
+    desktop.open_url_answer = false;
+    form->mnuForecastHTML->trigger();
+    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Cannot open ") + address +
+                                              QStringLiteral(": no web browser is set up on "
+                                                             "this computer.")});
 }

@@ -86,15 +86,33 @@ TEST(HostImages, FormatSizeAndFramesFollowTheRow) {
     }
 }
 
-TEST(HostImages, PurdueRadarIsSmallAndAnnouncesNoLength) {
-    HostSite site;
-    const HostReply missing = get(site, QStringLiteral("/radar/rad_comp.gif"));
-    EXPECT_FALSE(missing.announce_length);
-    EXPECT_LT(missing.body.size(), 10000);
-    EXPECT_TRUE(giflib_decode(missing.body).ok);
-    const HostReply previous = get(site, QStringLiteral("/radar/previous/rad_comp-2.gif"));
-    EXPECT_TRUE(previous.announce_length);
-    EXPECT_GE(previous.body.size(), 10000);
+// The Purdue radar is the full composite; only a host told to (--small-radar) sends the small
+// "not available" picture without a length, after which the program takes the composite of
+// two hours before.
+TEST(HostImages, PurdueRadarIsSmallOnlyWhenAsked) {
+    const struct {
+        bool small_radar;
+        const char* target;
+        bool small;
+    } rows[] = {
+        {false, "/radar/rad_comp.gif", false},
+        {true, "/radar/rad_comp.gif", true},
+        {true, "/radar/previous/rad_comp-2.gif", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.target) + (row.small_radar ? " small" : ""));
+        HostSite site;
+        site.set_small_radar(row.small_radar);
+        const HostReply reply = get(site, QString::fromLatin1(row.target));
+        EXPECT_EQ(reply.announce_length, !row.small);
+        EXPECT_EQ(reply.body.size() < 10000, row.small);
+        const DecodedPicture picture = giflib_decode(reply.body);
+        EXPECT_TRUE(picture.ok);
+        if (!row.small) {
+            EXPECT_EQ(picture.width, 640);
+            EXPECT_EQ(picture.height, 480);
+        }
+    }
 }
 
 // The pictures are drawn anew here (no cache): the same hour gives the same bytes, another

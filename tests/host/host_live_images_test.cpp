@@ -111,13 +111,9 @@ TEST(HostLiveImages, EveryMappedPathAnswersAPictureMadeFromItsUpstream) {
 
             QImage picture;
             ASSERT_TRUE(picture.loadFromData(reply->body));
-            // Every fixture is wider than the sample picture, whose width the picture takes (the
-            // Purdue row's sample is its small "not available" picture: the composite's then).
-            const char* sample_path = qstrcmp(row.path, "/radar/rad_comp.gif") == 0
-                                          ? "/radar/previous/rad_comp-2.gif"
-                                          : row.path;
+            // Every fixture is wider than the sample picture, whose width the picture takes.
             QImage sample;
-            ASSERT_TRUE(sample.loadFromData(image_reply(request(sample_path), now_utc)->body));
+            ASSERT_TRUE(sample.loadFromData(image_reply(request(row.path), now_utc)->body));
             EXPECT_EQ(picture.width(), sample.width());
             const bool page = row.sources[1] != nullptr;
             const int w = picture.width();

@@ -39,7 +39,8 @@ const QDateTime fixed_hour = utc_hour(2026, 1, 5, 21);
 // The server on a free port of 127.0.0.1, serving from its own thread until destroyed.
 class RunningHost {
 public:
-    explicit RunningHost(std::FILE* log = nullptr) : server_(site, log) {
+    explicit RunningHost(std::FILE* log = nullptr, bool small_radar = false) : server_(site, log) {
+        site.set_small_radar(small_radar);
         server_.set_clock([] { return fixed_hour.addSecs(1234); });
         port = server_.bind("127.0.0.1", 0);
         thread_ = std::thread([this] { served_ = server_.run(); });
@@ -179,10 +180,11 @@ TEST(HostServer, Http10ClientReadsThePageUntilTheServerCloses) {
     EXPECT_EQ(error_page.messages, (QStringList{parse_message_p1, parse_message_p2}));
 }
 
-// The Purdue radar's small "not available" picture comes without a Content-Length (and not
-// in chunks): an HTTP/1.0 client reads it up to the close. Its fallback announces its length.
+// The Purdue radar's small "not available" picture (--small-radar) comes without a
+// Content-Length (and not in chunks): an HTTP/1.0 client reads it up to the close. Its
+// fallback announces its length.
 TEST(HostServer, PurdueRadarArrivesUntilTheCloseWithoutALength) {
-    RunningHost host;
+    RunningHost host(nullptr, true);
     const RawReply missing = raw_get(host.port, "/radar/rad_comp.gif");
     EXPECT_TRUE(missing.closed_by_server);
     EXPECT_TRUE(missing.head.startsWith("HTTP/1.1 200 ")) << missing.head.constData();

@@ -155,7 +155,6 @@ TEST_F(Images, TheReplyDecidesWhatTheCommandEndsWith) {
                 row.shown == Shown::gif ? static_cast<QWidget*>(window.Image1) : window.GIFImage1;
             EXPECT_TRUE(on->isVisibleTo(&window) && on->pos() == QPoint(0, 0)) << row.name;
             EXPECT_TRUE(!off->isVisibleTo(&window) && off->size() == QSize(0, 0)) << row.name;
-            EXPECT_EQ(window.frameGeometry().size(), QSize(332, 316)) << row.name; // outer
         }
         const bool decoded = row.last_status.startsWith(QLatin1String("Connection")) &&
                              row.desktop_log.isEmpty() &&
@@ -172,6 +171,72 @@ TEST_F(Images, TheReplyDecidesWhatTheCommandEndsWith) {
     EXPECT_EQ(QFile::permissions(store.cache_home() + QStringLiteral("/Nimbrix")),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                   QFile::WriteUser | QFile::ExeUser);
+}
+
+// The window opens at the picture's size, centred and normal, also after a maximized one; a
+// picture larger than 90 % of the screen is shown whole, scaled down with its aspect kept.
+TEST_F(Images, ThePictureShowsWholeInsideTheClientArea) {
+    const struct {
+        const char* name;
+        QByteArray picture;
+        const char* file;
+        QSize natural;
+        bool scaled;
+        bool maximized_before;
+    } rows[] = {
+        {"a small GIF", sample_gif(420, 120), "pcwgif.gif", QSize(420, 120), false, false},
+        {"an over-large JPEG", sample_jpeg(2400, 1500), "cam.jpg", QSize(2400, 1500), true, false},
+        {"a JPEG after a maximized window", sample_jpeg(320, 240), "cam.jpg", QSize(320, 240),
+         false, true},
+    };
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    for (const auto& row : rows) {
+        if (row.maximized_before) {
+            window.showMaximized();
+            ASSERT_TRUE(window.isMaximized()) << row.name;
+            window.mnuClose1->trigger();
+        }
+        ScriptedServer server({ScriptedServer::reply(ok_reply(row.picture))});
+        download(server.url(QStringLiteral("/x")), QLatin1String(row.file));
+        ASSERT_TRUE(window.isVisible()) << row.name;
+        EXPECT_EQ(window.windowState(), Qt::WindowNoState) << row.name;
+        QWidget* control =
+            window.GIFImage1->empty() ? static_cast<QWidget*>(window.Image1) : window.GIFImage1;
+        const QSize shown = control->size();
+        // Nothing of the control is cut off by the client area.
+        EXPECT_EQ(control->pos(), QPoint(0, 0)) << row.name;
+        EXPECT_EQ(control->visibleRegion(), QRegion(control->rect())) << row.name;
+        EXPECT_TRUE(window.client->rect().contains(control->geometry())) << row.name;
+        // The picture at its size, or scaled down with its aspect kept (to a pixel).
+        const QSize outer = window.frameGeometry().size();
+        if (!row.scaled) {
+            EXPECT_EQ(shown, row.natural) << row.name;
+        } else {
+            EXPECT_LT(shown.width(), row.natural.width()) << row.name;
+            EXPECT_LE(std::abs(shown.width() * row.natural.height() -
+                               shown.height() * row.natural.width()),
+                      std::max(row.natural.width(), row.natural.height()))
+                << row.name;
+            EXPECT_LE(outer.width(), available.width() * 0.9 + 1) << row.name;
+            EXPECT_LE(outer.height(), available.height() * 0.9 + 1) << row.name;
+        }
+        EXPECT_LE(std::abs(window.frameGeometry().center().x() - screen->geometry().center().x()),
+                  1)
+            << row.name;
+        EXPECT_LE(std::abs(window.frameGeometry().center().y() - screen->geometry().center().y()),
+                  1)
+            << row.name;
+        // The JPEG's gradient reaches full red across and full green down at the picture's far
+        // corner: the whole picture is drawn.
+        if (control == window.Image1) {
+            const QImage drawn = window.client_image();
+            const QColor far = drawn.pixelColor(shown.width() - 2, shown.height() - 2);
+            EXPECT_GT(far.red(), 200) << row.name;
+            EXPECT_GT(far.green(), 200) << row.name;
+        }
+        window.mnuClose1->trigger();
+    }
 }
 
 TEST_F(Images, ARefusedConnectionEndsTheCommandWithTheClientsErrorAndNoPicture) {
@@ -345,18 +410,55 @@ TEST_F(Images, PrintPutsTheClientImageOnOnePdfPage) {
     EXPECT_GT(lower.green(), 180) << lower.name().toStdString();
 }
 
+TEST_F(Images, PrintingThatCannotStartSaysWhy) {
+    ScriptedServer server({ScriptedServer::reply(ok_reply(sample_jpeg(320, 240)))});
+    download(server.url(QStringLiteral("/x")), QStringLiteral("europe.jpg"));
+    const QString missing_folder = store.config_home() + QStringLiteral("/gone/print.pdf");
+    const struct {
+        const char* name;
+        QString file; // empty: the dialog had no printer to offer and none was chosen
+        QString message;
+    } rows[] = {
+        {"no printer", QString(),
+         QStringLiteral("Printing failed: no printer is set up on this computer. Choose \"Print to "
+                        "File (PDF)\" in the print dialog to make a PDF file.")},
+        {"a PDF file in a missing folder", missing_folder,
+         QStringLiteral("Printing failed: the PDF file %1 cannot be written (No such file or "
+                        "directory).")
+             .arg(missing_folder)},
+    };
+    for (const auto& row : rows) {
+        desktop.clear();
+        desktop.print_answers = {true};
+        desktop.choose_printer = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            if (!row.file.isEmpty())
+                printer.setOutputFileName(row.file);
+        };
+        window.mnuPrint1->trigger();
+        EXPECT_EQ(desktop.messages(), QStringList{row.message}) << row.name;
+    }
+}
+
 TEST_F(Images, SaveAsWallpaperInstallsThePictureOnShowOrALeftOverBitmap) {
     const struct {
         const char* name;
         QByteArray picture;
         const char* file;
         bool leftover;
+        bool desktop_takes_it;
         QSize installed_size;
     } rows[] = {
-        {"a JPEG camera", sample_jpeg(320, 240), "cam.jpg", false, QSize(320, 240)},
-        {"a GIF radar", sample_gif(300, 200), "MDR.GIF", false, QSize(300, 200)},
-        {"a bitmap left from before", sample_gif(300, 200), "MDR.GIF", true, QSize(7, 5)},
+        {"a JPEG camera", sample_jpeg(320, 240), "cam.jpg", false, true, QSize(320, 240)},
+        {"a GIF radar", sample_gif(300, 200), "MDR.GIF", false, true, QSize(300, 200)},
+        // Shown scaled down, installed whole.
+        {"a GIF larger than the screen", sample_gif(1600, 1200), "MDR.GIF", false, true,
+         QSize(1600, 1200)},
+        {"a bitmap left from before", sample_gif(300, 200), "MDR.GIF", true, true, QSize(7, 5)},
+        {"a desktop that takes no wallpaper", sample_gif(300, 200), "MDR.GIF", false, false,
+         QSize(300, 200)},
     };
+    const QString refused = QStringLiteral("Wallpaper not supported on this desktop");
     for (const auto& row : rows) {
         ScriptedServer server({ScriptedServer::reply(ok_reply(row.picture))});
         download(server.url(QStringLiteral("/x")), QLatin1String(row.file));
@@ -365,32 +467,41 @@ TEST_F(Images, SaveAsWallpaperInstallsThePictureOnShowOrALeftOverBitmap) {
             ASSERT_TRUE(leftover.save(working(QStringLiteral("nimbrix.bmp")), "BMP"));
         }
         desktop.clear();
+        desktop.wallpaper_answer = row.desktop_takes_it;
+        main.statuses.clear();
         window.mnuSaveAsWallpaper1->trigger();
         EXPECT_EQ(desktop.log(),
                   QStringList{QStringLiteral("wallpaper: ") + installed() + QStringLiteral("|0")})
             << row.name;
         EXPECT_EQ(QImage(installed()).size(), row.installed_size) << row.name;
         EXPECT_FALSE(QFile::exists(working(QStringLiteral("nimbrix.bmp")))) << row.name;
+        // A refusal is told in the image window the user looks at, not the minimized main one.
+        EXPECT_EQ(window.StatusBar1->text().trimmed(),
+                  row.desktop_takes_it ? QStringLiteral("Thank you for using Nimbrix...") : refused)
+            << row.name;
+        EXPECT_FALSE(main.statuses.contains(refused)) << row.name;
         window.close();
+        EXPECT_EQ(window.StatusBar1->text(), QStringLiteral(" Thank you for using Nimbrix..."));
     }
 }
 
+// Also a radar larger than the screen, shown scaled down, is captured whole at its natural size.
 TEST_F(Images, TheWeatherBankRadarIsCapturedFromTheWindowAtItsNaturalSize) {
-    ScriptedServer server({ScriptedServer::reply(
-        ok_reply(sample_gif(320, 260, {{0, 0, 320, 260}, {0, 0, 320, 260}, {0, 0, 320, 260}})))});
+    const QSize natural(1000, 720);
+    ScriptedServer server({ScriptedServer::reply(ok_reply(
+        sample_gif(1000, 720, {{0, 0, 1000, 720}, {0, 0, 1000, 720}, {0, 0, 1000, 720}})))});
     window.GIFImage1->Animate = true;
     window.GIFImage1->CurrentFrame = 2;
     download(server.url(QStringLiteral("/free/hrad/hr00us.gif")), QStringLiteral("hr00us.gif"),
              QStringLiteral("Nimbrix - US Radar Image - WeatherBank, Inc."));
     ASSERT_EQ(window.GIFImage1->frame_count(), 3);
+    ASSERT_LT(window.GIFImage1->width(), natural.width()) << "shown scaled down at first";
     QGuiApplication::clipboard()->clear();
     window.mnuSaveAsWallpaper1->trigger();
     EXPECT_EQ(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-    ASSERT_GT(window.frameGeometry().height(), window.height()) << "the platform draws no frame";
-    EXPECT_EQ(window.frameGeometry().size(), QSize(320, 260)); // the outer size
-    const QImage pasted = QGuiApplication::clipboard()->image();
-    EXPECT_EQ(pasted.size(), window.client->size());
-    EXPECT_EQ(QImage(installed()).size(), window.client->size());
+    EXPECT_EQ(window.GIFImage1->geometry(), QRect(QPoint(0, 0), natural));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), natural);
+    EXPECT_EQ(QImage(installed()).size(), natural);
     EXPECT_EQ(desktop.count(QStringLiteral("wallpaper")), 1);
 }
 

@@ -5,6 +5,8 @@
 #include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
+#include "textproducts/forecast_window.h"
+#include "textproducts/text_products.h"
 
 #include <QApplication>
 #include <QDir>
@@ -181,17 +183,22 @@ TEST_F(Chooser, NothingChosenAndNoZipAsksForALocation) {
     }
 }
 
-TEST_F(Chooser, ShowClearsTheFieldsAndCancelChangesNothing) {
-    state.current_location.city = QStringLiteral("Old");
-    state.current_location.zip = QStringLiteral("12345");
+TEST_F(Chooser, CancelKeepsTheShownLocationForTheBulletins) {
+    // Honolulu is on screen; the chooser is opened, a city picked, and cancelled.
     chooser->hide();
-    chooser->show();
-    EXPECT_TRUE(state.current_location.city.isEmpty());
-    EXPECT_TRUE(state.current_location.zip.isEmpty());
+    state.current_location.city = QStringLiteral("Honolulu");
+    state.current_location.state = QStringLiteral("HI");
+    form->mnuChooseLocation->trigger();
     ASSERT_TRUE(chooser->select_path(QStringLiteral("Africa\\Egypt\\Cairo")));
     chooser->txtzipcode->setText(QStringLiteral("606"));
-    chooser->btnCancelClick();
+    chooser->btnCancel->click();
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_TRUE(state.current_location.city.isEmpty());
-    EXPECT_TRUE(desktop.events.isEmpty());
+
+    TfrmForecast forecast(state, desktop, *form->NMHTTP1, *form);
+    form->set_forecast(&forecast);
+    form->PublicInformation1->trigger();
+    forecast.focus_window_changed(forecast.windowHandle());
+    EXPECT_EQ(forecast.windowTitle(), QStringLiteral("Nimbrix - Public Information for HI"));
+    EXPECT_FALSE(desktop.messages().contains(no_state_refusal));
+    form->set_forecast(nullptr);
 }

@@ -5,7 +5,6 @@
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -202,7 +201,8 @@ TEST_F(Presets, ClearBeepsAndHidesEvenWhenNothingIsStored) {
 
 TEST_F(Presets, ARefusedAddSaysNothingWasAdded) {
     us_request("Austin", "TX");
-    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    const HeldStoreLock lock = store.hold_lock();
+    ASSERT_TRUE(lock.held());
     EXPECT_THROW(add_preset(state, desktop, menu), SettingsError);
     EXPECT_TRUE(desktop.messages().isEmpty()) << desktop.messages().join('|').toStdString();
     EXPECT_TRUE(menu.items.empty());
@@ -212,7 +212,8 @@ TEST_F(Presets, ARefusedAddSaysNothingWasAdded) {
 TEST_F(Presets, ARefusedRebuildKeepsEveryPreset) {
     const QStringList presets{QStringLiteral("b, TX"), QStringLiteral("a, TX")};
     store_presets(presets);
-    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    const HeldStoreLock lock = store.hold_lock();
+    ASSERT_TRUE(lock.held());
     EXPECT_THROW(rebuild_presets(state, desktop, menu, working), SettingsError);
     EXPECT_EQ(stored_presets(), presets);
 }

@@ -35,6 +35,10 @@ Raised raised(const std::function<void()>& body) {
     return {};
 }
 
+S::Script redirect_to(const QByteArray& location) {
+    return S::reply(http_reply("HTTP/1.0 302 Found", {"Location: " + location}));
+}
+
 QByteArray file_bytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -260,6 +264,27 @@ TEST_F(NMHTTPTest, ReplyWithoutContentLengthIsReadToTheClose) {
     EXPECT_EQ(http->Body, body);
 }
 
+TEST_F(NMHTTPTest, OnlyALengthOfDigitsAloneEndsTheBody) {
+    const QByteArray body = "0123456789ABCDEFGHIJ";
+    const struct {
+        QByteArray value;
+        QByteArray body;
+        qint64 total_bytes; // the first run of digits
+    } rows[] = {
+        {"5", "01234", 5}, {" 5 ", "01234", 5}, {"abc", body, 0},
+        {"", body, 0},     {"0x10", body, 0},   {"-5", body, 5},
+        {"+5", body, 5},   {"5, 5", body, 5},   {"5 5", body, 5},
+    };
+    for (const auto& row : rows) {
+        S server({S::reply("HTTP/1.0 200 OK\r\nContent-Length: " + row.value + "\r\n\r\n" + body)});
+        log.lines.clear();
+        EXPECT_EQ(error_of([&] { http->Get(server.url("/")); }), "") << row.value.data();
+        EXPECT_EQ(http->Body, row.body) << row.value.data();
+        EXPECT_EQ(http->TotalBytes, row.total_bytes) << row.value.data();
+        EXPECT_EQ(count("Success 0"), 1) << row.value.data();
+    }
+}
+
 TEST_F(NMHTTPTest, LargeBurstsArriveWhole) {
     const QByteArray body = binary_body(300000);
     // Without a length the body is read in chunks of 16383 bytes; with one, in passes of what
@@ -403,6 +428,33 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnsafeCharacter,
                                            QByteArray("\x1f"), QByteArray("\x7f"),
                                            QByteArray("\x80"), QByteArray("\xe9"),
                                            QByteArray(" ")));
+
+TEST_F(NMHTTPTest, LongPathsGoWholeOrNotAtAll) {
+    const struct {
+        bool redirected;
+        qsizetype path_length;
+        const char* error;
+    } rows[] = {{false, 2048, ""},
+                {false, 2049, "URL too long"},
+                {true, 2048, ""},
+                {true, 2049, "URL too long"}};
+    for (const auto& row : rows) {
+        const QByteArray path = "/" + QByteArray(row.path_length - 1, 'p');
+        S target({S::reply(ok_page)});
+        S first({redirect_to(target.url(QString::fromLatin1(path)).toLatin1())});
+        const QString url =
+            row.redirected ? first.url("/old") : target.url(QString::fromLatin1(path));
+        EXPECT_EQ(error_of([&] { http->Get(url); }), row.error) << row.path_length;
+        if (*row.error) {
+            EXPECT_EQ(target.connections(), 0) << row.path_length;
+        } else {
+            ASSERT_EQ(target.requests().size(), 1u) << row.path_length;
+            EXPECT_TRUE(
+                target.requests()[0].startsWith(QByteArray("GET " + path + " HTTP/1.0\r\n")))
+                << row.path_length;
+        }
+    }
+}
 
 // ---- redirections ----
 
@@ -556,9 +608,6 @@ TEST_P(HostileReply, EndsAsItsRowSays) {
 namespace {
 QByteArray head_announcing(const QByteArray& length) {
     return http_reply("HTTP/1.0 200 OK", {"Content-Length: " + length});
-}
-S::Script redirect_to(const QByteArray& location) {
-    return S::reply(http_reply("HTTP/1.0 302 Found", {"Location: " + location}));
 }
 const S::Script reset_in_body{
     S::read_request(), S::send(head_announcing("2000000") + QByteArray(1000000, 'r')), S::reset()};

@@ -8,7 +8,6 @@
 #include "support/temp_settings.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -91,7 +90,8 @@ TEST_F(DisplayColors, CommandsApplyStoreOrRefuseTheChosenColour) {
 
 TEST_F(DisplayColors, AStoreThatRefusesTheWriteShowsTheCommandsTextAndKeepsWhatWasApplied) {
     auto form = start();
-    ASSERT_TRUE(QDir().mkpath(temp.file_path() + QStringLiteral(".lock")));
+    const HeldStoreLock lock = temp.hold_lock();
+    ASSERT_TRUE(lock.held());
     const struct {
         const char* action;
         const char* message;

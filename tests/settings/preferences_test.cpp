@@ -202,7 +202,7 @@ TEST_F(Preferences, UntickingStoresOnlyProxyUseAndTheValuesReappearDisabled) {
     EXPECT_EQ(desktop.log(), QStringList{QStringLiteral("help")});
 }
 
-TEST_F(Preferences, TheNextRequestGoesThroughTheStoredProxyWithItsCredentials) {
+TEST_F(Preferences, TheNextRequestGoesThroughTheProxyWhileTickedAndDirectOnceUnticked) {
     ScriptedServer proxy({ScriptedServer::reply("HTTP/1.0 200 OK\r\n\r\nok")});
     form->show();
     form->CheckBox1->setChecked(true);
@@ -223,6 +223,26 @@ TEST_F(Preferences, TheNextRequestGoesThroughTheStoredProxyWithItsCredentials) {
               "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
               "Referer: Nimbrix by Corvalen\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n"
               "Content-type: application/x-www-form-urlencoded\r\n\r\n");
+
+    // Unticked: the next request goes straight to the host, without the proxy's credentials.
+    ScriptedServer host({ScriptedServer::reply("HTTP/1.0 200 OK\r\n\r\nok")});
+    form->show();
+    form->CheckBox1->click();
+    form->btnOkay->click();
+    client->Get(host.url(QStringLiteral("/US/IL/Chicago.html")));
+    EXPECT_EQ(proxy.requests().size(), 1u);
+    ASSERT_EQ(host.requests().size(), 1u);
+    EXPECT_TRUE(host.requests()[0].startsWith("GET /US/IL/Chicago.html HTTP/1.0\r\n"));
+    EXPECT_FALSE(host.requests()[0].contains("Authorization"));
+}
+
+TEST_F(Preferences, ThePasswordIsShownMasked) {
+    form->show();
+    form->CheckBox1->setChecked(true);
+    form->txtProxyPass->setText(QStringLiteral("secret"));
+    EXPECT_EQ(form->txtProxyPass->text(), QStringLiteral("secret"));
+    EXPECT_FALSE(form->txtProxyPass->displayText().contains(QStringLiteral("secret")));
+    EXPECT_EQ(form->txtProxyPass->displayText().size(), 6);
 }
 
 TEST_F(Preferences, AStoredPortThatIsNoNumberFailsTheProxyStepAfterTheHostWasApplied) {

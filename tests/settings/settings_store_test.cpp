@@ -1,13 +1,15 @@
 #include "settings/settings_store.h"
 #include "support/temp_settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 
@@ -137,8 +139,8 @@ TEST_F(SettingsStore, AWriterWaitsForAnotherWritersLock) {
     write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
     std::promise<void> locked;
     std::thread other([this, &locked] {
-        QLockFile lock(store.file_path() + QStringLiteral(".lock"));
-        ASSERT_TRUE(lock.lock());
+        const HeldStoreLock lock = store.hold_lock();
+        ASSERT_TRUE(lock.held());
         locked.set_value();
         // Another process's write that takes a while on a busy machine.
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -149,13 +151,66 @@ TEST_F(SettingsStore, AWriterWaitsForAnotherWritersLock) {
     EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("n"));
 }
 
+TEST_F(SettingsStore, AWriterThatNeverPausesLetsTheOtherOneIn) {
+    // A large store: each write keeps the lock for a good while and frees it for an instant.
+    QByteArray bulk = "[Bulk]\n";
+    for (int i = 0; i < 3000; ++i)
+        bulk += "value" + QByteArray::number(i) + "=a value of some length\n";
+    store.write_file(bulk);
+    // Another writer writes back to back; this one's write comes in between, not refused.
+    std::atomic<int> written{0};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        while (!done)
+            write_setting(S, QStringLiteral("Other"), QString::number(++written));
+    });
+    while (written < 3)
+        std::this_thread::yield();
+    EXPECT_NO_THROW(write_setting(S, QStringLiteral("Mine"), QStringLiteral("mine")));
+    done = true;
+    other.join();
+    EXPECT_EQ(read_setting(S, QStringLiteral("Mine")), QStringLiteral("mine"));
+    EXPECT_EQ(read_setting(S, QStringLiteral("Other")), QString::number(written));
+}
+
+TEST_F(SettingsStore, AWriteRemovesTemporaryFilesThatKilledWritersLeft) {
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
+    const QString folder = store.config_home() + QStringLiteral("/Nimbrix/");
+    const QDateTime now = QDateTime::currentDateTime();
+    const struct {
+        const char* name;
+        int age_s;
+        bool writing; // a living writer holds it
+        bool stays;
+    } rows[] = {
+        {"Nimbrix.conf.Ab12Cd", 120, false, false}, {"Nimbrix.conf.qrstuV", 61, false, false},
+        {"Nimbrix.conf.Xy34Zw", 30, false, true},   {"Nimbrix.conf.Qr56St", 120, true, true},
+        {"Nimbrix.conf.backup", 120, false, true},  {"Nimbrix.conf.Ab12Cd7", 120, false, true},
+        {"Other.conf.Ab12Cd", 120, false, true},
+    };
+    std::vector<std::unique_ptr<HeldStoreLock>> writers;
+    for (const auto& row : rows) {
+        QFile file(folder + QLatin1String(row.name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.write("[Settings]\nMetr") > 0 && file.flush());
+        ASSERT_TRUE(file.setFileTime(now.addSecs(-row.age_s), QFileDevice::FileModificationTime));
+        if (row.writing)
+            writers.push_back(std::make_unique<HeldStoreLock>(file.fileName()));
+    }
+    write_setting(S, QStringLiteral("Metric"), QStringLiteral("n"));
+    for (const auto& row : rows)
+        EXPECT_EQ(QFile::exists(folder + QLatin1String(row.name)), row.stays) << row.name;
+    EXPECT_EQ(read_setting(S, QStringLiteral("Metric")), QStringLiteral("n"));
+}
+
 TEST_F(SettingsStore, RefusedWriteRaisesTheStoreErrorAndLosesNothing) {
     write_setting(S, QStringLiteral("Metric"), QStringLiteral("y"));
     write_setting(L, QStringLiteral("loc0"), QStringLiteral("Austin, TX"));
     const QByteArray before = store.file_contents();
 
-    // Another writer's lock that cannot be taken over: a folder where the lock file goes.
-    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    // Another writer keeps its lock for longer than a write waits.
+    const HeldStoreLock lock = store.hold_lock();
+    ASSERT_TRUE(lock.held());
     try {
         write_setting(S, QStringLiteral("labelcolor"), QStringLiteral("clRed"));
         FAIL() << "the write should have been refused";

@@ -2,6 +2,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+HeldStoreLock::HeldStoreLock(const QString& lock_path) {
+    QDir().mkpath(QFileInfo(lock_path).path());
+    fd_ = ::open(QFile::encodeName(lock_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX) == 0;
+}
+
+HeldStoreLock::~HeldStoreLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
 
 TempSettings::TempSettings() {
     const struct {
@@ -27,6 +42,10 @@ TempSettings::~TempSettings() {
 
 QString TempSettings::file_path() const {
     return dir_.path() + QStringLiteral("/Nimbrix/Nimbrix.conf");
+}
+
+HeldStoreLock TempSettings::hold_lock() const {
+    return HeldStoreLock(file_path() + QStringLiteral(".lock"));
 }
 
 QByteArray TempSettings::file_contents() const {

@@ -9,13 +9,13 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
@@ -243,7 +243,8 @@ TEST_F(ForecastWindow, FontAndColourCommandsApplyAndStoreTheirChoice) {
     EXPECT_EQ(read_setting(S, QStringLiteral("Fbgcolor")), QStringLiteral("$000080FF"));
 
     // A store that refuses the write: the colour message, and the stored value stays.
-    ASSERT_TRUE(QDir().mkpath(store.file_path() + QStringLiteral(".lock")));
+    const HeldStoreLock lock = store.hold_lock();
+    ASSERT_TRUE(lock.held());
     desktop.clear();
     desktop.color_answers = {0x0000FFu};
     form->mnubgColor->trigger();
@@ -292,4 +293,32 @@ TEST_F(ForecastWindow, ACensusTableShowsInTheFixedFontUntilTheWindowCloses) {
                            QStringLiteral("Connection process complete..."), xcast_idle}));
     form->close();
     EXPECT_EQ(form->txtForecast->font().family(), design_font);
+}
+
+TEST_F(ForecastWindow, AProductChosenWhileTheClientIsBusyIsFetchedOnceItIsFree) {
+    ScriptedServer conditions({{ScriptedServer::read_request(), ScriptedServer::delay(200),
+                                ScriptedServer::send("HTTP/1.0 200 OK\r\n\r\nconditions")}});
+    ScriptedServer nws({ScriptedServer::reply("HTTP/1.0 200 OK\r\n\r\nTORNADO WATCH 12")});
+    write_setting(QStringLiteral("Hosts"), QStringLiteral("NWS"),
+                  QStringLiteral("127.0.0.1:%1").arg(nws.port()));
+    state.current_location.state = QStringLiteral("IL");
+    // Chosen while a conditions refresh waits on the one client.
+    QTimer::singleShot(0, [&] { open("w"); });
+    client->Get(conditions.url(QStringLiteral("/US/IL/Chicago.html")));
+    EXPECT_EQ(client->Body, QByteArray("conditions"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nws.connections() == 1 && !client->busy(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !statuses.isEmpty() && statuses.last() == xcast_idle; }));
+    EXPECT_TRUE(nws.requests().at(0).startsWith("GET /iwin/IL/allwarnings.html "));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - Warnings && Advisories for IL"));
+    EXPECT_TRUE(form->txtForecast->toPlainText().startsWith(QStringLiteral("TORNADO WATCH 12")));
+    EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(QLatin1Char('|')).toStdString();
+
+    // "&Get it" on a busy client is refused before the text or the caption changes.
+    open("f");
+    QTimer::singleShot(0, [&] { form->btnGetit->click(); });
+    client->Get(conditions.url(QStringLiteral("/US/IL/Chicago.html")));
+    EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Already connected")});
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Nimbrix - Warnings && Advisories for IL"));
+    EXPECT_TRUE(form->txtForecast->toPlainText().startsWith(QStringLiteral("TORNADO WATCH 12")));
 }

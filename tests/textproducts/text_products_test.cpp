@@ -52,7 +52,7 @@ TEST(TextProducts, EachCodeBuildsItsCaptionHostAndPath) {
     }
 }
 
-TEST(TextProducts, BulletinsWithoutAStateAndShortZipsAreRefusedBeforeAnyRequest) {
+TEST(TextProducts, BulletinsWithoutAUSStateAndShortZipsAreRefusedBeforeAnyRequest) {
     const struct {
         const char* code;
         const char* state;
@@ -60,10 +60,17 @@ TEST(TextProducts, BulletinsWithoutAStateAndShortZipsAreRefusedBeforeAnyRequest)
         const QString& refusal;
         bool captioned; // the zip check comes after the caption is set
     } rows[] = {
-        {"f", "", "60601", no_state_refusal, false},     {"n", "", "", no_state_refusal, false},
-        {"p", "", "", no_state_refusal, false},          {"w", "", "", no_state_refusal, false},
-        {"sw", "", "", no_state_refusal, false},         {"h", "", "", no_state_refusal, false},
-        {"s2", "IL", "6061", invalid_zip_refusal, true}, {"s2", "", "", invalid_zip_refusal, true},
+        {"f", "", "60601", no_state_refusal, false},
+        {"n", "", "", no_state_refusal, false},
+        {"p", "", "", no_state_refusal, false},
+        {"w", "", "", no_state_refusal, false},
+        {"sw", "", "", no_state_refusal, false},
+        {"h", "", "", no_state_refusal, false},
+        {"s2", "IL", "6061", invalid_zip_refusal, true},
+        {"s2", "", "", invalid_zip_refusal, true},
+        {"f", "India (O)", "", foreign_location_refusal, false},
+        {"p", "France (O)", "", foreign_location_refusal, false},
+        {"h", "Alberta (O)", "", foreign_location_refusal, false},
     };
     for (const auto& row : rows) {
         const XcastRequest r = xcast_request(QLatin1String(row.code), QString(),
@@ -76,10 +83,6 @@ TEST(TextProducts, BulletinsWithoutAStateAndShortZipsAreRefusedBeforeAnyRequest)
     EXPECT_TRUE(
         xcast_request(QStringLiteral("s1"), {}, {}, {}, QStringLiteral("11,District of Columbia"))
             .path.contains(QLatin1String("/SEL=11,District%20of%20Columbia/T=P1/")));
-    EXPECT_EQ(xcast_request(QStringLiteral("f"), QStringLiteral("Bombay"),
-                            QStringLiteral("India (O)"), {}, {})
-                  .path,
-              QStringLiteral("/iwin/India%20(O)/zone.html"));
     EXPECT_TRUE(xcast_request(QStringLiteral("s2"), {}, {}, QStringLiteral("6\t0\r\n1"), {})
                     .path.contains(QLatin1String("SEL=6%090%0D%0A1/")));
 

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
@@ -61,6 +62,27 @@ TEST_F(TrayWindow, EveryHidingPathHidesAndEveryRestorePathRestores) {
             EXPECT_TRUE(form->tray->AppVisible);
         }
     }
+}
+
+TEST_F(TrayWindow, RestoreBringsTheWindowBackAsTheUserLeftItWithoutTheStartUpWork) {
+    // A stored port that is no number: the start-up work's proxy step shows its error box.
+    write_setting(QStringLiteral("Settings"), QStringLiteral("ProxyUse"), QStringLiteral("y"));
+    write_setting(QStringLiteral("Settings"), QStringLiteral("ProxyPort"), QStringLiteral("x"));
+    form = std::make_unique<TForm1>(state, desktop);
+    form->tray->set_tray_available(true);
+    ASSERT_EQ(desktop.messages(), QStringList{QStringLiteral("'x' is not a valid integer value")});
+    const QPoint moved = form->pos() + QPoint(-120, 80);
+    form->move(moved);
+    for (QAction* hide : {form->pithide, form->mnuMinimize}) {
+        hide->trigger();
+        settle();
+        ASSERT_FALSE(form->isVisible());
+        form->pitshow->trigger();
+        settle();
+        EXPECT_TRUE(shown());
+        EXPECT_EQ(form->pos(), moved) << hide->objectName().toStdString();
+    }
+    EXPECT_EQ(desktop.messages().size(), 1);
 }
 
 TEST_F(TrayWindow, ClosingHidesAtOnce) {
