@@ -2,8 +2,11 @@
 
 #include "host_site.h"
 
+#include <QLocale>
+#include <QTimeZone>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -61,6 +64,43 @@ std::string bind_failure(const std::string& host, int port) {
 #endif
 }
 
+// "Tue, 08 Dec 2026 10:52:00 GMT", the form of HTTP's dates.
+const QString http_date_format = QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'");
+
+std::string http_date(long long unix_ms) {
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(unix_ms, QTimeZone::utc());
+    return QLocale::c().toString(t, http_date_format).toStdString();
+}
+
+// Seconds since 1970 of an HTTP date; -1 when the text is none.
+long long http_date_seconds(const std::string& text) {
+    QDateTime t = QLocale::c().toDateTime(QString::fromStdString(text).trimmed(), http_date_format);
+    if (!t.isValid())
+        return -1;
+    t.setTimeZone(QTimeZone::utc());
+    return t.toSecsSinceEpoch();
+}
+
+// Last-Modified and Cache-Control, so that a cache in front of the host keeps each reply for
+// what is left of its lifetime and asks again with If-Modified-Since.
+void set_cache_headers(httplib::Response& res, const HostReply& reply, long long now_ms) {
+    res.set_header("Last-Modified", http_date(reply.made_ms));
+    if (reply.until_ms < 0) {
+        res.set_header("Cache-Control", "no-store, max-age=0");
+        return;
+    }
+    const long long left = std::max(0LL, (reply.until_ms - now_ms) / 1000);
+    res.set_header("Cache-Control", "max-age=" + std::to_string(left));
+}
+
+// The reply is the one the client holds: it was made no later than If-Modified-Since says.
+bool not_modified(const httplib::Request& req, const HostReply& reply) {
+    if (reply.status != 200 || reply.until_ms < 0 || !req.has_header("If-Modified-Since"))
+        return false;
+    const long long since = http_date_seconds(req.get_header_value("If-Modified-Since"));
+    return since >= 0 && reply.made_ms / 1000 <= since;
+}
+
 } // namespace
 
 struct HostServer::Impl {
@@ -70,6 +110,7 @@ struct HostServer::Impl {
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTimeUtc(); };
     std::mutex log_mutex;
     std::string bind_error;
+    socket_t listening = INVALID_SOCKET;
 
     // run() and stop() agree through these: a stop before run keeps run from starting, a
     // stop during run waits until the listening loop is up before ending it.
@@ -83,7 +124,10 @@ struct HostServer::Impl {
 
 HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<Impl>(site, log)) {
     Impl& d = *impl_;
-    d.server.set_socket_options(exclusive_socket_options);
+    d.server.set_socket_options([&d](socket_t socket) {
+        exclusive_socket_options(socket);
+        d.listening = socket;
+    });
     // Every reply ends its connection, as an HTTP/1.0 server does.
     d.server.set_keep_alive_max_count(1);
     // A request is logged before its reply goes out, so a client that waits for each reply
@@ -105,9 +149,13 @@ HostServer::HostServer(HostSite& site, std::FILE* log) : impl_(std::make_unique<
             }
             const HostRequest request = request_from_target(
                 QString::fromUtf8(req.target.data(), static_cast<qsizetype>(req.target.size())));
-            const HostReply reply = d.site.answer(request, d.clock());
+            const QDateTime now = d.clock();
+            const HostReply reply = d.site.answer(request, now);
             res.status = reply.status;
-            if (reply.announce_length) {
+            set_cache_headers(res, reply, now.toMSecsSinceEpoch());
+            if (not_modified(req, reply)) {
+                res.status = 304;
+            } else if (reply.announce_length) {
                 res.set_content(reply.body.constData(), static_cast<std::size_t>(reply.body.size()),
                                 reply.content_type.toStdString());
             } else {
@@ -140,6 +188,10 @@ int HostServer::bind(const std::string& host, int port) {
                                 : (d.server.bind_to_port(host, port) ? port : -1);
     if (bound < 0)
         d.bind_error = bind_failure(host, port);
+    else
+        // The library listens with a backlog of five: when more clients connect at once, the
+        // rest would wait a second for their connection to be tried again.
+        ::listen(d.listening, SOMAXCONN);
     return bound;
 }
 

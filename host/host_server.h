@@ -10,8 +10,11 @@ class HostSite;
 
 // nimbrix-host's HTTP side: answers every request with HostSite's reply and closes the
 // connection after the body (the program's client reads until the server closes), with
-// Content-Length (unless the reply says to announce none) and Content-Type. One log line per
-// request ("GET /US/IL/Chicago.html 200") goes to the log file unless it is null.
+// Content-Length (unless the reply says to announce none) and Content-Type. Every reply carries
+// Last-Modified and Cache-Control: max-age with what is left of its lifetime (HostReply's times),
+// and a request whose If-Modified-Since is no earlier than Last-Modified gets 304 without a
+// body, so a standard HTTP cache can stand in front (the program itself sends neither). One log
+// line per request ("GET /US/IL/Chicago.html 200") goes to the log file unless it is null.
 class HostServer {
 public:
     explicit HostServer(HostSite& site, std::FILE* log = nullptr);

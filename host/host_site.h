@@ -41,7 +41,23 @@ struct HostReply {
     QByteArray body;
     // False: the reply announces no Content-Length; the body ends where the server closes.
     bool announce_length = true;
+    // For a cache in front of the host: when the body was made (Last-Modified) and until when
+    // it stays as it is (Cache-Control: max-age is what is left of it), in milliseconds since
+    // 1970. 0 until_ms: HostSite decides by the path; -1: never to be kept (the usage counter).
+    long long made_ms = 0;
+    long long until_ms = 0;
 };
+
+// A page and the times of HostReply: when it was made and until when it stays as it is.
+struct TimedPage {
+    QString page;
+    long long made_ms = 0;
+    long long until_ms = 0;
+};
+
+// The replies that stay the same while the host runs (the maker's files, census tables, the
+// 404 page) may be kept this long by a cache.
+inline constexpr long long static_reply_lifetime_ms = 3600LL * 1000;
 
 inline constexpr char conditions_content_type[] = "text/html; charset=windows-1252";
 inline constexpr char maker_content_type[] = "text/plain; charset=windows-1252";
@@ -54,7 +70,7 @@ enum class NwsProduct; // nws_products.h
 
 // Makes the page of a weather service bulletin for a state instead of the sample bulletins;
 // nothing for a state the zone table lacks. Called from several threads at once.
-using NwsPageSource = std::function<std::optional<QString>(
+using NwsPageSource = std::function<std::optional<TimedPage>(
     NwsProduct product, const QString& state_code, const QDateTime& now_utc)>;
 
 class HostSite {
@@ -65,7 +81,7 @@ public:
 
     // Makes a place's conditions page (the sample page unless set). Set before serving; it is
     // called from several threads at once.
-    using ConditionsSource = std::function<QString(const HostPlace&, const QDateTime& now_utc)>;
+    using ConditionsSource = std::function<TimedPage(const HostPlace&, const QDateTime& now_utc)>;
     void set_conditions_source(ConditionsSource source) { conditions_source_ = std::move(source); }
 
     // Makes the "NWS" role's bulletin pages (the sample bulletins unless set). Set before
@@ -83,14 +99,19 @@ public:
     // back to the composite of two hours before. Set before serving.
     void set_small_radar(bool small) { small_radar_ = small; }
 
-    // now_utc picks the hour of a conditions page. Safe to call from several threads.
+    // now_utc picks the hour of a conditions page. Every reply carries its times: a sample page
+    // or picture is made for its hour and stays so until the next, the static replies stay so
+    // for static_reply_lifetime_ms from the site's start. Safe to call from several threads.
     HostReply answer(const HostRequest& request, const QDateTime& now_utc);
 
     // Usage pings answered since start.
     unsigned long long usage_count() const { return usage_count_.load(); }
 
 private:
+    HostReply routed(const HostRequest& request, const QDateTime& now_utc);
+
     QString published_version_;
+    long long started_ms_ = QDateTime::currentMSecsSinceEpoch();
     std::atomic<unsigned long long> usage_count_{0};
     ConditionsSource conditions_source_;
     NwsPageSource text_source_;

@@ -37,13 +37,15 @@ const char* const usage_text =
     "Options:\n"
     "  --source MODE       sample (default): made-up values; live: conditions from the\n"
     "                      latest report of the place's observing station, the weather\n"
-    "                      service's bulletins from its zone files, and the US radar,\n"
+    "                      service's bulletins from its zone files and its products\n"
+    "                      interface, and the US radar,\n"
     "                      satellite and outlook pictures from the weather service's radar\n"
     "                      mosaic, GOES-East and the Climate Prediction Center; auto: as live\n"
     "                      (a request whose upstream cannot be reached gets the sample page\n"
     "                      or picture, in both)\n"
     "  --upstream-base URL send every upstream request to URL, keeping its path (default\n"
-    "                      https://tgftp.nws.noaa.gov, https://radar.weather.gov,\n"
+    "                      https://tgftp.nws.noaa.gov, https://api.weather.gov,\n"
+    "                      https://radar.weather.gov,\n"
     "                      https://cdn.star.nesdis.noaa.gov, https://www.cpc.ncep.noaa.gov)\n"
     "  --cache-dir DIR     where upstream replies are kept (default: the user's cache folder)\n"
     "  --contact TEXT      who runs this host, named in the User-Agent of upstream requests\n"
@@ -77,6 +79,7 @@ const char* const usage_text =
     "is a 404 page.\n";
 
 const char* const default_upstream_base = "https://tgftp.nws.noaa.gov";
+const char* const default_products_api = "https://api.weather.gov";
 
 enum class Source { Sample, Live, Auto };
 
@@ -254,6 +257,7 @@ int main(int argc, char** argv) {
     site.set_small_radar(options.small_radar);
     std::unique_ptr<UpstreamClient> client;
     std::unique_ptr<UpstreamCache> cache;
+    std::unique_ptr<UpstreamCache> products_api;
     std::unique_ptr<LiveConditions> live;
     std::unique_ptr<LiveTextProducts> live_text;
     std::unique_ptr<UpstreamClient> image_client;
@@ -271,7 +275,14 @@ int main(int argc, char** argv) {
         site.set_conditions_source([&live](const HostPlace& place, const QDateTime& now) {
             return live->page(place, now);
         });
-        live_text = std::make_unique<LiveTextProducts>(*cache, stderr);
+        // The products interface's replies in a folder of their own.
+        products_api = std::make_unique<UpstreamCache>(
+            *client,
+            options.upstream_base_given ? options.upstream_base
+                                        : QString::fromLatin1(default_products_api),
+            options.cache_dir + QStringLiteral("/products-api"));
+        live_text = std::make_unique<LiveTextProducts>(*cache, stderr, LiveTextLimits{},
+                                                       products_api.get());
         site.set_text_source(
             [&live_text](NwsProduct product, const QString& state, const QDateTime& now) {
                 return live_text->page(product, state, now);

@@ -503,9 +503,11 @@ bool has_catalogue_city(const NwsZone& zone) {
     return zone.weather_key.contains(u'/');
 }
 
-QString html_page(const QString& title, const QString& preformatted, const QString& note) {
-    return QStringLiteral("<html>\n<head>\n<title>") + title +
-           QStringLiteral("</title>\n</head>\n<body bgcolor=\"#ffffff\">\n<h2>") + title +
+QString html_page(const QString& title, const QString& preformatted, const QString& note,
+                  const QString& marker) {
+    const QString heading = marker.isEmpty() ? title : title + u' ' + marker;
+    return QStringLiteral("<html>\n<head>\n<title>") + heading +
+           QStringLiteral("</title>\n</head>\n<body bgcolor=\"#ffffff\">\n<h2>") + heading +
            QStringLiteral("</h2>\n<pre>\n") + preformatted + QStringLiteral("</pre>\n<p><i>") +
            note + QStringLiteral("</i></p>\n</body>\n</html>\n");
 }
@@ -575,7 +577,8 @@ QString product_page(NwsProduct product, const QString& state, const std::vector
                      notice.isEmpty()
                          ? QStringLiteral("Sample bulletin made up by nimbrix-host from its "
                                           "sample weather; not an official forecast.")
-                         : notice);
+                         : notice,
+                     sample_marker);
 }
 
 } // namespace
@@ -584,9 +587,18 @@ QString nws_page_title(NwsProduct product, const QString& state_code) {
     return state_full_name(state_code) + u' ' + QString::fromLatin1(info(product).title);
 }
 
+QString nws_product_heading(NwsProduct product) {
+    return QString::fromLatin1(info(product).heading);
+}
+
 QString nws_bulletin_page(NwsProduct product, const QString& state_code,
-                          const QString& preformatted, const QString& note) {
-    return html_page(nws_page_title(product, state_code), preformatted, note);
+                          const QString& preformatted, const QString& note, const QString& marker) {
+    return html_page(nws_page_title(product, state_code), preformatted, note, marker);
+}
+
+QString nws_zone_time(const NwsZone& zone, long long unix_ms) {
+    const std::optional<HostPlace> place = weather_place(zone);
+    return place ? issuance_line(*place, unix_ms) : QString();
 }
 
 QString nws_not_available_page(NwsProduct product, const QString& state_code) {
@@ -633,9 +645,18 @@ std::optional<HostReply> answer_nws(const HostRequest& request, const QDateTime&
     if (!product)
         return std::nullopt;
     const QString state = parts[0].toUpper();
-    const std::optional<QString> page =
-        source ? source(*product, state, now_utc) : nws_page(*product, state, now_utc);
+    std::optional<TimedPage> page;
+    if (source) {
+        page = source(*product, state, now_utc);
+    } else if (std::optional<QString> sample = nws_page(*product, state, now_utc)) {
+        // A sample bulletin is made for its hour.
+        const long long hour_ms = page_hour(now_utc).toMSecsSinceEpoch();
+        page = TimedPage{*sample, hour_ms, hour_ms + ms_per_hour};
+    }
     if (!page)
         return std::nullopt;
-    return HostReply{200, conditions_content_type, encode_windows_1252(*page)};
+    HostReply reply{200, conditions_content_type, encode_windows_1252(page->page)};
+    reply.made_ms = page->made_ms;
+    reply.until_ms = page->until_ms;
+    return reply;
 }

@@ -36,10 +36,20 @@ std::optional<QString> nws_page(NwsProduct product, const QString& state_code,
 // "Illinois Zone Forecasts": the title of the product's page for the state.
 QString nws_page_title(NwsProduct product, const QString& state_code);
 
-// The frame every bulletin page has: title, heading, the bulletin inside <pre> (which must not
-// hold a "<"), the note in italics under it.
+// "ZONE FORECAST PRODUCT": the first line of the sample product of the page.
+QString nws_product_heading(NwsProduct product);
+
+// The frame every bulletin page has: title and heading, each followed by the marker that says
+// where the bulletin comes from ("(live)", "(stale)", "(sample data)" as on the conditions
+// pages), the bulletin inside <pre> (which must not hold a "<"), the note in italics under it.
 QString nws_bulletin_page(NwsProduct product, const QString& state_code,
-                          const QString& preformatted, const QString& note);
+                          const QString& preformatted, const QString& note, const QString& marker);
+
+struct NwsZone;
+
+// "1100 AM EDT SUN SEP 4 2022": a moment in the local time of the zone's place, as bulletins
+// write their issuance; empty when the zone has no place.
+QString nws_zone_time(const NwsZone& zone, long long unix_ms);
 
 // The page for a product that is not in force: it says "This product is not currently
 // available.", which the program turns into its one-line message.

@@ -15,8 +15,15 @@ struct NwsZone {
     // The conditions request whose sample weather the zone's forecasts follow: a city path
     // ("US/IL/Chicago.html") or a zip code ("60608").
     QString weather_key;
+    // Each county's three-digit FIPS number ("031" for COOK), as products issued for counties
+    // name them ("ILC031"); "-" where it is not known. One per county, in the same order.
+    QStringList county_numbers;
 };
 
 // The zones of a state in zone order; empty for a code the table lacks. Read once, at the first
 // call; safe to call from any thread.
 const std::vector<NwsZone>& nws_zones(const QString& state_code);
+
+// Whether a product's zone or county code ("ILZ104", "ILC031", "ILZALL", "ILCALL") names the
+// zone: its own code, a county of it, or every zone or county of its state.
+bool zone_named_by(const NwsZone& zone, const QString& code);

@@ -25,6 +25,10 @@ QString marker_for(Freshness freshness, long long observed_ms, const QDateTime& 
     return freshness == Freshness::Stale || old ? stale_marker : live_marker;
 }
 
+template <typename D> long long ms_of(D d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
+
 int whole(double value) {
     return static_cast<int>(std::lround(value));
 }
@@ -106,14 +110,17 @@ std::optional<PageValues> live_page_values(const HostPlace& place, const MetarRe
 
 LiveConditions::LiveConditions(UpstreamCache& cache, std::FILE* log) : cache_(cache), log_(log) {}
 
-QString LiveConditions::fallback(const HostPlace& place, const QDateTime& now_utc,
-                                 const QString& why) {
+TimedPage LiveConditions::fallback(const HostPlace& place, const QDateTime& now_utc,
+                                   const QString& why) {
     if (log_)
         std::fprintf(log_, "nimbrix-host: live conditions for %s: %s; sample data served\n",
                      place.seed_key.toUtf8().constData(), why.toUtf8().constData());
-    return conditions_page(place, now_utc,
-                           QStringLiteral("Live observations are not available right now (") + why +
-                               QStringLiteral("); these are sample values."));
+    // Upstream is asked again once the cache no longer remembers the failure.
+    const long long now_ms = now_utc.toMSecsSinceEpoch();
+    return {conditions_page(place, now_utc,
+                            QStringLiteral("Live observations are not available right now (") +
+                                why + QStringLiteral("); these are sample values.")),
+            now_ms, now_ms + ms_of(UpstreamCache::failure_memory)};
 }
 
 QStringList LiveConditions::stations_for(const HostPlace& place) {
@@ -129,7 +136,7 @@ QStringList LiveConditions::stations_for(const HostPlace& place) {
     return stations;
 }
 
-QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
+TimedPage LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
     const QStringList stations = stations_for(place);
     if (stations.isEmpty())
         return fallback(place, now_utc, QStringLiteral("no observing station near the place"));
@@ -145,13 +152,19 @@ QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
                 break;
             continue;
         }
+        // It stays so until the cache asks upstream again: at the end of the report's
+        // lifetime, or once a failure is no longer remembered.
+        const long long until_ms =
+            cached.freshness == Freshness::Stale
+                ? now_utc.toMSecsSinceEpoch() + ms_of(UpstreamCache::failure_memory)
+                : cached.fetched_unix_ms + ms_of(observation_lifetime);
         // The page of the same report with the same marker was made already.
         {
             const std::lock_guard lock(mutex_);
             const auto it = rendered_.constFind(place.seed_key);
             if (it != rendered_.constEnd() && it->report == cached.body &&
                 it->marker == marker_for(cached.freshness, it->observed_ms, now_utc))
-                return it->page;
+                return {it->page, it->made_ms, until_ms};
         }
         const std::optional<MetarReport> report =
             decode_metar(QString::fromLatin1(cached.body), now_utc);
@@ -163,9 +176,10 @@ QString LiveConditions::page(const HostPlace& place, const QDateTime& now_utc) {
         const QString marker = marker_for(cached.freshness, observed_ms, now_utc);
         if (const std::optional<PageValues> values = live_page_values(place, *report, marker)) {
             QString page = render_conditions_page(place, *values);
+            const long long made_ms = now_utc.toMSecsSinceEpoch();
             const std::lock_guard lock(mutex_);
-            rendered_.insert(place.seed_key, {cached.body, observed_ms, marker, page});
-            return page;
+            rendered_.insert(place.seed_key, {cached.body, observed_ms, marker, page, made_ms});
+            return {page, made_ms, until_ms};
         }
         failures.append(icao + QStringLiteral(": the report has no temperature"));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conditions_page.h"
+#include "host_site.h"
 #include "live/metar.h"
 
 #include <QDateTime>
@@ -42,10 +43,12 @@ public:
     // log: one line per failure, or null.
     LiveConditions(UpstreamCache& cache, std::FILE* log);
 
-    QString page(const HostPlace& place, const QDateTime& now_utc);
+    // The page, made when its report first came, kept as it is until the cache asks upstream
+    // again.
+    TimedPage page(const HostPlace& place, const QDateTime& now_utc);
 
 private:
-    QString fallback(const HostPlace& place, const QDateTime& now_utc, const QString& why);
+    TimedPage fallback(const HostPlace& place, const QDateTime& now_utc, const QString& why);
     QStringList stations_for(const HostPlace& place);
 
     // The last page made for a place, kept while the report and its marker stay the same.
@@ -54,6 +57,7 @@ private:
         long long observed_ms = 0;
         QString marker;
         QString page;
+        long long made_ms = 0;
     };
 
     UpstreamCache& cache_;

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -289,8 +290,13 @@ HostReply LiveImages::fallback(const HostRequest& request, const QDateTime& now_
     if (log_)
         std::fprintf(log_, "nimbrix-host: live image %s: %s; sample picture served\n",
                      request.path.toUtf8().constData(), why.toUtf8().constData());
-    const std::optional<HostReply> sample = image_reply(request, now_utc);
-    return sample ? *sample : not_found_reply(request.path);
+    HostReply sample = image_reply(request, now_utc).value_or(not_found_reply(request.path));
+    // Upstream is asked again once the cache no longer remembers the failure.
+    sample.made_ms = now_utc.toMSecsSinceEpoch();
+    sample.until_ms = sample.made_ms + std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           UpstreamCache::failure_memory)
+                                           .count();
+    return sample;
 }
 
 std::optional<HostReply> LiveImages::reply(const HostRequest& request, const QDateTime& now_utc) {
@@ -299,6 +305,14 @@ std::optional<HostReply> LiveImages::reply(const HostRequest& request, const QDa
         return std::nullopt;
     const std::lock_guard row_lock(row_mutexes_[std::size_t(row - live_rows)]);
     QList<QByteArray> bodies;
+    // The picture is as new as its newest source and stays so until the first of them is
+    // asked for again (a stale one once its failure is no longer remembered).
+    const long long now_ms = now_utc.toMSecsSinceEpoch();
+    const auto ms = [](auto d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    long long made_ms = 0;
+    long long until_ms = std::numeric_limits<long long>::max();
     for (int i = 0; i < source_count(*row); ++i) {
         const CachedBody cached =
             cache_for_.at(row->upstream)
@@ -306,13 +320,23 @@ std::optional<HostReply> LiveImages::reply(const HostRequest& request, const QDa
         if (cached.freshness == Freshness::Missing)
             return fallback(request, now_utc, cached.error);
         bodies.append(cached.body);
+        made_ms = std::max(made_ms, cached.fetched_unix_ms);
+        until_ms = std::min(until_ms, cached.freshness == Freshness::Stale
+                                          ? now_ms + ms(UpstreamCache::failure_memory)
+                                          : cached.fetched_unix_ms + ms(row->lifetime));
     }
     const QByteArray content_type = serves_gif(*row) ? "image/gif" : "image/jpeg";
+    const auto timed = [&](const QByteArray& bytes) {
+        HostReply reply{200, content_type, bytes};
+        reply.made_ms = made_ms;
+        reply.until_ms = until_ms;
+        return reply;
+    };
     {
         const std::lock_guard lock(rendered_mutex_);
         const auto it = rendered_.find(request.path);
         if (it != rendered_.end() && it->second.sources == bodies)
-            return HostReply{200, content_type, it->second.bytes};
+            return timed(it->second.bytes);
     }
     QString why;
     const QByteArray bytes = make_picture(*row, bodies, &why);
@@ -320,5 +344,5 @@ std::optional<HostReply> LiveImages::reply(const HostRequest& request, const QDa
         return fallback(request, now_utc, why);
     const std::lock_guard lock(rendered_mutex_);
     rendered_[request.path] = {bodies, bytes};
-    return HostReply{200, content_type, bytes};
+    return timed(bytes);
 }

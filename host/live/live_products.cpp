@@ -1,23 +1,25 @@
 #include "live/live_products.h"
 
+#include "conditions_page.h"
+#include "live/bulletin_file.h"
+#include "live/public_statements.h"
 #include "live/upstream_cache.h"
 #include "nws_products.h"
 #include "nws_zones.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
 #include <algorithm>
-#include <atomic>
-#include <thread>
-#include <vector>
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
+constexpr long long failure_ms =
+    std::chrono::duration_cast<std::chrono::milliseconds>(UpstreamCache::failure_memory).count();
+constexpr long long lifetime_ms =
+    std::chrono::duration_cast<std::chrono::milliseconds>(text_product_lifetime).count();
 
-// The kinds of file a product is made of, below /data/.
-QStringList kinds_of(NwsProduct product) {
+// The folders a page's files are in, below /data/, in the order its sections show them.
+QStringList folders_of(NwsProduct product) {
     switch (product) {
     case NwsProduct::Zone:
         return {QStringLiteral("forecasts/zone")};
@@ -25,12 +27,17 @@ QStringList kinds_of(NwsProduct product) {
         return {QStringLiteral("forecasts/nowcast")};
     case NwsProduct::Warnings:
         return {QStringLiteral("watches_warnings/non_precip"),
-                QStringLiteral("watches_warnings/thunderstorm")};
+                QStringLiteral("watches_warnings/thunderstorm"),
+                QStringLiteral("watches_warnings/severe_weather_stmt"),
+                QStringLiteral("watches_warnings/flash_flood/warning"),
+                QStringLiteral("watches_warnings/flash_flood/watch")};
     case NwsProduct::Special:
         return {QStringLiteral("watches_warnings/special_weather_stmt")};
     case NwsProduct::Hydro:
         return {QStringLiteral("watches_warnings/flood/warning"),
-                QStringLiteral("watches_warnings/flood/statement")};
+                QStringLiteral("watches_warnings/flood/statement"),
+                QStringLiteral("watches_warnings/flash_flood/statement"),
+                QStringLiteral("watches_warnings/flood/coastal")};
     case NwsProduct::Public:
         break;
     }
@@ -55,172 +62,101 @@ const char* file_name(NwsProduct product) {
     return "";
 }
 
-// --- Reading one zone file -------------------------------------------------------------------
+// --- What a page's files hold ------------------------------------------------------------------
 
-enum class Verdict { InForce, NoneInForce, NotText };
-
-struct ZoneText {
-    Verdict verdict = Verdict::NoneInForce;
-    QString why;       // NotText: what is wrong with the file
-    QString head;      // the product's heading: WMO heading, identifier, name, office, time
-    QString expiry;    // "081000", the segment's end as its zone line gives it
-    QStringList lines; // the segment after its zone lines, without "$$"
+struct FoundProduct {
+    BulletinFile file;
+    std::size_t zone = 0; // the zone whose file held it first
+    std::size_t kind = 0; // its folder's place on the page
 };
 
-// A zone file must be plain text of a sensible size; an error page or a picture served in its
-// place is not a bulletin.
-QString text_problem(const QByteArray& body, qsizetype max_bytes) {
-    if (body.size() > max_bytes)
-        return QStringLiteral("larger than %1 bytes").arg(max_bytes);
-    for (const char c : body) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\n' && c != '\r' && c != '\t') || u == 0x7f)
-            return QStringLiteral("binary bytes");
-    }
-    const QByteArray start = body.trimmed().left(512).toLower();
-    if (start.startsWith('<') || start.contains("<html") || start.contains("<!doctype"))
-        return QStringLiteral("an HTML page");
-    return {};
+struct Reading {
+    std::vector<FoundProduct> products; // each product once, by kind, then as found
+    QStringList failures; // files that could not be fetched or read: the page is not kept
+    QStringList left_out; // products past their "Expires:" time
+    int answered = 0;     // files upstream answered, with a product or without
+    bool stale = false;   // a copy older than its lifetime stood in for a file
+};
+
+// The product as issued, without the line the file server adds: the same product in the files
+// of several zones counts once.
+QByteArray product_key(const QByteArray& body) {
+    return body.startsWith("Expires:") ? body.mid(body.indexOf('\n') + 1) : body;
 }
 
-// "Expires:202612081000;;370775": the file's product ends then.
-QDateTime expires_at(const QString& line) {
-    static const QRegularExpression expires(QStringLiteral("^Expires:(\\d{12})"));
-    const QRegularExpressionMatch m = expires.match(line);
-    if (!m.hasMatch())
-        return {};
-    QDateTime t = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMddHHmm"));
-    t.setTimeZone(QTimeZone::utc());
-    return t;
-}
-
-// The codes a zone line names and its expiry: "ILZ013-014-103>105-081000-" names ILZ013,
-// ILZ014, ILZ103, ILZ104 and ILZ105 until the 8th at 10:00 UT; "ILZALL" every zone of the
-// state. False when the text is no zone line.
-bool read_zone_line(const QString& text, QSet<QString>& codes, QString& expiry) {
-    static const QRegularExpression first(
-        QStringLiteral("^([A-Z]{2}[CZ])(\\d{3}|ALL)(?:>(\\d{3}))?$"));
-    static const QRegularExpression more(QStringLiteral("^(\\d{3})(?:>(\\d{3}))?$"));
-    static const QRegularExpression stamp(QStringLiteral("^\\d{6}$"));
-    QString prefix;
-    for (const QString& token : text.split(u'-', Qt::SkipEmptyParts)) {
-        QRegularExpressionMatch m = first.match(token);
-        QString low;
-        QString high;
-        if (m.hasMatch()) {
-            prefix = m.captured(1);
-            low = m.captured(2);
-            high = m.captured(3);
-        } else if (m = more.match(token); m.hasMatch() && !prefix.isEmpty()) {
-            low = m.captured(1);
-            high = m.captured(2);
-        } else if (stamp.match(token).hasMatch() && !prefix.isEmpty()) {
-            expiry = token;
-            return true;
-        } else {
-            return false;
-        }
-        if (low == u"ALL") {
-            codes.insert(prefix + low);
+Reading read_files(const std::vector<ZoneFetch>& fetches, const QStringList& folders,
+                   const QDateTime& now_utc, bool honour_expiry, qsizetype max_bytes) {
+    Reading r;
+    QSet<QByteArray> seen;
+    for (const ZoneFetch& f : fetches) {
+        if (const QString failure = fetch_failure(f); !failure.isEmpty()) {
+            r.failures.append(failure);
             continue;
         }
-        const int from = low.toInt();
-        const int to = high.isEmpty() ? from : std::max(from, high.toInt());
-        for (int n = from; n <= to; ++n)
-            codes.insert(prefix + QStringLiteral("%1").arg(n, 3, 10, QChar(u'0')));
+        ++r.answered;
+        if (fetch_absent(f))
+            continue;
+        r.stale = r.stale || f.cached.freshness == Freshness::Stale;
+        BulletinFile file = read_bulletin_file(f.cached.body, max_bytes);
+        if (!file.problem.isEmpty()) {
+            --r.answered;
+            r.failures.append(f.path + QStringLiteral(": left out, ") + file.problem);
+            continue;
+        }
+        if (honour_expiry && file.expires.isValid() && file.expires <= now_utc) {
+            r.left_out.append(f.path + QStringLiteral(": left out, expired ") +
+                              file.expires.toString(Qt::ISODate));
+            continue;
+        }
+        const QByteArray key = product_key(f.cached.body);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        const auto kind = static_cast<std::size_t>(
+            std::find_if(folders.begin(), folders.end(),
+                         [&](const QString& folder) { return f.path.contains(folder + u'/'); }) -
+            folders.begin());
+        r.products.push_back({std::move(file), f.zone, kind});
     }
-    return false;
+    std::stable_sort(r.products.begin(), r.products.end(),
+                     [](const FoundProduct& a, const FoundProduct& b) { return a.kind < b.kind; });
+    return r;
 }
 
-struct Segment {
-    QSet<QString> codes;
-    QString expiry;
-    QStringList lines;
+// --- Which zone shows what ---------------------------------------------------------------------
+
+struct Block {
+    const FoundProduct* product;
+    const BulletinSegment* segment;
 };
 
-bool starts_zone_line(const QString& line) {
-    static const QRegularExpression start(QStringLiteral("^[A-Z]{2}[CZ](\\d{3}|ALL)[->]"));
-    return start.match(line).hasMatch();
+const BulletinSegment* segment_naming(const BulletinFile& file, const NwsZone& zone) {
+    for (const BulletinSegment& s : file.segments)
+        for (const QString& code : s.codes)
+            if (zone_named_by(zone, code))
+                return &s;
+    return nullptr;
 }
 
-// "103>105-081000-": the rest of a zone line.
-bool continues_zone_line(const QString& line) {
-    static const QRegularExpression rest(
-        QStringLiteral("^(?:[A-Z]{2}[CZ])?(?:\\d{3}|ALL)[-\\d>A-Z]*$"));
-    return rest.match(line.trimmed()).hasMatch();
+// Each zone's products: the segment that names the zone or one of its counties; a product that
+// names no zone of the state stays with the zone whose file held it.
+std::vector<std::vector<Block>> blocks_by_zone(const std::vector<FoundProduct>& products,
+                                               const std::vector<NwsZone>& zones) {
+    std::vector<std::vector<Block>> blocks(zones.size());
+    for (const FoundProduct& p : products) {
+        bool named = false;
+        for (std::size_t z = 0; z < zones.size(); ++z)
+            if (const BulletinSegment* s = segment_naming(p.file, zones[z])) {
+                blocks[z].push_back({&p, s});
+                named = true;
+            }
+        if (!named)
+            blocks[p.zone].push_back({&p, &p.file.segments.front()});
+    }
+    return blocks;
 }
 
-ZoneText read_zone_file(const QByteArray& body, const QString& zone_code, const QDateTime& now_utc,
-                        bool honour_expiry, qsizetype max_bytes) {
-    ZoneText out;
-    if (const QString problem = text_problem(body, max_bytes); !problem.isEmpty()) {
-        out.verdict = Verdict::NotText;
-        out.why = problem;
-        return out;
-    }
-    QStringList lines = QString::fromLatin1(body).remove(u'\r').split(u'\n');
-    if (!lines.isEmpty() && lines.first().startsWith(QStringLiteral("Expires:"))) {
-        const QDateTime expires = expires_at(lines.first());
-        if (honour_expiry && expires.isValid() && expires <= now_utc)
-            return out;
-        lines.removeFirst();
-    }
-
-    // The heading up to the first zone line, then segments: zone lines, text, "$$".
-    QStringList head;
-    std::vector<Segment> segments;
-    qsizetype i = 0;
-    while (i < lines.size() && !starts_zone_line(lines[i]))
-        head.append(lines[i++]);
-    while (i < lines.size()) {
-        Segment segment;
-        // A zone line may run over several lines, each ending in "-".
-        QString zone_line = lines[i++].trimmed();
-        for (int n = 0;
-             !read_zone_line(zone_line, segment.codes, segment.expiry) &&
-             zone_line.endsWith(u'-') && i < lines.size() && continues_zone_line(lines[i]) && n < 8;
-             ++n) {
-            segment.codes.clear();
-            zone_line += lines[i++].trimmed();
-        }
-        while (i < lines.size() && !lines[i].trimmed().startsWith(QStringLiteral("$$")))
-            segment.lines.append(lines[i++]);
-        ++i; // the "$$"
-        segments.push_back(std::move(segment));
-        while (i < lines.size() && !starts_zone_line(lines[i]))
-            ++i; // the office's initials after the last "$$"
-    }
-    if (segments.empty()) {
-        // No zone lines: the text before the first "$$" is the zone's.
-        Segment whole;
-        for (const QString& line : head) {
-            if (line.trimmed().startsWith(QStringLiteral("$$")))
-                break;
-            whole.lines.append(line);
-        }
-        head.clear();
-        segments.push_back(std::move(whole));
-    }
-    const auto named = std::find_if(segments.begin(), segments.end(), [&](const Segment& s) {
-        return s.codes.contains(zone_code) || s.codes.contains(zone_code.left(3) + "ALL");
-    });
-    Segment& segment = named != segments.end() ? *named : segments.front();
-    while (!segment.lines.isEmpty() && segment.lines.last().trimmed().isEmpty())
-        segment.lines.removeLast();
-    while (!segment.lines.isEmpty() && segment.lines.first().trimmed().isEmpty())
-        segment.lines.removeFirst();
-    if (segment.lines.isEmpty())
-        return out;
-    while (!head.isEmpty() && head.first().trimmed().isEmpty())
-        head.removeFirst();
-    out.verdict = Verdict::InForce;
-    out.head = head.join(u'\n').trimmed();
-    out.expiry = segment.expiry;
-    out.lines = segment.lines;
-    return out;
-}
-
-// --- The page ---------------------------------------------------------------------------------
+// --- The page ----------------------------------------------------------------------------------
 
 // Inside <pre> a "<" would start a tag for the program's cleaning, which drops everything up to
 // the next ">", and it reads "&lt;" as those four characters: a "<" of the bulletin ("visibility
@@ -229,158 +165,120 @@ QString preformatted(const QString& text) {
     return QString(text).replace(u'<', QChar(0x2039));
 }
 
-// A zone's section: its code line, its counties in capitals, the segments of its files (a
-// second product's segment under its own heading).
-QString zone_section(const NwsZone& zone, const std::vector<ZoneText>& texts) {
-    const QString county_line = zone.counties.join(u'-') + u'-';
-    QString expiry;
-    QStringList body;
-    for (const ZoneText& t : texts) {
-        if (expiry.isEmpty())
-            expiry = t.expiry;
-        if (!body.isEmpty()) {
-            body.append(QString());
-            if (!t.head.isEmpty() && t.head != texts.front().head)
-                body << t.head << QString();
-        }
-        for (const QString& line : t.lines)
-            // The file's own name line, when it names just the county.
-            if (line.trimmed().toUpper() != county_line)
-                body.append(line);
+// When the product ends for the zone: the file's "Expires:" time, else the segment's "ddhhmm"
+// in the month nearest to now.
+QDateTime block_end(const Block& b, const QDateTime& now_utc) {
+    if (b.product->file.expires.isValid())
+        return b.product->file.expires;
+    const QString& stamp = b.segment->stamp;
+    QDateTime best;
+    for (int months = -1; months <= 1; ++months) {
+        const QDate month = now_utc.date().addMonths(months);
+        const QDate day(month.year(), month.month(), stamp.left(2).toInt());
+        const QTime time(stamp.mid(2, 2).toInt(), stamp.mid(4, 2).toInt());
+        if (!day.isValid() || !time.isValid())
+            continue;
+        const QDateTime t(day, time, QTimeZone::utc());
+        if (!best.isValid() || std::llabs(t.secsTo(now_utc)) < std::llabs(best.secsTo(now_utc)))
+            best = t;
     }
-    return zone.code + u'-' + (expiry.isEmpty() ? QString() : expiry + u'-') + u'\n' + county_line +
-           u'\n' + body.join(u'\n') + QStringLiteral("\n\n$$\n\n");
+    return best.isValid() ? best : now_utc;
 }
 
-struct Fetch {
-    std::size_t zone = 0;
-    QString path;
-    bool asked = false;
-    CachedBody cached;
-};
+// A product's part of a zone's section: name, issuer, issuance, end, VTEC lines, text. The name
+// stands right above the "National Weather Service" line, where readers of the page (the
+// program's warning watch) find where a product starts.
+QString product_block(const Block& b, const NwsZone& zone, NwsProduct page,
+                      const QDateTime& now_utc) {
+    const BulletinFile& file = b.product->file;
+    const QDateTime end = block_end(b, now_utc);
+    QStringList lines{file.name.isEmpty() ? nws_product_heading(page) : file.name,
+                      file.issuer.isEmpty() ? QStringLiteral("National Weather Service")
+                                            : file.issuer};
+    if (!file.issued.isEmpty())
+        lines.append(file.issued);
+    QString expires = QStringLiteral("EXPIRES ") +
+                      end.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QStringLiteral(" UTC");
+    if (const QString local = nws_zone_time(zone, end.toMSecsSinceEpoch()); !local.isEmpty())
+        expires += QStringLiteral(" (") + local + u')';
+    lines.append(expires);
+    lines += b.segment->vtec;
+    lines.append(QString());
+    lines += b.segment->lines;
+    return lines.join(u'\n');
+}
 
-// Fetches the files through the cache, `concurrency` at a time, until the page budget is spent.
-// When a whole round of requests got no reply at all and none got one, the server cannot be
-// reached: the files left over are not asked for.
-void fetch_all(UpstreamCache& cache, std::vector<Fetch>& fetches, const LiveTextLimits& limits) {
-    if (fetches.empty())
+// A zone's section: its code line, its counties in capitals, each product once, "$$".
+QString zone_section(const NwsZone& zone, const std::vector<Block>& blocks, NwsProduct page,
+                     const QDateTime& now_utc) {
+    QStringList parts;
+    QString earliest;
+    QDateTime earliest_end;
+    for (const Block& b : blocks) {
+        const QString part = product_block(b, zone, page, now_utc);
+        if (parts.contains(part))
+            continue;
+        parts.append(part);
+        if (const QDateTime end = block_end(b, now_utc);
+            !earliest_end.isValid() || end < earliest_end) {
+            earliest_end = end;
+            earliest = end.toString(QStringLiteral("ddHHmm"));
+        }
+    }
+    return zone.code + u'-' + earliest + QStringLiteral("-\n") + zone.counties.join(u'-') +
+           QStringLiteral("-\n\n") + parts.join(QStringLiteral("\n\n")) +
+           QStringLiteral("\n\n$$\n\n");
+}
+
+void log_problems(std::FILE* log, NwsProduct product, const QString& state_code,
+                  const QStringList& problems, const QString& outcome) {
+    if (!log || problems.isEmpty())
         return;
-    const SteadyClock::time_point deadline = SteadyClock::now() + limits.page_budget;
-    std::atomic<std::size_t> next{0};
-    std::atomic<int> replied{0};
-    std::atomic<int> unreached{0};
-    const int concurrency = std::max(1, limits.concurrency);
-    const auto work = [&] {
-        for (std::size_t i = next++; i < fetches.size(); i = next++) {
-            if (SteadyClock::now() >= deadline || (replied == 0 && unreached >= concurrency))
-                return;
-            fetches[i].cached =
-                cache.get(fetches[i].path,
-                          std::chrono::duration_cast<std::chrono::seconds>(text_product_lifetime));
-            fetches[i].asked = true;
-            if (fetches[i].cached.freshness == Freshness::Missing && fetches[i].cached.unreachable)
-                ++unreached;
-            else
-                ++replied;
-        }
-    };
-    std::vector<std::thread> workers;
-    const std::size_t helpers = std::min(fetches.size(), static_cast<std::size_t>(concurrency)) - 1;
-    for (std::size_t n = 0; n < helpers; ++n)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& t : workers)
-        t.join();
+    QString line = QStringLiteral("nimbrix-host: live %1 for %2: ")
+                       .arg(QLatin1String(file_name(product)), state_code) +
+                   problems.first();
+    if (problems.size() > 1)
+        line += QStringLiteral(" (and %1 more)").arg(problems.size() - 1);
+    line += QStringLiteral("; ") + outcome + u'\n';
+    std::fputs(line.toUtf8().constData(), log);
 }
 
-} // namespace
-
-QStringList live_text_paths(NwsProduct product, const QString& zone_code) {
-    const QString zone = zone_code.toLower();
-    QStringList paths;
-    for (const QString& kind : kinds_of(product))
-        paths.append(QStringLiteral("/data/") + kind + u'/' + zone.left(2) + u'/' + zone +
-                     QStringLiteral(".txt"));
-    return paths;
+QString fetched_note(const QDateTime& now_utc) {
+    return QStringLiteral(" Fetched ") + now_utc.toString(QStringLiteral("HH:mm")) +
+           QStringLiteral(" UTC.");
 }
 
-LiveTextProducts::LiveTextProducts(UpstreamCache& cache, std::FILE* log, LiveTextLimits limits)
-    : cache_(cache), log_(log), limits_(limits) {}
+// The sample bulletin, saying why it stands in.
+QString sample_instead(NwsProduct product, const QString& state_code, const QDateTime& now_utc,
+                       const QStringList& failures) {
+    const QString why =
+        preformatted(failures.isEmpty() ? QStringLiteral("nothing fetched") : failures.first());
+    return *nws_page(product, state_code, now_utc,
+                     QStringLiteral("Live bulletins are not available right now (") + why +
+                         QStringLiteral("); this is a sample bulletin made up by "
+                                        "nimbrix-host, not an official forecast."));
+}
 
-std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString& state_code,
-                                              const QDateTime& now_utc) {
-    const std::vector<NwsZone>& zones = nws_zones(state_code);
-    if (zones.empty())
-        return std::nullopt;
-    if (kinds_of(product).isEmpty())
-        return nws_page(product, state_code, now_utc);
-
-    const QString key = QLatin1String(file_name(product)) + state_code;
-    const long long now_ms = now_utc.toMSecsSinceEpoch();
-    const long long lifetime_ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(text_product_lifetime).count();
-    {
-        const std::lock_guard lock(mutex_);
-        const auto it = kept_.constFind(key);
-        if (it != kept_.constEnd() && now_ms >= it->made_ms && now_ms - it->made_ms < lifetime_ms)
-            return it->page;
-    }
-
-    // Every zone's files, a few at a time, until the budget is spent.
-    std::vector<Fetch> fetches;
-    for (std::size_t z = 0; z < zones.size(); ++z)
-        for (const QString& path : live_text_paths(product, zones[z].code))
-            fetches.push_back({z, path, false, {}});
-    fetch_all(cache_, fetches, limits_);
-
-    // What each file holds; failures are files that could not be fetched or read.
-    std::vector<std::vector<ZoneText>> texts(zones.size());
-    int answered = 0;
-    QStringList failures;
-    const bool honour_expiry = product != NwsProduct::Zone;
-    for (const Fetch& f : fetches) {
-        if (!f.asked) {
-            failures.append(f.path + QStringLiteral(": not asked (the page took too long, or the "
-                                                    "server cannot be reached)"));
-            continue;
-        }
-        // A file the server no longer has: nothing in force, even if an older copy is kept.
-        if (f.cached.status == 404 || f.cached.status == 410) {
-            ++answered;
-            continue;
-        }
-        if (f.cached.freshness == Freshness::Missing) {
-            failures.append(f.cached.error);
-            continue;
-        }
-        ZoneText text = read_zone_file(f.cached.body, zones[f.zone].code, now_utc, honour_expiry,
-                                       limits_.max_file_bytes);
-        if (text.verdict == Verdict::NotText) {
-            failures.append(f.path + QStringLiteral(": dropped, ") + text.why);
-            continue;
-        }
-        ++answered;
-        if (text.verdict == Verdict::InForce)
-            texts[f.zone].push_back(std::move(text));
-    }
-
-    // A product's heading stands before the first section that comes from it (a state's zones
-    // are served by several offices).
-    QString head;
+// The page of the zone files' products; keep says whether it may be kept for its lifetime.
+QString zone_files_page(NwsProduct product, const QString& state_code,
+                        const std::vector<NwsZone>& zones, Reading& r, const QDateTime& now_utc,
+                        std::FILE* log, bool& keep) {
+    const std::vector<std::vector<Block>> blocks = blocks_by_zone(r.products, zones);
     QString sections;
     int in_force = 0;
     for (std::size_t z = 0; z < zones.size(); ++z) {
-        if (texts[z].empty())
+        if (blocks[z].empty())
             continue;
-        if (const QString& h = texts[z].front().head; !h.isEmpty() && h != head) {
-            head = h;
-            sections += h + QStringLiteral("\n\n");
-        }
-        sections += zone_section(zones[z], texts[z]);
+        sections += zone_section(zones[z], blocks[z], product, now_utc);
         ++in_force;
     }
-
-    QString result;
+    // Every zone has a forecast: none at all means the server lost them.
+    if (in_force == 0 && r.answered > 0 && product == NwsProduct::Zone && r.failures.isEmpty())
+        r.failures.append(QStringLiteral("no zone of the state has a forecast file"));
+    if (r.stale)
+        r.failures.append(QStringLiteral("upstream did not answer; copies older than their "
+                                         "lifetime are shown"));
+    QString page;
     QString outcome;
     if (in_force > 0) {
         const QString note =
@@ -388,42 +286,118 @@ std::optional<QString> LiveTextProducts::page(NwsProduct product, const QString&
                            "zones have one in force")
                 .arg(in_force)
                 .arg(zones.size()) +
-            (failures.isEmpty()
+            (r.failures.isEmpty()
                  ? QString()
-                 : QStringLiteral("; %1 files could not be read").arg(failures.size())) +
-            QStringLiteral(". Fetched ") + now_utc.toString(QStringLiteral("HH:mm")) +
-            QStringLiteral(" UTC.");
-        result = nws_bulletin_page(product, state_code, preformatted(sections), note);
+                 : QStringLiteral("; %1 files could not be read").arg(r.failures.size())) +
+            u'.' + fetched_note(now_utc);
+        page = nws_bulletin_page(product, state_code, preformatted(sections), note,
+                                 r.stale ? stale_marker : live_marker);
         outcome = QStringLiteral("the zones that answered are served");
-    } else if (answered > 0) {
-        result = nws_not_available_page(product, state_code);
+    } else if (r.answered > 0) {
+        page = nws_not_available_page(product, state_code);
         outcome = QStringLiteral("not currently available");
-        // Every zone has a forecast: none at all means the server lost them.
-        if (product == NwsProduct::Zone && failures.isEmpty())
-            failures.append(QStringLiteral("no zone of the state has a forecast file"));
     } else {
-        const QString why =
-            preformatted(failures.isEmpty() ? QStringLiteral("nothing fetched") : failures.first());
-        result = *nws_page(product, state_code, now_utc,
-                           QStringLiteral("Live bulletins are not available right now (") + why +
-                               QStringLiteral("); this is a sample bulletin made up by "
-                                              "nimbrix-host, not an official forecast."));
+        page = sample_instead(product, state_code, now_utc, r.failures);
         outcome = QStringLiteral("sample data served");
     }
+    log_problems(log, product, state_code, r.failures + r.left_out, outcome);
+    keep = r.failures.isEmpty();
+    return page;
+}
 
-    if (!failures.isEmpty()) {
-        if (log_) {
-            QString line = QStringLiteral("nimbrix-host: live %1 for %2: ")
-                               .arg(QLatin1String(file_name(product)), state_code) +
-                           failures.first();
-            if (failures.size() > 1)
-                line += QStringLiteral(" (and %1 more files)").arg(failures.size() - 1);
-            line += QStringLiteral("; ") + outcome + u'\n';
-            std::fputs(line.toUtf8().constData(), log_);
-        }
+// public.html: each office's latest statement, whole, in the frame of the bulletins.
+QString public_page(const QString& state_code, const PublicStatements& found,
+                    const QDateTime& now_utc, std::FILE* log, bool& keep) {
+    QStringList problems = found.failures;
+    if (found.stale)
+        problems.append(QStringLiteral("upstream did not answer; copies older than their "
+                                       "lifetime are shown"));
+    QString page;
+    QString outcome;
+    if (!found.statements.isEmpty()) {
+        QString text;
+        for (const QString& statement : found.statements)
+            text += statement + (statement.endsWith(QStringLiteral("$$"))
+                                     ? QStringLiteral("\n\n")
+                                     : QStringLiteral("\n\n$$\n\n"));
+        const QString note = QStringLiteral("The latest public information statements of the "
+                                            "US National Weather Service's offices for the "
+                                            "state, from its products interface.") +
+                             fetched_note(now_utc);
+        page = nws_bulletin_page(NwsProduct::Public, state_code, preformatted(text), note,
+                                 found.stale ? stale_marker : live_marker);
+        outcome = QStringLiteral("the offices that answered are served");
+    } else if (found.offices_known) {
+        page = nws_not_available_page(NwsProduct::Public, state_code);
+        outcome = QStringLiteral("not currently available");
     } else {
-        const std::lock_guard lock(mutex_);
-        kept_.insert(key, {result, now_ms});
+        page = sample_instead(NwsProduct::Public, state_code, now_utc, problems);
+        outcome = QStringLiteral("sample data served");
     }
-    return result;
+    log_problems(log, NwsProduct::Public, state_code, problems, outcome);
+    keep = problems.isEmpty();
+    return page;
+}
+
+} // namespace
+
+QStringList live_text_paths(NwsProduct product, const QString& zone_code) {
+    const QString zone = zone_code.toLower();
+    QStringList paths;
+    for (const QString& folder : folders_of(product))
+        paths.append(QStringLiteral("/data/") + folder + u'/' + zone.left(2) + u'/' + zone +
+                     QStringLiteral(".txt"));
+    return paths;
+}
+
+LiveTextProducts::LiveTextProducts(UpstreamCache& cache, std::FILE* log, LiveTextLimits limits,
+                                   UpstreamCache* products_api)
+    : cache_(cache), products_api_(products_api), log_(log), limits_(limits) {}
+
+std::optional<TimedPage> LiveTextProducts::made_page(NwsProduct product, const QString& state_code,
+                                                     const QDateTime& now_utc, bool& keep) {
+    const std::vector<NwsZone>& zones = nws_zones(state_code);
+    if (product == NwsProduct::Public) {
+        const PublicStatements found =
+            public_statements(cache_, *products_api_, zones, now_utc, limits_);
+        return TimedPage{public_page(state_code, found, now_utc, log_, keep)};
+    }
+    std::vector<ZoneFetch> fetches;
+    for (std::size_t z = 0; z < zones.size(); ++z)
+        for (const QString& path : live_text_paths(product, zones[z].code))
+            fetches.push_back({z, path, false, {}});
+    fetch_zone_files(cache_, fetches,
+                     std::chrono::duration_cast<std::chrono::seconds>(text_product_lifetime),
+                     limits_);
+    Reading r = read_files(fetches, folders_of(product), now_utc, product != NwsProduct::Zone,
+                           limits_.max_file_bytes);
+    return TimedPage{zone_files_page(product, state_code, zones, r, now_utc, log_, keep)};
+}
+
+std::optional<TimedPage> LiveTextProducts::page(NwsProduct product, const QString& state_code,
+                                                const QDateTime& now_utc) {
+    if (nws_zones(state_code).empty())
+        return std::nullopt;
+    const long long now_ms = now_utc.toMSecsSinceEpoch();
+    if (product == NwsProduct::Public && !products_api_) {
+        const long long hour_ms = page_hour(now_utc).toMSecsSinceEpoch();
+        return TimedPage{*nws_page(product, state_code, now_utc), hour_ms, hour_ms + 3600000};
+    }
+    const QString key = QLatin1String(file_name(product)) + state_code;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto it = kept_.constFind(key);
+        if (it != kept_.constEnd() && now_ms >= it->made_ms && now_ms < it->until_ms)
+            return *it;
+    }
+    bool keep = false;
+    std::optional<TimedPage> made = made_page(product, state_code, now_utc, keep);
+    // A page with problems is made again once the cache would ask upstream again.
+    made->made_ms = now_ms;
+    made->until_ms = now_ms + (keep ? lifetime_ms : failure_ms);
+    if (keep) {
+        const std::lock_guard lock(mutex_);
+        kept_.insert(key, *made);
+    }
+    return made;
 }

@@ -122,6 +122,27 @@ CachedBody UpstreamCache::answer_from(const Entry& entry, long long now,
     return answer;
 }
 
+CachedBody UpstreamCache::kept(const QString& path, std::chrono::seconds lifetime) {
+    const std::lock_guard lock(mutex_);
+    Entry& entry = entries_[path];
+    if (!entry.loaded) {
+        entry.loaded = true;
+        load_from_disk(path, entry);
+    }
+    CachedBody answer;
+    answer.fetched_unix_ms = entry.fetched_ms;
+    const long long age = clock_() - entry.fetched_ms;
+    if (entry.fetched_ms == 0 || age >= ms(stale_limit)) {
+        answer.error = base_url_ + path + QStringLiteral(": not asked");
+        answer.unreachable = true;
+        return answer;
+    }
+    answer.freshness =
+        age < ms(lifetime) && entry.failed_ms == 0 ? Freshness::Fresh : Freshness::Stale;
+    answer.body = entry.body;
+    return answer;
+}
+
 CachedBody UpstreamCache::get(const QString& path, std::chrono::seconds lifetime) {
     std::unique_lock lock(mutex_);
     Entry& entry = entries_[path];

@@ -39,6 +39,10 @@ public:
     // The body at base_url + path ("/data/observations/metar/stations/KORD.TXT").
     CachedBody get(const QString& path, std::chrono::seconds lifetime);
 
+    // The copy kept for path, without asking upstream: fresh within its lifetime, stale up to
+    // stale_limit, else missing (for the files a page no longer asks upstream for).
+    CachedBody kept(const QString& path, std::chrono::seconds lifetime);
+
     void set_clock(Clock clock);
 
     static constexpr std::chrono::hours stale_limit{3};

@@ -1,4 +1,7 @@
 #include "app/main_window.h"
+#include "host/upstream_fixture.h"
+#include "live/upstream_cache.h"
+#include "live/upstream_client.h"
 #include "net/nmhttp.h"
 #include "platform/line_printer.h"
 #include "settings/settings_store.h"
@@ -20,6 +23,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -399,4 +403,64 @@ TEST_F(TextProducts, TheHtmlForecastVisitsTheConditionsHostThenOpensItInTheBrows
     EXPECT_EQ(desktop.messages(), QStringList{QStringLiteral("Cannot open ") + address +
                                               QStringLiteral(": no web browser is set up on "
                                                              "this computer.")});
+}
+
+// nimbrix-host in live mode with a stand-in weather service: the forecast window shows the
+// warnings page's heading line and both products in force for Chattooga's zone in their own
+// words; when only copies older than their lifetime are left, the heading says so.
+TEST_F(TextProducts, LiveWarningsShowEveryProductInForceAndSayWhenTheyAreStale) {
+    const QDateTime expires = QDateTime::currentDateTimeUtc().addSecs(6 * 3600);
+    const auto product = [&](const char* name) {
+        QFile file(QStringLiteral(NIMBRIX_NWS_PRODUCTS) + u'/' + QLatin1String(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return "Expires:" + expires.toString(QStringLiteral("yyyyMMddHHmm")).toStdString() +
+               ";;100001\n" + file.readAll().toStdString();
+    };
+    const std::string flood = "/data/watches_warnings/flash_flood/warning/ga/gaz011.txt";
+    const std::string heat = "/data/watches_warnings/non_precip/ga/gaz011.txt";
+    UpstreamFixture upstream;
+    upstream.set(flood, {200, product("FFWFFC.txt"), {}, {}, 0});
+    upstream.set(heat, {200, product("heat_advisory_for_tests.txt"), {}, {}, 0});
+    const QString base = QString::fromStdString(upstream.base());
+
+    for (const bool up : {true, false}) {
+        SCOPED_TRACE(up ? "upstream answers" : "upstream down, copies 20 minutes old");
+        QTemporaryDir cache;
+        if (!up) {
+            // The host's copies were fetched 20 minutes ago; now upstream fails.
+            UpstreamClient client;
+            UpstreamCache aged(client, base, cache.path());
+            aged.set_clock([] { return QDateTime::currentMSecsSinceEpoch() - 20 * 60000; });
+            for (const std::string& path : {flood, heat})
+                aged.get(QString::fromStdString(path), std::chrono::seconds(1));
+            upstream.set_default({500, "Server Error", {}, {}, 0});
+            upstream.set(flood, {500, "Server Error", {}, {}, 0});
+            upstream.set(heat, {500, "Server Error", {}, {}, 0});
+        }
+        HostProcess live(
+            QStringLiteral(NIMBRIX_HOST_BINARY),
+            {"--source", "live", "--upstream-base", base, "--cache-dir", cache.path()});
+        ASSERT_TRUE(live.running());
+        write_setting(H, QStringLiteral("NWS"), live.address());
+        state.current_location.state = QStringLiteral("GA");
+        open("w");
+        const QString text = shown();
+        EXPECT_TRUE(
+            text.contains(up ? QStringLiteral("\nGeorgia Warnings and Advisories (live)\n")
+                             : QStringLiteral("\nGeorgia Warnings and Advisories (stale)\n")))
+            << text.left(300).toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("\nGAZ011-")));
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("\nCHATTOOGA-\n\nURGENT - WEATHER MESSAGE\nNational "
+                                         "Weather Service Peachtree City GA\n")));
+        EXPECT_TRUE(text.contains(QStringLiteral(
+            "...HEAT ADVISORY IN EFFECT FROM NOON TODAY TO 8 PM EDT THIS\nEVENING...")));
+        EXPECT_TRUE(text.contains(
+            QStringLiteral("\nFLASH FLOOD WARNING\nNational Weather Service Peachtree City GA\n458 "
+                           "AM EDT Sun Sep 4 2022\nEXPIRES ")));
+        EXPECT_TRUE(text.contains(QStringLiteral("* Flash Flood Warning for...\n  Western "
+                                                 "Chattooga County in northwestern Georgia...")));
+        EXPECT_TRUE(text.endsWith(QStringLiteral("\n--- End of File --")));
+        forecast->close();
+    }
 }

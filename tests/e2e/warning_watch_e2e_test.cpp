@@ -1,8 +1,8 @@
 // The warning watch against nimbrix-host in live mode, whose upstream is a stand-in of the
-// weather service's file server serving a real non-precipitation message (fixtures/NPWFFC.txt)
-// as the zone file of Atlanta's zone GAZ045: what the tray announces and shows, across checks,
-// a new product, the warning's end and a restart; a busy client; the desktop notification
-// where there is no tray.
+// weather service's file server serving a real non-precipitation message
+// (tests/host/fixtures/nws-products/NPWFFC.txt) as the zone file of Atlanta's zone GAZ045:
+// what the tray announces and shows, across checks, a new product, the warning's end and a
+// restart; a busy client; the desktop notification where there is no tray.
 #include "app/main_window.h"
 #include "host/upstream_fixture.h"
 #include "net/nmhttp.h"

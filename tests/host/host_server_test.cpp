@@ -159,6 +159,53 @@ TEST(HostServer, AnswersEveryRoleOverHttp) {
     EXPECT_TRUE(host.served());
 }
 
+// A cache in front keeps each reply for what is left of its lifetime and asks again with
+// If-Modified-Since; the server clock stands 20 minutes 34 seconds into the hour.
+TEST(HostServer, EveryReplySaysHowLongACacheMayKeepItAndAnswersIfModifiedSince) {
+    RunningHost host;
+    httplib::Client client("127.0.0.1", host.port);
+    client.set_read_timeout(10, 0);
+    const std::string hour = "Mon, 05 Jan 2026 21:00:00 GMT";
+    struct Row {
+        const char* target;
+        const char* cache_control;
+        std::string if_modified_since; // empty: none sent
+        int status;
+    };
+    // clang-format off
+    const Row rows[] = {
+        // Sample pages and pictures are made for their hour.
+        {"/US/IL/Chicago.html",      "max-age=2366",        "",                              200},
+        {"/US/IL/Chicago.html",      "max-age=2366",        hour,                            304},
+        {"/US/IL/Chicago.html",      "max-age=2366",        "Mon, 05 Jan 2026 20:59:59 GMT", 200},
+        {"/US/IL/Chicago.html",      "max-age=2366",        "not a date",                    200},
+        {"/iwin/IL/zone.html",       "max-age=2366",        hour,                            304},
+        {"/pix/temp4.gif",           "max-age=2366",        hour,                            304},
+        // The maker's files, census tables and unknown paths stay as they are.
+        {"/assets/nimbrixvs.txt",    "max-age=3600",        "",                              200},
+        {"/statab/ranks/pg18.txt",   "max-age=3600",        "",                              200},
+        {"/favicon.ico",             "max-age=3600",        "",                              404},
+        // Each usage ping counts.
+        {"/assets/NimbrixCount.txt", "no-store, max-age=0", "Tue, 05 Jan 2100 00:00:00 GMT", 200},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.target) + " " + row.if_modified_since);
+        httplib::Headers headers;
+        if (!row.if_modified_since.empty())
+            headers.emplace("If-Modified-Since", row.if_modified_since);
+        const auto res = client.Get(row.target, headers);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, row.status);
+        EXPECT_EQ(res->get_header_value("Cache-Control"), row.cache_control);
+        EXPECT_EQ(res->body.empty(), row.status == 304);
+        if (std::string_view(row.cache_control) == "max-age=2366")
+            EXPECT_EQ(res->get_header_value("Last-Modified"), hour);
+        else
+            EXPECT_TRUE(res->get_header_value("Last-Modified").ends_with(" GMT"));
+    }
+}
+
 TEST(HostServer, Http10ClientReadsThePageUntilTheServerCloses) {
     RunningHost host;
     const RawReply reply = raw_get(host.port, "/cgi-bin/findweather/getForecast?query=70112");

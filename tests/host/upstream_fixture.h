@@ -5,7 +5,9 @@
 // keeping the conditional headers each one carried.
 
 #include <httplib.h>
+#include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -24,6 +26,9 @@ struct FixtureReply {
 class UpstreamFixture {
 public:
     UpstreamFixture() {
+        // One request per connection: a connection the client keeps open would hold one of
+        // the server's few threads until it times out (five seconds).
+        server_.set_keep_alive_max_count(1);
         server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
             FixtureReply reply;
             {
@@ -52,9 +57,20 @@ public:
             res.status = reply.status;
             res.set_content(reply.body, "text/plain");
         });
+        server_.set_socket_options([this](socket_t socket) {
+            const int yes = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+            listening_ = socket;
+        });
         port_ = server_.bind_to_any_port("127.0.0.1");
+        // The library listens with a backlog of five: the sixth of many requests at once would
+        // wait a second for its connection to be tried again.
+        ::listen(listening_, SOMAXCONN);
         // Connections wait in the bound socket's backlog until the loop takes them.
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        thread_ = std::thread([this] {
+            server_.listen_after_bind();
+            listen_ended_ = true;
+        });
     }
 
     ~UpstreamFixture() {
@@ -63,6 +79,9 @@ public:
             stopping_ = true;
         }
         stopping_cv_.notify_all();
+        // A stop before the loop runs would be lost, and the loop would wait for ever.
+        while (!server_.is_running() && !listen_ended_)
+            std::this_thread::yield();
         server_.stop();
         thread_.join();
     }
@@ -105,6 +124,8 @@ private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = -1;
+    socket_t listening_ = INVALID_SOCKET;
+    std::atomic<bool> listen_ended_{false};
     std::mutex mutex_;
     std::condition_variable stopping_cv_;
     bool stopping_ = false;

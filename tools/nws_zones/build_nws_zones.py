@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds host/data/nws_zones.tsv: the weather service's forecast zones of the 53 states and
-territories with their counties, a few places in each and the place whose sample weather the
-zone's forecast follows.
+territories with their counties and the counties' numbers, a few places in each and the place
+whose sample weather the zone's forecast follows.
 
 Inputs:
   /usr/share/weather-util/{zones,places}.gz  Debian weather-util-data (zone-county correlation,
@@ -10,7 +10,14 @@ Inputs:
 
 A zone's counties: the county its correlation row names, then every county of the same state
 that no zone row names, given to its nearest zone of that state (by centroid). Names are folded
-to ASCII capitals as the bulletins print them ("DUPAGE", "ST. CLAIR", "DONA ANA").
+to ASCII capitals as the bulletins print them ("DUPAGE", "ST. CLAIR", "DONA ANA"). A county's
+number is its three-digit FIPS county code, which products issued for counties name ("ILC031"
+is Cook County, Illinois); "-" where the census data has no county of that name (Connecticut's
+old counties).
+
+Every zone must list the same per-zone product folders (urgent_weather_message =
+watches_warnings/non_precip/<st>/<zone>.txt and the others); nimbrix-host builds those paths
+itself, so the script stops if a zone lists them in another shape.
 
 nimbrix-host never runs this; it reads the file it wrote. Running it again gives the same file.
 """
@@ -54,6 +61,33 @@ def county_name(description):
 def name_key(name):
     """Spellings of one county compare equal: 'DE KALB', 'DEKALB'; 'ST. MARYS', 'ST. MARY'S'."""
     return re.sub(r'[^A-Z]', '', name)
+
+
+# The folders of the file server's per-zone products that nimbrix-host reads, by the key the
+# zones file names them with.
+ZONE_PRODUCT_FOLDERS = {
+    'zone_forecast': 'forecasts/zone',
+    'short_term_forecast': 'forecasts/nowcast',
+    'urgent_weather_message': 'watches_warnings/non_precip',
+    'severe_thunderstorm_warning': 'watches_warnings/thunderstorm',
+    'severe_weather_statement': 'watches_warnings/severe_weather_stmt',
+    'flash_flood_warning': 'watches_warnings/flash_flood/warning',
+    'flash_flood_watch': 'watches_warnings/flash_flood/watch',
+    'flash_flood_statement': 'watches_warnings/flash_flood/statement',
+    'flood_warning': 'watches_warnings/flood/warning',
+    'flood_statement': 'watches_warnings/flood/statement',
+    'coastal_flood_statement': 'watches_warnings/flood/coastal',
+    'special_weather_statement': 'watches_warnings/special_weather_stmt',
+}
+
+
+def check_product_folders(key, section):
+    """Stops unless the zone lists every folder above in the shape nimbrix-host builds."""
+    for name, folder in ZONE_PRODUCT_FOLDERS.items():
+        url = section.get(name, '')
+        wanted = '/data/%s/%s/%s.txt' % (folder, key[:2], key)
+        if not url.endswith(wanted):
+            raise SystemExit('zone %s: %s is %r, not ...%s' % (key, name, url, wanted))
 
 
 def zone_county(parts, counties):
@@ -101,10 +135,13 @@ def main():
 
     # Zones of the catalogue's states with the county their correlation row names.
     census_counties = defaultdict(set)  # 'IL' -> name keys of its counties
+    county_numbers = defaultdict(dict)  # 'IL' -> name key -> '031'
     for key in places_data.sections():
         if re.fullmatch(r'fips\d{5}', key):
             description = places_data[key]['description']
-            census_counties[description.rsplit(', ', 1)[1]].add(name_key(county_name(description)))
+            state = description.rsplit(', ', 1)[1]
+            census_counties[state].add(name_key(county_name(description)))
+            county_numbers[state][name_key(county_name(description))] = key[-3:]
 
     zones = {}  # 'ILZ104' -> {'counties': [...], 'centroid': (lat, lon)}
     for key in zones_data.sections():
@@ -115,6 +152,7 @@ def main():
         if len(parts) < 3 or not parts[-3].endswith(' County'):
             continue  # "Unknown zone in CA"
         state = m.group(1).upper()
+        check_product_folders(key, zones_data[key])
         zones[key.upper()] = {'counties': [zone_county(parts, census_counties[state])],
                               'centroid': centroid(zones_data[key])}
 
@@ -182,10 +220,11 @@ def main():
             # A zone with no zip area of its own follows the nearest zip of its state.
             key = min(zips_by_state[code[:2]],
                       key=lambda z: (distance(zone['centroid'], (z[1], z[2])), z[0]))[0]
-        rows.append((code, ';'.join(counties), ';'.join(cities), key))
+        numbers = [county_numbers[code[:2]].get(name_key(c), '-') for c in counties]
+        rows.append((code, ';'.join(counties), ';'.join(cities), key, ';'.join(numbers)))
 
     with open(OUT, 'w', encoding='ascii', newline='') as f:
-        f.write('zone\tcounties\tcities\tweather\n')
+        f.write('zone\tcounties\tcities\tweather\tcounty_numbers\n')
         for row in rows:
             f.write('\t'.join(row) + '\n')
     print('%d zones written to %s' % (len(rows), os.path.relpath(OUT, ROOT)))
