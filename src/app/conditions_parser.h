@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 
 // The conditions page parser: finds the page title, optionally the observation time for the
 // heading, strips the markup into one line and cuts each value from behind its field label.
-// The page is the HTTP body decoded as Windows-1252/Latin-1, one byte one character.
+// The page is the HTTP body, Windows-1252: one byte, one character.
 
 inline const QString parse_message_p1 =
     QStringLiteral("Error (P1) occurred parsing data.  Please try again in a few minutes.");
@@ -60,7 +61,7 @@ struct CleanedChar {
     int skip = 0;
 };
 
-inline CleanedChar clean_char(QChar c) {
+constexpr CleanedChar clean_char(QChar c) {
     switch (c.unicode()) {
     case u'#':
         return {QChar(0xB0), 4};
@@ -85,7 +86,10 @@ inline CleanedChar clean_char(QChar c) {
 // characters of code 32 or below from both ends.
 QString remove_markup(QStringView text);
 
-// metric_setting is the "Settings"/"Metric" value ("y" shows Celsius).
+// metric_setting is the "Settings"/"Metric" value ("y" shows Celsius). The page is the body as
+// the host sent it, Windows-1252 bytes; it is read in place, and only the values are decoded.
+ConditionsResult parse_conditions(const QByteArray& page, const QString& metric_setting);
+// The same for a page already decoded (one character per byte); the results are alike.
 ConditionsResult parse_conditions(const QString& page, const QString& metric_setting);
 
 // The main window's caption after a parse: "Nimbrix - " + the driver's location string when it

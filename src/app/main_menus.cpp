@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 // The main window's menu tree and the tray popups.
 
@@ -24,6 +26,34 @@ QAction* add_separator(QMenu* menu, const QString& name) {
     return action;
 }
 
+// The menu bar's items with two pixels above and below their caption and four beside it, so
+// that six menus fit the window's width in one row (the base style draws each item in the
+// space inside that padding).
+class MenuBarItemPadding : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        if (type == CT_MenuBarItem)
+            return size + QSize(2 * horizontal, 2 * vertical);
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuBarItem || !item) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionMenuItem inside(*item);
+        inside.rect = item->rect.adjusted(horizontal, vertical, -horizontal, -vertical);
+        QProxyStyle::drawControl(element, &inside, painter, widget);
+    }
+
+private:
+    static constexpr int horizontal = 4;
+    static constexpr int vertical = 2;
+};
+
 QMenu* add_submenu(QWidget* owner, QMenu* parent, const QString& name, const QString& caption) {
     auto* menu = new QMenu(caption, owner);
     menu->setObjectName(name);
@@ -38,7 +68,9 @@ void TForm1::create_menus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     // Six menus fit the window's width in one row with a compact font.
     bar->setFont(window_font(11));
-    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 4px; }"));
+    auto* padding = new MenuBarItemPadding;
+    padding->setParent(bar);
+    bar->setStyle(padding);
     auto top = [&](const char* name, const char* caption) {
         auto* menu = bar->addMenu(QString::fromLatin1(caption));
         menu->setObjectName(QLatin1String(name));

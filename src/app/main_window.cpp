@@ -19,7 +19,6 @@
 #include "settings/preferences_window.h"
 #include "settings/proxy_info.h"
 #include "settings/settings_store.h"
-#include "shared/page_text.h"
 #include "shared/program_state.h"
 #include "textproducts/forecast_window.h"
 #include "textproducts/warning_watch.h"
@@ -32,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QIconEngine>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -47,6 +47,47 @@ const QColor teal(0x00, 0x80, 0x80);
 const QColor lime(0x00, 0xFF, 0x00);
 const QColor yellow(0xFF, 0xFF, 0x00);
 const QColor green(0x00, 0x80, 0x00);
+
+// A picture file that becomes an icon when it is first drawn or asked about: the thirteen
+// tray pictures are read when a conditions request picks one, not at every start.
+class PictureFileIcon : public QIconEngine {
+public:
+    explicit PictureFileIcon(QString file) : file_(std::move(file)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return icon().isNull(); }
+    QString key() const override { return QStringLiteral("PictureFileIcon"); }
+    QIconEngine* clone() const override { return new PictureFileIcon(file_); }
+
+private:
+    const QIcon& icon() {
+        if (!read_) {
+            read_ = true;
+            icon_ = QIcon(file_);
+        }
+        return icon_;
+    }
+
+    QString file_;
+    QIcon icon_;
+    bool read_ = false;
+};
 
 void set_colors(QLabel* label, const QColor& background, const QColor& text) {
     QPalette palette = label->palette();
@@ -155,7 +196,8 @@ void TForm1::FormCreate() {
     client->installEventFilter(this);
 
     for (int i = 0; i <= 12; ++i)
-        IconList << QIcon(QStringLiteral(":/tray/sky%1.png").arg(i, 2, 10, QLatin1Char('0')));
+        IconList << QIcon(new PictureFileIcon(
+            QStringLiteral(":/tray/sky%1.png").arg(i, 2, 10, QLatin1Char('0'))));
 
     create_labels();
     create_pictures();
@@ -187,7 +229,9 @@ void TForm1::FormCreate() {
     tray = new TOnTray(this);
     tray->SetHint(QApplication::applicationName().isEmpty() ? QStringLiteral("Nimbrix")
                                                             : QApplication::applicationName());
-    tray->Icon = program_icon();
+    // The application's icon, read once at start (a window made without it reads its own).
+    const QIcon application_icon = QApplication::windowIcon();
+    tray->Icon = application_icon.isNull() ? program_icon() : application_icon;
     tray->PopupLeft = pmnLeft;
     tray->PopupRight = pmnRight;
     tray->SetAppVisible(true);
@@ -532,8 +576,8 @@ void TForm1::end_chosen_request() {
 }
 
 void TForm1::parse_conditions_page(const QByteArray& page) {
-    const ConditionsResult result = parse_conditions(
-        decode_windows_1252(page), read_setting(settings_section, QStringLiteral("Metric")));
+    const ConditionsResult result =
+        parse_conditions(page, read_setting(settings_section, QStringLiteral("Metric")));
 
     set_status(result.status_texts.value(0));
     repaint_now();
@@ -643,16 +687,24 @@ void bring_to_front(QWidget* window) {
 } // namespace
 
 void TForm1::mnuChooseLocationClick() {
-    bring_to_front(frmLocation);
+    bring_to_front(frmLocation.get());
 }
 
 void TForm1::set_preferences(TfrmPref* preferences) {
-    frmPref = preferences;
-    connect(frmPref, &TfrmPref::written, watch, &WarningWatch::follow_setting);
+    frmPref.set(preferences);
+    connect(preferences, &TfrmPref::written, watch, &WarningWatch::follow_setting);
+}
+
+void TForm1::set_preferences_maker(std::function<TfrmPref*()> make) {
+    frmPref.set_maker([this, make = std::move(make)] {
+        TfrmPref* preferences = make();
+        connect(preferences, &TfrmPref::written, watch, &WarningWatch::follow_setting);
+        return preferences;
+    });
 }
 
 void TForm1::mnuGeneralPreferences1Click() {
-    bring_to_front(frmPref);
+    bring_to_front(frmPref.get());
 }
 
 ProxyProperties TForm1::proxy_properties() {
@@ -661,7 +713,7 @@ ProxyProperties TForm1::proxy_properties() {
 }
 
 void TForm1::mnuAboutClick() {
-    bring_to_front(frmAbout);
+    bring_to_front(frmAbout.get());
 }
 
 void TForm1::CheckforUpdate1Click() {
@@ -671,7 +723,7 @@ void TForm1::CheckforUpdate1Click() {
             set_status(t);
             repaint_now();
         },
-        frmAbout ? frmAbout->lblCurrVs->text() : built_in_version);
+        frmAbout.made() ? frmAbout.made()->lblCurrVs->text() : built_in_version);
 }
 
 void TForm1::mnuMainLabelColor1Click() {
@@ -690,8 +742,8 @@ void TForm1::mnuStatsFontColor1Click() {
 }
 
 void TForm1::show_text_product(const char* code) {
-    if (frmForecast)
-        frmForecast->show_product(QLatin1String(code));
+    if (TfrmForecast* forecast = frmForecast.get())
+        forecast->show_product(QLatin1String(code));
 }
 
 void TForm1::ForecastTEXTversion1Click() {
@@ -809,8 +861,8 @@ void TForm1::show_moon_phase() {
 // Images.
 
 void TForm1::image_command(const QString& item) {
-    if (const ImageRow* row = find_image_row(item); row && images_)
-        images_->command(*row);
+    if (const ImageRow* row = find_image_row(item); row && images_.get())
+        images_.get()->command(*row);
 }
 
 void TForm1::mnuLocalTVStationRadar1Click() {
@@ -836,24 +888,24 @@ void TForm1::restore_main() {
 }
 
 void TForm1::do_image() {
-    images_->do_image();
+    images_.get()->do_image();
 }
 void TForm1::do_wallpaper() {
-    images_->do_wallpaper();
+    images_.get()->do_wallpaper();
 }
 void TForm1::GetWinDir() {
-    images_->GetWinDir();
+    images_.get()->GetWinDir();
 }
 void TForm1::set_wallpaper(const QString& path) {
-    images_->set_wallpaper(path);
+    images_.get()->set_wallpaper(path);
 }
 void TForm1::update_auto_wallpaper() {
-    images_->update_auto_wallpaper();
+    images_.get()->update_auto_wallpaper();
 }
 
 void TForm1::auto_wallpaper() {
-    if (images_)
-        images_->auto_wallpaper();
+    if (ImageCommands* images = images_.get())
+        images->auto_wallpaper();
 }
 
 // Commands.

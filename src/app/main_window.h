@@ -6,6 +6,7 @@
 #include "locations/presets.h"
 #include "settings/preferences_rules.h"
 #include "settings/proxy_info.h"
+#include "shared/on_demand.h"
 
 #include <QDate>
 
@@ -70,9 +71,14 @@ public:
     // The splash that the first paint hides.
     void set_splash(QWidget* splash) { splash_ = splash; }
     // The location chooser that "&Choose Location..." shows.
-    void set_chooser(TfrmLocation* chooser) { frmLocation = chooser; }
+    void set_chooser(TfrmLocation* chooser) { frmLocation.set(chooser); }
     // The image commands and the wallpaper steps, with the image window they fill.
-    void set_images(ImageCommands* images) { images_ = images; }
+    void set_images(ImageCommands* images) { images_.set(images); }
+    // Made with the image window the first time an image command or wallpaper step runs.
+    void set_images_maker(std::function<ImageCommands*()> make) {
+        images_.set_maker(std::move(make));
+    }
+    ImageCommands* images() { return images_.get(); }
 
     // ImageHost: the main window is minimized (to the taskbar, never to the tray) while an
     // image is on show; the image's close puts it back as it was: normal, maximized, or still
@@ -89,9 +95,12 @@ public:
     void update_auto_wallpaper();
     // The preferences window and the about box that their commands show.
     void set_preferences(TfrmPref* preferences);
-    void set_about(TfrmAbout* about) { frmAbout = about; }
+    // The preferences window is made by make when first shown; the watch follows what it
+    // writes from then on.
+    void set_preferences_maker(std::function<TfrmPref*()> make);
+    void set_about(TfrmAbout* about) { frmAbout.set(about); }
     // The forecast window that the text-product commands show.
-    void set_forecast(TfrmForecast* forecast) { frmForecast = forecast; }
+    void set_forecast(TfrmForecast* forecast) { frmForecast.set(forecast); }
 
     // Progress texts of the client's events: into the forecast window's status line while it
     // serves a text product (xcast_code set), else into panel 0.
@@ -186,10 +195,11 @@ public:
     QTimer* Timer1;
     TOnTray* tray = nullptr;
     TNMHTTP* NMHTTP1 = nullptr;
-    TfrmLocation* frmLocation = nullptr;
-    TfrmPref* frmPref = nullptr;
-    TfrmAbout* frmAbout = nullptr;
-    TfrmForecast* frmForecast = nullptr;
+    // The other windows, each made when its command first shows it (or handed over made).
+    OnDemand<TfrmLocation> frmLocation;
+    OnDemand<TfrmPref> frmPref;
+    OnDemand<TfrmAbout> frmAbout;
+    OnDemand<TfrmForecast> frmForecast;
 
     // The preferences' start-up list, also the working list of the preset rebuild.
     StartupChoices startup_choices;
@@ -282,7 +292,7 @@ private:
     // reads; this keeps what the 30-character cut would lose).
     QString shown_location_;
     ClientEvents* client_events_ = nullptr;
-    ImageCommands* images_ = nullptr;
+    OnDemand<ImageCommands> images_;
     // How the window stood before a picture minimized it, while the picture holds it so.
     struct BeforePicture {
         bool shown;

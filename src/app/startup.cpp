@@ -29,33 +29,67 @@ ProgramWindows::~ProgramWindows() {
     Form1.reset();
 }
 
+TfrmAbout* ProgramWindows::about() {
+    return Form1->frmAbout.get();
+}
+
+TfrmPref* ProgramWindows::preferences() {
+    return Form1->frmPref.get();
+}
+
+TfrmLocation* ProgramWindows::chooser() {
+    return Form1->frmLocation.get();
+}
+
+TfrmImage* ProgramWindows::image_window() {
+    Form1->images(); // made with the image commands
+    return frmImage.get();
+}
+
+TfrmForecast* ProgramWindows::forecast() {
+    return Form1->frmForecast.get();
+}
+
 std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desktop& desktop) {
     auto windows = std::make_unique<ProgramWindows>();
     windows->Form1 = std::make_unique<TForm1>(state, desktop);
     windows->Form1->show();
     windows->frmPleaseWait = std::make_unique<TfrmPleaseWait>(windows->Form1.get());
     TForm1& form = *windows->Form1;
-    form.set_splash(windows->frmPleaseWait.get());
-    windows->frmAbout = new TfrmAbout(desktop, &form);
-    form.set_about(windows->frmAbout);
-    windows->frmPleaseWait->set_progress(15);
-    windows->frmPref = new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
-    form.set_preferences(windows->frmPref);
-    windows->frmPleaseWait->set_progress(20);
-    windows->frmImage = std::make_unique<TfrmImage>(state, desktop, *windows->Form1);
-    windows->images = std::make_unique<ImageCommands>(state, desktop, *windows->Form1->NMHTTP1,
-                                                      *windows->Form1, *windows->frmImage);
-    windows->Form1->set_images(windows->images.get());
-    windows->frmPleaseWait->set_progress(25);
-    windows->frmForecast = std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form);
-    TfrmForecast* forecast = windows->frmForecast.get();
-    form.forecast_status = [forecast](const QString& text) { forecast->set_status(text); };
-    form.set_forecast(forecast);
-    windows->frmPleaseWait->set_progress(35);
+    TfrmPleaseWait& splash = *windows->frmPleaseWait;
+    form.set_splash(&splash);
+    ProgramWindows* const made = windows.get();
+    // Each window is made when it is first shown, so a start paints only the main window and
+    // the splash; the gauge still takes its steps, one for each window behind it.
+    splash.set_progress(10); // the web view
+    form.frmAbout.set_maker([&desktop, &form] { return new TfrmAbout(desktop, &form); });
+    splash.set_progress(15);
+    form.set_preferences_maker([&desktop, &form] {
+        return new TfrmPref(desktop, form.proxy_properties(), form.startup_choices, &form);
+    });
+    splash.set_progress(20);
+    form.set_images_maker([made, &state, &desktop, &form] {
+        made->frmImage = std::make_unique<TfrmImage>(state, desktop, form);
+        made->images =
+            std::make_unique<ImageCommands>(state, desktop, *form.NMHTTP1, form, *made->frmImage);
+        return made->images.get();
+    });
+    splash.set_progress(25);
+    form.frmForecast.set_maker([made, &state, &desktop, &form] {
+        made->frmForecast = std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form);
+        return made->frmForecast.get();
+    });
+    // The client's progress texts go to the forecast window only while it serves a product, so
+    // only once it is made.
+    form.forecast_status = [&form](const QString& text) {
+        if (TfrmForecast* forecast = form.frmForecast.made())
+            forecast->set_status(text);
+    };
+    splash.set_progress(35);
     // The chooser fills its 2006-node tree while the tree does not paint; no gauge step.
-    windows->frmLocation = new TfrmLocation(state, desktop, *windows->Form1, windows->Form1.get());
-    windows->Form1->set_chooser(windows->frmLocation);
-    windows->frmPleaseWait->set_progress(100);
+    form.frmLocation.set_maker(
+        [&state, &desktop, &form] { return new TfrmLocation(state, desktop, form, &form); });
+    splash.set_progress(100);
     // The settings store's notice (lines of the file it cannot read) goes to the status panel,
     // also when the windows' first reads met them.
     set_settings_notice(

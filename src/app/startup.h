@@ -13,23 +13,28 @@ class TfrmPleaseWait;
 class TfrmPref;
 struct ProgramState;
 
-// The windows of one run, in the order the start-up creates them.
+// The windows of one run: the main window and the splash at once, each other window the first
+// time it is asked for (by its command, or here).
 struct ProgramWindows {
     std::unique_ptr<TForm1> Form1;
     std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
-    // Windows created behind the splash, each followed by a gauge step, are added here.
-    TfrmAbout* frmAbout = nullptr;             // owned by the main window
-    TfrmPref* frmPref = nullptr;               // owned by the main window
-    TfrmLocation* frmLocation = nullptr;       // owned by the main window
-    std::unique_ptr<TfrmImage> frmImage;       // hidden until an image is shown
+    std::unique_ptr<TfrmImage> frmImage;       // made with the image commands
     std::unique_ptr<ImageCommands> images;     // the image commands and wallpaper steps
     std::unique_ptr<TfrmForecast> frmForecast; // hidden until a product is shown
     ~ProgramWindows();
+
+    // The other windows, made now if they were not yet. The about box, the preferences and the
+    // chooser are owned by the main window.
+    TfrmAbout* about();
+    TfrmPref* preferences();
+    TfrmLocation* chooser();
+    TfrmImage* image_window();
+    TfrmForecast* forecast();
 };
 
 // The start-up sequence: the main window (shown as it is created), the splash with its
-// needle gauge, the other windows with their gauge steps, then the gauge at 100. The main
-// window's first paint hides the splash.
+// needle gauge and its steps for the other windows, which are made when first shown, then the
+// gauge at 100. The main window's first paint hides the splash.
 std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desktop& desktop);
 
 // What a later start of the program asks of the running one: the main window comes back (from

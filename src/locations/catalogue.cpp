@@ -1,6 +1,7 @@
 #include "locations/catalogue.h"
 
 #include <QResource>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -100,27 +101,27 @@ template <typename Row> void for_each_row(const QString& name, std::size_t colum
 // A decimal number ("-87.6298"). Up to 15 digits it is the quotient of two exact doubles,
 // which the division rounds correctly, as a full conversion would.
 double number(QStringView field, const QString& name) {
-    qsizetype i = 0;
-    const bool negative = !field.isEmpty() && field[0] == u'-';
+    const char16_t* at = field.utf16();
+    const char16_t* const end = at + field.size();
+    const bool negative = at != end && *at == u'-';
     if (negative)
-        ++i;
+        ++at;
     long long digits = 0;
     int count = 0;
     int decimals = -1;
-    for (; i < field.size(); ++i) {
-        const char16_t c = field[i].unicode();
-        if (c == u'.' && decimals < 0) {
-            decimals = 0;
-        } else if (c >= u'0' && c <= u'9' && count < 15) {
-            digits = digits * 10 + (c - u'0');
+    for (; at != end; ++at) {
+        const unsigned digit = unsigned(*at) - u'0';
+        if (digit <= 9 && count < 15) {
+            digits = digits * 10 + digit;
             ++count;
-            if (decimals >= 0)
-                ++decimals;
+            decimals += decimals >= 0;
+        } else if (*at == u'.' && decimals < 0) {
+            decimals = 0;
         } else {
             break;
         }
     }
-    if (i == field.size() && count > 0) {
+    if (at == end && count > 0) {
         static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double value = static_cast<double>(digits) / powers[decimals < 0 ? 0 : decimals];
@@ -135,7 +136,9 @@ double number(QStringView field, const QString& name) {
 
 // Whether a station table label ("United Kingdom (O)") is the tree's country.
 bool is_country_label(const QString& label, const QString& country) {
-    return label.endsWith(u" (O)") && QStringView(label).chopped(4) == country;
+    return label.size() == country.size() + 4 &&
+           QStringView(label).sliced(country.size()) == u" (O)" &&
+           std::equal(country.begin(), country.end(), label.begin());
 }
 
 // Whether a tree city ("Boscombe_Down") is the station table's key ("Boscombe Down").
@@ -148,6 +151,12 @@ bool same_city_key(const QString& tree_text, const QString& key) {
             return false;
     }
     return true;
+}
+
+// Two short texts alike, compared in place.
+bool same(const QString& a, const QString& b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.constData(), b.constData(), size_t(a.size()) * sizeof(QChar)) == 0;
 }
 
 StationKeying keying_of(const QString& region) {
@@ -195,23 +204,26 @@ void set_request_paths(std::vector<CataloguePlace>& places) {
         total += place.us ? us.size() + place.state_code.size() + 1 + place.city.size()
                           : global.size() + place.station.size();
     total += (html.size() + 1) * static_cast<qsizetype>(places.size());
-    QString all;
-    all.reserve(total);
-    std::vector<qsizetype> ends;
-    ends.reserve(places.size());
-    for (const CataloguePlace& place : places) {
-        if (place.us)
-            all.append(us).append(place.state_code).append(u'/').append(place.city);
-        else
-            all.append(global).append(place.station);
-        all.append(html);
-        ends.push_back(all.size());
-        all.append(u'\0');
-    }
-    qsizetype start = 0;
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        places[i].request_path = shared_part(all, QStringView(all).sliced(start, ends[i] - start));
-        start = ends[i] + 1;
+    QString all(total, Qt::Uninitialized);
+    char16_t* const begin = reinterpret_cast<char16_t*>(all.data());
+    char16_t* to = begin;
+    const auto put = [&to](QStringView text) {
+        to = std::copy(text.utf16(), text.utf16() + text.size(), to);
+    };
+    for (CataloguePlace& place : places) {
+        char16_t* const start = to;
+        if (place.us) {
+            put(us);
+            put(place.state_code);
+            *to++ = u'/';
+            put(place.city);
+        } else {
+            put(global);
+            put(place.station);
+        }
+        put(html);
+        place.request_path = shared_part(all, QStringView(start, to));
+        *to++ = u'\0';
     }
 }
 
@@ -247,45 +259,11 @@ Catalogue Catalogue::load() {
         c.regions_.push_back({f.text(0), f.text(1)});
     });
 
-    // Foreign and US places come in tree order; they are tied to the tree's city nodes below.
-    const QString stations_file = QStringLiteral("stations.tsv");
-    std::vector<CataloguePlace> foreign;
-    c.stations_.reserve(1300);
-    foreign.reserve(1300);
-    for_each_row(stations_file, 7, [&](const Fields& f) {
-        StationRow row{f.text(0), f.text(1), f.text(2), f.text(3)};
-        CataloguePlace place;
-        place.latitude = number(f[4], stations_file);
-        place.longitude = number(f[5], stations_file);
-        place.title_name = f.text(6);
-        place.station = row.station;
-        place.label = row.label;
-        place.region = row.region;
-        c.stations_.push_back(std::move(row));
-        foreign.push_back(std::move(place));
-    });
+    c.index_states();
 
-    const QString us_file = QStringLiteral("us_places.tsv");
-    std::vector<CataloguePlace> us;
-    us.reserve(600);
-    for_each_row(us_file, 7, [&](const Fields& f) {
-        CataloguePlace place;
-        place.us = true;
-        place.parent = f.text(0);
-        place.city = f.text(1);
-        place.latitude = number(f[2], us_file);
-        place.longitude = number(f[3], us_file);
-        place.zip = f.text(4);
-        place.forecast_zone = f.text(5);
-        place.title_name = f.text(6);
-        us.push_back(std::move(place));
-    });
-
-    c.index();
-
-    // City nodes: the leaves under a country, and every node of level 4.
-    std::size_t next_foreign = 0;
-    std::size_t next_us = 0;
+    // City nodes: the leaves under a country, and every node of level 4. Foreign and US
+    // places come in tree order in their files, so each row's place is known before it is
+    // read, and it is written there at once.
     // The countries whose children are states or provinces rather than cities.
     int united_states = -2;
     int canada = -2;
@@ -297,10 +275,12 @@ Catalogue Catalogue::load() {
         else if (c.tree_[i].text == u"Canada")
             canada = i;
     }
-    c.places_.reserve(foreign.size() + us.size());
+    std::vector<int> foreign_places, us_places; // the places of the rows, in file order
+    foreign_places.reserve(1300);
+    us_places.reserve(600);
     c.place_by_node_.assign(c.tree_.size(), -1);
-    const QString* state_name = nullptr;
-    QString state_code;
+    std::vector<int> node_of_place; // tree order
+    node_of_place.reserve(2000);
     for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
         const LocationTreeNode& node = c.tree_[i];
         const bool leaf =
@@ -310,35 +290,79 @@ Catalogue Catalogue::load() {
                                 node.parent != united_states && node.parent != canada);
         if (!city)
             continue;
-        const QString& parent = c.tree_[node.parent].text;
         const bool is_us = node.level == 4 && c.tree_[node.parent].parent == united_states;
-        c.place_by_node_[i] = static_cast<int>(c.places_.size());
-        if (is_us) {
-            if (next_us >= us.size() || us[next_us].parent != parent ||
-                us[next_us].city != node.text)
-                throw CatalogueError(QStringLiteral("us_places.tsv does not follow the tree at ") +
-                                     node.text);
-            if (&parent != state_name) { // the places of a state come together
-                state_name = &parent;
-                state_code = c.code_for_state_name(parent);
-            }
-            CataloguePlace& place = c.places_.emplace_back(std::move(us[next_us++]));
-            place.state_code = state_code;
-            place.node = i;
-        } else {
-            if (next_foreign >= foreign.size() ||
-                !is_country_label(c.stations_[next_foreign].label, parent) ||
-                !same_city_key(node.text, c.stations_[next_foreign].city))
-                throw CatalogueError(QStringLiteral("stations.tsv does not follow the tree at ") +
-                                     node.text);
-            CataloguePlace& place = c.places_.emplace_back(std::move(foreign[next_foreign++]));
-            place.city = node.text;
-            place.parent = parent;
-            place.node = i;
-        }
+        const int place = static_cast<int>(node_of_place.size());
+        (is_us ? us_places : foreign_places).push_back(place);
+        c.place_by_node_[i] = place;
+        node_of_place.push_back(i);
     }
-    if (next_foreign != foreign.size() || next_us != us.size())
-        throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
+    c.places_.resize(node_of_place.size());
+    // The row's place, with its node and the node's parent; a row the tree has no place for
+    // breaks the catalogue.
+    const auto place_of_row = [&](const std::vector<int>& rows, std::size_t row) {
+        if (row >= rows.size())
+            throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
+        CataloguePlace& place = c.places_[size_t(rows[row])];
+        place.node = node_of_place[size_t(rows[row])];
+        return &place;
+    };
+
+    const QString stations_file = QStringLiteral("stations.tsv");
+    c.stations_.reserve(1300);
+    for_each_row(stations_file, 7, [&](const Fields& f) {
+        CataloguePlace& place = *place_of_row(foreign_places, c.stations_.size());
+        const LocationTreeNode& node = c.tree_[size_t(place.node)];
+        const StationRow& row =
+            c.stations_.emplace_back(StationRow{f.text(0), f.text(1), f.text(2), f.text(3)});
+        const QString& parent = c.tree_[size_t(node.parent)].text;
+        if (!is_country_label(row.label, parent) || !same_city_key(node.text, row.city))
+            throw CatalogueError(QStringLiteral("stations.tsv does not follow the tree at ") +
+                                 node.text);
+        place.city = node.text;
+        place.parent = parent;
+        place.latitude = number(f[4], stations_file);
+        place.longitude = number(f[5], stations_file);
+        place.title_name = f.text(6);
+        place.station = row.station;
+        place.label = row.label;
+        place.region = row.region;
+    });
+
+    const QString us_file = QStringLiteral("us_places.tsv");
+    std::size_t us_rows = 0;
+    const QString* state_name = nullptr;
+    QString state_code;
+    for_each_row(us_file, 7, [&](const Fields& f) {
+        CataloguePlace& place = *place_of_row(us_places, us_rows++);
+        const LocationTreeNode& node = c.tree_[size_t(place.node)];
+        const QString& parent = c.tree_[size_t(node.parent)].text;
+        if (f[0] != parent || f[1] != node.text)
+            throw CatalogueError(QStringLiteral("us_places.tsv does not follow the tree at ") +
+                                 node.text);
+        if (&parent != state_name) { // the places of a state come together
+            state_name = &parent;
+            state_code = c.code_for_state_name(parent);
+        }
+        place.us = true;
+        place.parent = f.text(0);
+        place.city = f.text(1);
+        place.latitude = number(f[2], us_file);
+        place.longitude = number(f[3], us_file);
+        place.zip = f.text(4);
+        place.forecast_zone = f.text(5);
+        place.title_name = f.text(6);
+        place.state_code = state_code;
+    });
+    if (c.stations_.size() != foreign_places.size() || us_rows != us_places.size()) {
+        const std::size_t missing = c.stations_.size() != foreign_places.size()
+                                        ? size_t(foreign_places[c.stations_.size()])
+                                        : size_t(us_places[us_rows]);
+        throw CatalogueError(
+            QStringLiteral("%1 does not follow the tree at %2")
+                .arg(c.stations_.size() != foreign_places.size() ? stations_file : us_file,
+                     c.tree_[size_t(node_of_place[missing])].text));
+    }
+    c.index_stations();
     set_request_paths(c.places_);
     // Backwards, so that the first place with a path is the one kept.
     c.place_by_path_.reserve(static_cast<qsizetype>(c.places_.size()));
@@ -347,7 +371,7 @@ Catalogue Catalogue::load() {
     return c;
 }
 
-void Catalogue::index() {
+void Catalogue::index_states() {
     for (int i = 0; i < static_cast<int>(states_.size()); ++i) {
         const StateRow& row = states_[i];
         if (!row.split_only) {
@@ -361,6 +385,9 @@ void Catalogue::index() {
         if (!region_by_label_.contains(row.label))
             region_by_label_.insert(row.label, row.region);
     }
+}
+
+void Catalogue::index_stations() {
     // The station table comes sorted by region and label, so a row mostly has the list of the
     // row before; each row's list is found first, then the keys go in backwards, so that the
     // first row with a key is the one kept.
@@ -368,7 +395,7 @@ void Catalogue::index() {
     const StationRow* previous = nullptr;
     for (int i = 0; i < static_cast<int>(stations_.size()); ++i) {
         const StationRow& row = stations_[i];
-        if (previous && row.region == previous->region && row.label == previous->label) {
+        if (previous && same(row.region, previous->region) && same(row.label, previous->label)) {
             row_lists[i] = row_lists[i - 1];
             continue;
         }
@@ -398,11 +425,23 @@ void Catalogue::index() {
         }
         row_lists[i] = list;
     }
-    RegionStations* region = nullptr;
-    for (int i = static_cast<int>(stations_.size()) - 1; i >= 0; --i) {
-        if (!region || stations_[i].region != stations_[i + 1].region)
-            region = &station_regions_[stations_[i].region];
-        region->lists[row_lists[i]].rows.insert(stations_[i].city, i);
+    // Region by region (each a stretch of the table), each list given its room at once; the
+    // stretches and their rows go in backwards, as above.
+    std::vector<int> stretch_starts;
+    for (int i = 0; i < static_cast<int>(stations_.size()); ++i)
+        if (i == 0 || !same(stations_[i].region, stations_[i - 1].region))
+            stretch_starts.push_back(i);
+    int end = static_cast<int>(stations_.size());
+    for (auto start = stretch_starts.rbegin(); start != stretch_starts.rend(); ++start) {
+        RegionStations& region = station_regions_[stations_[*start].region];
+        std::vector<qsizetype> sizes(region.lists.size());
+        for (int i = *start; i < end; ++i)
+            ++sizes[size_t(row_lists[i])];
+        for (size_t list = 0; list < sizes.size(); ++list)
+            region.lists[list].rows.reserve(region.lists[list].rows.size() + sizes[list]);
+        for (int i = end - 1; i >= *start; --i)
+            region.lists[row_lists[i]].rows.insert(stations_[i].city, i);
+        end = *start;
     }
 }
 

@@ -120,7 +120,9 @@ public:
 
 private:
     Catalogue() = default;
-    void index();
+    // The state and region tables' indexes, then the station table's.
+    void index_states();
+    void index_stations();
 
     std::vector<LocationTreeNode> tree_;
     std::vector<StateRow> states_;

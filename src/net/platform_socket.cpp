@@ -11,6 +11,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/resource.h>
@@ -338,6 +339,25 @@ Handle accept_one(Handle handle, int& error) {
     }
     error = 0;
     return static_cast<Handle>(s);
+}
+
+QList<quint32> resolve_ipv4(const QByteArray& name) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    QList<quint32> addresses;
+    if (getaddrinfo(name.constData(), nullptr, &hints, &found) != 0)
+        return addresses;
+    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
+        if (entry->ai_family != AF_INET || !entry->ai_addr)
+            continue;
+        sockaddr_in address{};
+        std::memcpy(&address, entry->ai_addr, sizeof address);
+        addresses.append(ntohl(address.sin_addr.s_addr));
+    }
+    freeaddrinfo(found);
+    return addresses;
 }
 
 } // namespace platform_socket

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -38,6 +40,11 @@ qint64 receive_some(Handle handle, char* data, qint64 length);
 quint16 listen_loopback(Handle handle, quint16 port);
 // Takes one waiting connection; invalid_handle and the error code in error when none.
 Handle accept_one(Handle handle, int& error);
+
+// The IPv4 addresses (host byte order) the platform's name service gives for a host name in
+// ASCII (international names in their ACE form); none when it knows none. Blocks until the
+// service answers, so it is asked on a thread of its own.
+QList<quint32> resolve_ipv4(const QByteArray& name);
 
 // The table code of a platform error value (errno on POSIX systems).
 int map_error(int platform_error);

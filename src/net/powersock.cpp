@@ -548,7 +548,7 @@ void TPowersock::resolve() {
     lookup_done_ = false;
     lookup_ok_ = false;
     lookup_id_ =
-        lookup_->start(name, this, [this](const QHostInfo& info) { on_lookup_done(info); });
+        lookup_->start(name, this, [this](const HostAnswer& answer) { on_lookup_done(answer); });
     wait_for([this] { return lookup_done_ || timed_out_ || canceled_; });
     timer_off();
     if (lookup_id_ >= 0) {
@@ -565,14 +565,14 @@ void TPowersock::resolve() {
     Q_EMIT OnHostResolved();
 }
 
-void TPowersock::on_lookup_done(const QHostInfo& info) {
-    if (info.lookupId() != lookup_id_)
+void TPowersock::on_lookup_done(const HostAnswer& answer) {
+    if (answer.id != lookup_id_)
         return;
     lookup_id_ = -1;
     lookup_ok_ = false;
-    for (const QHostAddress& address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && address.toIPv4Address() != 0) {
-            lookup_address_ = address.toIPv4Address();
+    for (const quint32 address : answer.ipv4) {
+        if (address != 0) {
+            lookup_address_ = address;
             lookup_ok_ = true;
             break;
         }

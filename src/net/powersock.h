@@ -109,7 +109,7 @@ private:
 
     void resolve();
     QString lookup_name() const;
-    void on_lookup_done(const QHostInfo& info);
+    void on_lookup_done(const HostAnswer& answer);
     void on_readable();
     void on_writable();
     void write_from_stream();
@@ -143,7 +143,7 @@ private:
     QSocketNotifier* read_notifier_ = nullptr;
     QSocketNotifier* write_notifier_ = nullptr;
     TThreadTimer* timer_ = nullptr;
-    QtHostLookup platform_lookup_;
+    PlatformHostLookup platform_lookup_;
     HostLookup* lookup_ = &platform_lookup_;
     int lookup_id_ = -1;
     bool lookup_ok_ = false;

@@ -3,13 +3,12 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-
-class QLocalServer;
-class QLocalSocket;
+#include <memory>
 
 // One running program per user. The first start listens on a local socket with a per-user
 // name; a later start connects to it, asks the running program to bring its window back and
 // exits. A socket file left by a program that crashed answers no connection and is replaced.
+// On Linux the socket is the system's own Unix-domain socket; elsewhere Qt's local socket.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -37,12 +36,17 @@ public:
     // Runs in the first process for each later start; returns whether the window is shown now.
     std::function<bool()> on_activate;
 
+    // The answer to one line a later start sent: "shown PID" or "hidden PID" for the request,
+    // nothing for any other line.
+    QByteArray answer(const QByteArray& line);
+
+    struct Server; // the listening side
+
 private:
     bool ask_running();
-    void serve(QLocalSocket* socket);
 
     QString name_;
-    QLocalServer* server_;
+    std::unique_ptr<Server> server_;
     bool running_window_shown_ = false;
     qint64 running_pid_ = 0;
     QString error_text_;

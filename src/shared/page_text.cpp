@@ -21,7 +21,7 @@ char byte_for(char16_t c) {
 
 } // namespace
 
-QString decode_windows_1252(const QByteArray& bytes) {
+QString decode_windows_1252(QByteArrayView bytes) {
     QString text = QString::fromLatin1(bytes);
     for (QChar& c : text)
         if (c.unicode() >= 0x80 && c.unicode() < 0xA0)

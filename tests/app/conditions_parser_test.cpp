@@ -1,6 +1,7 @@
 #include "app/conditions_parser.h"
 
 #include "print_qstring.h"
+#include "shared/page_text.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>
@@ -371,6 +372,16 @@ TEST(ParseConditions, ScrambledPagesKeepTheResultConsistent) {
             ASSERT_FALSE(r.sky.has_value());
         }
         ASSERT_EQ(r.place_name.has_value(), !r.messages.startsWith(parse_message_p1));
+        // The bytes as the host sent them read like their decoded text.
+        const QString metric = round % 2 ? "y" : "n";
+        const ConditionsResult text = parse_conditions(decode_windows_1252(page), metric);
+        const ConditionsResult bytes = parse_conditions(page, metric);
+        expect_labels(bytes.labels, text.labels);
+        ASSERT_EQ(bytes.messages, text.messages);
+        ASSERT_EQ(bytes.place_name, text.place_name);
+        ASSERT_EQ(bytes.heading, text.heading);
+        ASSERT_EQ(bytes.sky, text.sky);
+        ASSERT_EQ(bytes.temperature_f, text.temperature_f);
     }
 }
 

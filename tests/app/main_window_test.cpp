@@ -119,6 +119,13 @@ TEST_F(MainWindow, MenuTreeHasEveryCommandWithItsCaption) {
     EXPECT_EQ(top, (QStringList{QStringLiteral("&Options"), QStringLiteral("&Get Stats"),
                                 QStringLiteral("&Images"), QStringLiteral("&Forecasts"),
                                 QStringLiteral("I&nformation"), QStringLiteral("&Help")}));
+    // The six menus stand in one row across the window.
+    const QRect first = form->menuBar()->actionGeometry(form->menuBar()->actions().first());
+    for (QAction* a : form->menuBar()->actions()) {
+        const QRect item = form->menuBar()->actionGeometry(a);
+        EXPECT_EQ(item.top(), first.top()) << a->text().toStdString();
+        EXPECT_LE(item.right(), form->menuBar()->width()) << a->text().toStdString();
+    }
 
     const struct {
         const char* name;

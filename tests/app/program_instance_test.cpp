@@ -94,6 +94,11 @@ protected:
 TEST_F(ProgramInstance, SecondStartShowsTheRunningWindowAndEnds) {
     QProcess& first = start();
     wait_until_ready(first);
+    // Only this user may reach the running program.
+    EXPECT_EQ(QFileInfo(name()).permissions() &
+                  (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                   QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+              QFileDevice::Permissions());
     expect_hand_over_to(first);
     // A line that is no request gets no answer and changes nothing.
     QLocalSocket stranger;

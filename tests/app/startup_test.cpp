@@ -32,8 +32,8 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(splash.Gauge1->Progress(), 100);
     // The forecast window is made at start-up and waits hidden for a product command.
-    ASSERT_TRUE(windows->frmForecast);
-    EXPECT_FALSE(windows->frmForecast->isVisible());
+    ASSERT_TRUE(windows->forecast());
+    EXPECT_FALSE(windows->forecast()->isVisible());
     EXPECT_TRUE(form.ForecastTEXTversion1->isEnabled());
     EXPECT_EQ(splash.lblPleaseWait->text(),
               QStringLiteral("Please wait...           loading information..."));
@@ -41,9 +41,9 @@ TEST(Startup, WindowsComeUpBehindTheSplashAndExitEndsTheEventLoop) {
     EXPECT_EQ(splash.pos(), form.pos() + QPoint(35, 70));
     EXPECT_EQ(splash.Gauge1->geometry(), QRect(48, 80, 150, 100));
     // The about box and the preferences are created behind the splash, hidden until asked for.
-    ASSERT_TRUE(windows->frmAbout && windows->frmPref);
-    EXPECT_FALSE(windows->frmAbout->isVisible());
-    EXPECT_FALSE(windows->frmPref->isVisible());
+    ASSERT_TRUE(windows->about() && windows->preferences());
+    EXPECT_FALSE(windows->about()->isVisible());
+    EXPECT_FALSE(windows->preferences()->isVisible());
 
     // The program stays up until Exit; the first paint has hidden the splash by then.
     bool still_up_after_a_second = false;
@@ -81,7 +81,7 @@ TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
     const QSize frame = form.frameGeometry().size() - form.size();
     ASSERT_GT(frame.height(), 0) << "the platform draws no frame: outer and client sizes are alike";
     const QRect screen = form.screen()->geometry();
-    TfrmForecast& forecast = *windows->frmForecast;
+    TfrmForecast& forecast = *windows->forecast();
     // The about box and the image window are placed at their creation, before the window
     // manager has framed them: the main window's frame counts then.
     const struct {
@@ -91,9 +91,9 @@ TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
         int raise;
     } rows[] = {
         {"main window", windows->Form1.get(), QSize(325, 355), 0},
-        {"about box", windows->frmAbout, QSize(361, 276) + frame, 60},
-        {"preferences", windows->frmPref, QSize(516, 373) + frame, 0},
-        {"image window", windows->frmImage.get(), QSize(332, 316), 0},
+        {"about box", windows->about(), QSize(361, 276) + frame, 60},
+        {"preferences", windows->preferences(), QSize(516, 373) + frame, 0},
+        {"image window", windows->image_window(), QSize(332, 316), 0},
         {"forecast window", &forecast,
          QSize(486, forecast.MenuForecast->sizeHint().height() + 313) + frame, 20},
     };
@@ -103,6 +103,35 @@ TEST(Startup, WindowsAreSizedAndCentredByTheirOuterSize) {
                              screen.y() + screen.height() / 2 - row.outer.height() / 2 - row.raise);
         EXPECT_EQ(row.window->frameGeometry(), QRect(centred, row.outer)) << row.name;
     }
+}
+
+TEST(Startup, EachWindowCommandShowsItsOneWindow) {
+    TempSettings store;
+    ProgramState state;
+    RecordingDesktop desktop;
+    auto windows = create_program_windows(state, desktop);
+    TForm1& form = *windows->Form1;
+    const auto shown = [](const char* title) {
+        int count = 0;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            count += window->isVisible() && window->windowTitle() == QLatin1String(title);
+        return count;
+    };
+    const struct {
+        QAction* command;
+        const char* title;
+    } rows[] = {
+        {form.mnuChooseLocation, "Nimbrix - Choose Location"},
+        {form.mnuGeneralPreferences1, "Nimbrix - Preferences"},
+        {form.mnuAbout, "About Nimbrix"},
+        {form.ForecastTEXTversion1, "Nimbrix - Forecast"},
+    };
+    for (const auto& row : rows) {
+        row.command->trigger();
+        row.command->trigger(); // a second time brings the same window to the front
+        EXPECT_EQ(shown(row.title), 1) << row.title;
+    }
+    EXPECT_TRUE(desktop.events.isEmpty()) << desktop.log().join(QLatin1Char('|')).toStdString();
 }
 
 // F1 belongs to the window it is pressed in: each window of the program opens the help with
@@ -117,11 +146,9 @@ TEST(Startup, F1InEachWindowOpensTheHelp) {
         const char* name;
         QWidget* window;
     } rows[] = {
-        {"main window", windows->Form1.get()},
-        {"chooser", windows->frmLocation},
-        {"about box", windows->frmAbout},
-        {"image window", windows->frmImage.get()},
-        {"forecast window", windows->frmForecast.get()},
+        {"main window", windows->Form1.get()},    {"chooser", windows->chooser()},
+        {"about box", windows->about()},          {"image window", windows->image_window()},
+        {"forecast window", windows->forecast()},
     };
     for (const auto& row : rows) {
         row.window->show();

@@ -62,7 +62,7 @@ protected:
         form.activateWindow();
         ASSERT_TRUE(becomes_active(&form));
         command->trigger();
-        TfrmForecast& forecast = *windows->frmForecast;
+        TfrmForecast& forecast = *windows->forecast();
         ASSERT_TRUE(becomes_active(&forecast)) << state.xcast_code.toStdString();
         // Framed by the window manager, and laid out again by that frame.
         ASSERT_TRUE(
@@ -115,7 +115,7 @@ std::string shown(const QRect& rect) {
 
 TEST_F(Windows, EveryProductsControlsStandInsideTheClientAreaClearOfTheText) {
     TForm1& form = *windows->Form1;
-    TfrmForecast& forecast = *windows->frmForecast;
+    TfrmForecast& forecast = *windows->forecast();
     QWidget* client = forecast.centralWidget();
     for (const TextProduct& product : text_products()) {
         const QString code = QLatin1String(product.code);
@@ -147,9 +147,9 @@ TEST_F(Windows, EveryProductsControlsStandInsideTheClientAreaClearOfTheText) {
 
 TEST_F(Windows, ABoxBelongsToTheWindowOfItsRefusalAndGivesItTheFocusBack) {
     TForm1& form = *windows->Form1;
-    TfrmLocation& chooser = *windows->frmLocation;
-    TfrmPref& preferences = *windows->frmPref;
-    TfrmForecast& forecast = *windows->frmForecast;
+    TfrmLocation& chooser = *windows->chooser();
+    TfrmPref& preferences = *windows->preferences();
+    TfrmForecast& forecast = *windows->forecast();
     const struct {
         const char* name;
         QWidget* window;

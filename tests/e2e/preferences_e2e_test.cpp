@@ -48,7 +48,7 @@ TEST(PreferencesE2E, MetricChosenInGeneralPreferencesShowsTheNextRefreshInMetric
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^-?\\d+\u00b0F$")).match(fetch()).hasMatch());
 
     form.mnuGeneralPreferences1->trigger();
-    TfrmPref& preferences = *windows->frmPref;
+    TfrmPref& preferences = *windows->preferences();
     ASSERT_TRUE(preferences.isVisible());
     EXPECT_TRUE(preferences.radioEnglish->isChecked());
     preferences.radioMetric->setChecked(true);

@@ -2,27 +2,22 @@
 
 #include "shared/app_error.h"
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 int ScriptedLookup::start(const QString& name, QObject* context,
-                          std::function<void(const QHostInfo&)> done) {
+                          std::function<void(const HostAnswer&)> done) {
     names.append(name);
     const int id = next_id_++;
     if (delay_ms < 0)
         return id;
-    QHostInfo info(id);
-    QList<QHostAddress> list;
+    HostAnswer answer{id, {}};
     for (const QString& address : addresses)
-        list.append(QHostAddress(address));
-    info.setAddresses(list);
-    if (list.isEmpty()) {
-        info.setError(QHostInfo::HostNotFound);
-        info.setErrorString(QStringLiteral("Host not found"));
-    }
-    QTimer::singleShot(delay_ms, context, [this, id, info, done = std::move(done)] {
+        answer.ipv4.append(QHostAddress(address).toIPv4Address());
+    QTimer::singleShot(delay_ms, context, [this, id, answer, done = std::move(done)] {
         if (!aborted_ids_.contains(id))
-            done(info);
+            done(answer);
     });
     return id;
 }

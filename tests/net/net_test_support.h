@@ -2,7 +2,6 @@
 
 #include "net/host_lookup.h"
 #include "net/nmhttp.h"
-#include <QHostInfo>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,7 +16,7 @@ public:
     int aborted = 0;
 
     int start(const QString& name, QObject* context,
-              std::function<void(const QHostInfo&)> done) override;
+              std::function<void(const HostAnswer&)> done) override;
     void abort(int id) override;
 
 private:

@@ -61,6 +61,34 @@ TEST(TextCleaning, CensusTextsStopAtTheFirstLowerCaseLinkAndDoubleTheirCarriageR
         EXPECT_EQ(parse_text(row.body), QByteArray(row.shown)) << row.body;
 }
 
+TEST(TextCleaning, LongBodiesCleanAlikeWhereverTheirMarkupStands) {
+    // Each body is cleaned behind 0 to 63 other bytes, so that its markup stands before, across
+    // and after every 16-byte stretch the cleaning walks a body in.
+    const QByteArray z(40, 'Z');
+    const struct {
+        QByteArray body, level2, shown; // shown: parse_text of the body
+    } rows[] = {
+        {"<b>TONIGHT</b>...CLOUDY." + z, "TONIGHT...CLOUDY." + z, "<b>TONIGHT</b>...CLOUDY." + z},
+        {"LOW 25&#176;F\nHIGH&nbsp;30" + z, "LOW 25&\xb0" + ("F\nHIGH& 30" + z),
+         "LOW 25&#176;F\r\nHIGH&nbsp;30" + z},
+        {"##176;nnbsp;X\n\n\n" + z, "#\xb0" + ("n X\n\n\n" + z), "##176;nnbsp;X\r\n\r\n\r\n" + z},
+        {"<b>#176</b>;nb<i>sp;" + z, "#176;nbsp;" + z, "<b>#176</b>;nb<i>sp;" + z},
+        {"<a href=\"/iwin/il/zone123.html\" title=\"a;b\">DETAIL</a><br>" + z, "DETAIL" + z,
+         "<a href=\"/iwin/il/zone123.html\" title=\"a;b\">DETAIL</a><br>" + z},
+        {"A > B;<x>C;nbsp" + z, "A > B;C;nbsp" + z, "A > B;<x>C;nbsp" + z},
+        {"See http://census.example/\nmore" + z, "See http://census.example/\nmore" + z, "See "},
+        {"KEEP<a href=\"x\" never closed" + z, "KEEP", "KEEP<a href=\"x\" never closed" + z},
+    };
+    for (const auto& row : rows) {
+        for (int offset = 0; offset < 64; ++offset) {
+            const QByteArray lead(offset, 'A');
+            const QByteArray body = lead + row.body;
+            EXPECT_EQ(level2_parse(body), lead + row.level2) << body.constData();
+            EXPECT_EQ(parse_text(body), lead + row.shown) << body.constData();
+        }
+    }
+}
+
 TEST(TextCleaning, BulletinsShowTheirTextOrTheNotAvailableLine) {
     EXPECT_EQ(parse_warning_html("SPECIAL STATEMENT", QStringLiteral("IL")),
               QByteArray("SPECIAL STATEMENT\r\n--- End of File --"));
