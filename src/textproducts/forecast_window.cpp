@@ -105,7 +105,26 @@ void TfrmForecast::FormCreate() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    QWidget* client = create_text_area();
+    create_input_rows(client);
+    create_status_bar();
+    create_menu();
 
+    // Placed by its outer size, and placed again if the frame turns out another than expected.
+    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
+    // The rows stand by the outer height, which the window manager's frame is part of: a
+    // window shown before it was framed is laid out again.
+    new FrameWatch(this, [this] {
+        if (isVisible())
+            run(&TfrmForecast::FormResize);
+    });
+
+    // Fixed border: the size is the design's and the user cannot change it.
+    setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
+}
+
+// The black client area and the product's text across its top; returns the client area.
+QWidget* TfrmForecast::create_text_area() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     QPalette black = client->palette();
@@ -126,7 +145,12 @@ void TfrmForecast::FormCreate() {
     QFont text_font(general_font());
     text_font.setPointSize(8);
     txtForecast->setFont(text_font);
+    return client;
+}
 
+// The input rows under the text: county, state list or zip (each product shows its own) and
+// "&Get it".
+void TfrmForecast::create_input_rows(QWidget* client) {
     lblCounty =
         make_label(client, "lblCounty", "Enter a County name (optional):", QRect(48, 216, 209, 17));
     editCounty = new QLineEdit(client);
@@ -156,7 +180,9 @@ void TfrmForecast::FormCreate() {
     setTabOrder(btnGetit, txtForecast);
     setTabOrder(txtForecast, txtZip);
     setTabOrder(txtZip, cboState);
+}
 
+void TfrmForecast::create_status_bar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
@@ -164,7 +190,10 @@ void TfrmForecast::FormCreate() {
     status_label_ = new QLabel(StatusBar1);
     StatusBar1->addWidget(status_label_, 1);
     setStatusBar(StatusBar1);
+}
 
+// The menu bar: Options (background colour, font size, printing), Close and Help.
+void TfrmForecast::create_menu() {
     MenuForecast = menuBar();
     MenuForecast->setObjectName(QStringLiteral("MenuForecast"));
     mnuOptions = MenuForecast->addMenu(QStringLiteral("&Options"));
@@ -195,18 +224,6 @@ void TfrmForecast::FormCreate() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
     connect_help_key(this, desktop_, [this] { mnuHelpClick(); });
-
-    // Placed by its outer size, and placed again if the frame turns out another than expected.
-    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
-    // The rows stand by the outer height, which the window manager's frame is part of: a
-    // window shown before it was framed is laid out again.
-    new FrameWatch(this, [this] {
-        if (isVisible())
-            run(&TfrmForecast::FormResize);
-    });
-
-    // Fixed border: the size is the design's and the user cannot change it.
-    setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
 }
 
 QSize TfrmForecast::outer_size() const {

@@ -87,6 +87,10 @@ protected:
 
 private:
     void FormCreate();
+    QWidget* create_text_area();
+    void create_input_rows(QWidget* client);
+    void create_status_bar();
+    void create_menu();
     void run(void (TfrmForecast::*handler)());
     // The window's outer size (frame included), and its height: the H of the layout rule.
     QSize outer_size() const;
