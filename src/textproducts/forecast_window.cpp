@@ -592,33 +592,14 @@ void TfrmForecast::get_xcast() {
     set_status(QStringLiteral("Connection process complete..."));
     repaint_now();
 
-    auto level2 = [&] {
-        set_status(QStringLiteral("level 2 parsing started..."));
-        body = level2_parse(std::move(body));
-        state_.xcast_body = decode_windows_1252(body);
-        set_status(QStringLiteral("level 2 parsing completed..."));
-    };
-    auto warning = [&] {
-        set_status(QStringLiteral("Nimbrix - parsing data...please wait..."));
-        show_text(parse_warning_html(body, location.state));
-        set_status(xcast_idle);
-    };
-    auto county = [&](CastKind kind) {
-        const CountyCut cut = county_parse(kind, body, editCounty->text(), location.state);
-        if (cut.refused) {
-            desktop_.beep();
-            desktop_.message(cut.message);
-            return;
-        }
-        for (const QString& text : cut.status_texts.mid(0, cut.status_texts.size() - 1))
-            set_status(text);
-        show_text(cut.text);
-        set_status(cut.status_texts.last());
-        if (!cut.message.isEmpty())
-            desktop_.message(cut.message);
-        setWindowTitle(cut.caption);
-    };
+    show_product_text(code, std::move(body));
+    set_status(xcast_idle);
+    repaint_now();
+}
 
+// The product's page as its display wants it: census tables as plain text, bulletins by their
+// warnings, forecasts and nowcasts cut to the county asked for.
+void TfrmForecast::show_product_text(const QString& code, QByteArray body) {
     const TextProduct* product = find_text_product(code);
     switch (product ? product->display : ProductDisplay::Forecast) {
     case ProductDisplay::CensusTable:
@@ -626,30 +607,62 @@ void TfrmForecast::get_xcast() {
         show_text(parse_text(body));
         break;
     case ProductDisplay::CensusDetail:
-        level2();
+        parse_level2(body);
         switch_to_fixed_font();
         show_text(parse_text(body) + "\r\n--- End of File --\r\nThanks for using Nimbrix...");
         break;
     case ProductDisplay::Hydro:
         switch_to_fixed_font();
-        level2();
-        warning();
+        parse_level2(body);
+        show_warnings(body);
         break;
     case ProductDisplay::Bulletin:
-        level2();
-        warning();
+        parse_level2(body);
+        show_warnings(body);
         break;
     case ProductDisplay::Nowcast:
-        level2();
-        county(CastKind::Nowcast);
+        parse_level2(body);
+        show_county(CastKind::Nowcast, body);
         break;
     case ProductDisplay::Forecast:
-        level2();
-        county(CastKind::Forecast);
+        parse_level2(body);
+        show_county(CastKind::Forecast, body);
         break;
     }
+}
+
+// The page without its markup; the text kept of the product follows it.
+void TfrmForecast::parse_level2(QByteArray& body) {
+    set_status(QStringLiteral("level 2 parsing started..."));
+    body = level2_parse(std::move(body));
+    state_.xcast_body = decode_windows_1252(body);
+    set_status(QStringLiteral("level 2 parsing completed..."));
+}
+
+// The warnings of the location's state.
+void TfrmForecast::show_warnings(const QByteArray& body) {
+    set_status(QStringLiteral("Nimbrix - parsing data...please wait..."));
+    show_text(parse_warning_html(body, state_.current_location.state));
     set_status(xcast_idle);
-    repaint_now();
+}
+
+// The county's part of a forecast or nowcast; a county the product does not name is refused
+// with a beep and a message.
+void TfrmForecast::show_county(CastKind kind, const QByteArray& body) {
+    const CountyCut cut =
+        county_parse(kind, body, editCounty->text(), state_.current_location.state);
+    if (cut.refused) {
+        desktop_.beep();
+        desktop_.message(cut.message);
+        return;
+    }
+    for (const QString& text : cut.status_texts.mid(0, cut.status_texts.size() - 1))
+        set_status(text);
+    show_text(cut.text);
+    set_status(cut.status_texts.last());
+    if (!cut.message.isEmpty())
+        desktop_.message(cut.message);
+    setWindowTitle(cut.caption);
 }
 
 void open_html_forecast(TNMHTTP& client, Desktop& desktop) {
