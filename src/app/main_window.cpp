@@ -468,15 +468,15 @@ void TForm1::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange)
         return;
     if (!(windowState() & Qt::WindowMinimized)) {
-        before_picture_.reset(); // the user has taken the window back: it stays as they leave it
+        before_away_.reset(); // the user has taken the window back: it stays as they leave it
         return;
     }
-    // Minimized by a picture on show: to the taskbar, not the tray.
-    if (before_picture_)
+    // Minimized by a picture or bulletin on show: to the taskbar, not the tray.
+    if (before_away_)
         return;
     // Deferred: hiding a window inside its own state change confuses some window managers.
     QTimer::singleShot(0, this, [this] {
-        if ((windowState() & Qt::WindowMinimized) && !before_picture_)
+        if ((windowState() & Qt::WindowMinimized) && !before_away_)
             minimize_logic();
     });
 }
@@ -916,18 +916,18 @@ void TForm1::mnuLocalTVStationRadar1Click() {
 }
 
 void TForm1::minimize_main() {
-    if (before_picture_)
-        return; // minimized for the picture already
-    before_picture_ = BeforePicture{isVisible(), windowState() & ~Qt::WindowActive};
+    if (before_away_)
+        return; // minimized for a picture or bulletin already
+    before_away_ = BeforeAway{isVisible(), windowState() & ~Qt::WindowActive};
     // A window hidden in the tray stays there.
     if (isVisible() && !isMinimized())
         setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
 }
 
 void TForm1::restore_main() {
-    const std::optional<BeforePicture> before = std::exchange(before_picture_, std::nullopt);
-    // Hidden in the tray before the picture, or by the user since: it stays hidden. A window
-    // the user has taken back meanwhile has no state to return to.
+    const std::optional<BeforeAway> before = std::exchange(before_away_, std::nullopt);
+    // Hidden in the tray before the picture or bulletin, or by the user since: it stays hidden. A
+    // window the user has taken back meanwhile has no state to return to.
     if (!before || !before->shown || !isVisible())
         return;
     setWindowState(before->states);

@@ -299,10 +299,11 @@ private:
     QString shown_location_;
     ClientEvents* client_events_ = nullptr;
     OnDemand<ImageCommands> images_;
-    // How the window stood before a picture minimized it, while the picture holds it so.
-    struct BeforePicture {
+    // How the window stood before a picture or bulletin minimized it, while that window holds
+    // it so.
+    struct BeforeAway {
         bool shown;
         Qt::WindowStates states;
     };
-    std::optional<BeforePicture> before_picture_;
+    std::optional<BeforeAway> before_away_;
 };

@@ -76,7 +76,8 @@ std::unique_ptr<ProgramWindows> create_program_windows(ProgramState& state, Desk
     });
     splash.set_progress(25);
     form.frmForecast.set_maker([made, &state, &desktop, &form] {
-        made->frmForecast = std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form);
+        made->frmForecast =
+            std::make_unique<TfrmForecast>(state, desktop, *form.NMHTTP1, form, form);
         return made->frmForecast.get();
     });
     // The client's progress texts go to the forecast window only while it serves a product, so

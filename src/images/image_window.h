@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/main_window_keeper.h"
 #include <QMainWindow>
 #include <functional>
 
@@ -13,15 +14,11 @@ class TGIFImage;
 struct ProgramState;
 
 // What the image window and the image commands need from the main window.
-class ImageHost {
+class ImageHost : public MainWindowKeeper {
 public:
-    virtual ~ImageHost() = default;
     // Panel 0 of the main window's status bar.
     virtual void set_status(const QString& text) = 0;
     virtual void repaint_now() = 0;
-    // The main window is minimized while an image is on show and back to normal afterwards.
-    virtual void minimize_main() = 0;
-    virtual void restore_main() = 0;
 };
 
 // The image window: one downloaded weather image in Image1 (JPEG) or GIFImage1 (GIF), with a

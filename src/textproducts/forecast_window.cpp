@@ -4,6 +4,7 @@
 #include "net/request_kinds.h"
 #include "platform/desktop.h"
 #include "platform/guarded.h"
+#include "platform/main_window_keeper.h"
 #include "platform/outer_size.h"
 #include "settings/color_text.h"
 #include "settings/display_colors.h"
@@ -84,8 +85,9 @@ struct Fetching {
 } // namespace
 
 TfrmForecast::TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& client,
-                           QWidget& main_window)
-    : QMainWindow(nullptr), state_(state), desktop_(desktop), client_(client), main_(main_window) {
+                           QWidget& main_window, MainWindowKeeper& keeper)
+    : QMainWindow(nullptr), state_(state), desktop_(desktop), client_(client), main_(main_window),
+      keeper_(keeper) {
     setObjectName(QStringLiteral("frmForecast"));
     FormCreate();
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
@@ -333,7 +335,7 @@ void TfrmForecast::FormShow() {
     }
     set_font_size(points);
 
-    main_.setWindowState((main_.windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+    keeper_.minimize_main();
 
     const QString& code = state_.xcast_code;
     if ((code == QLatin1String("f") || code == QLatin1String("n")) &&
@@ -489,7 +491,7 @@ void TfrmForecast::mnuPrintClick() {
 
 void TfrmForecast::mnuCloseClick() {
     close();
-    main_.showNormal();
+    keeper_.restore_main();
 }
 
 void TfrmForecast::FormClose() {
@@ -500,7 +502,7 @@ void TfrmForecast::FormClose() {
         txtForecast->setFont(font);
     }
     state_.xcast_code.clear();
-    main_.showNormal();
+    keeper_.restore_main();
 }
 
 void TfrmForecast::mnuHelpClick() {

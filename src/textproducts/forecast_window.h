@@ -16,6 +16,7 @@ class QStatusBar;
 class QTimer;
 class QWindow;
 class Desktop;
+class MainWindowKeeper;
 class OuterCentring;
 class TNMHTTP;
 struct ProgramState;
@@ -27,8 +28,10 @@ struct ProgramState;
 class TfrmForecast : public QMainWindow {
     Q_OBJECT
 public:
-    // `main_window` is minimized while this window is shown and read for its caption.
-    TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& client, QWidget& main_window);
+    // `main_window` is read for its caption; `keeper` minimizes it while this window is shown
+    // and gives it back as it was when this window closes.
+    TfrmForecast(ProgramState& state, Desktop& desktop, TNMHTTP& client, QWidget& main_window,
+                 MainWindowKeeper& keeper);
 
     // A product command of the main window: the code, then the window shown and activated.
     void show_product(const QString& code);
@@ -116,6 +119,7 @@ private:
     Desktop& desktop_;
     TNMHTTP& client_;
     QWidget& main_;
+    MainWindowKeeper& keeper_;
     QLabel* status_label_;
     QString remembered_font_;
     // Some window of this program had the focus before the last change (the window itself may

@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 #include "images/image_window.h"
+#include "net/nmhttp.h"
 #include "net/sock_errors.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "support/recording_desktop.h"
 #include "support/temp_settings.h"
+#include "textproducts/forecast_window.h"
 #include "tray/on_tray.h"
 
 #include <QAction>
@@ -361,11 +363,12 @@ TEST_F(MainWindow, HelpContentsOpensFromTheMenuAndF1) {
     EXPECT_EQ(desktop.count(QStringLiteral("help")), 2);
 }
 
-// A picture minimizes the main window to the taskbar (never to the tray) and its close puts
-// the main window back as the user had it.
-TEST_F(MainWindow, APictureKeepsTheUsersChoiceOfMainWindowState) {
+// A picture or a bulletin minimizes the main window to the taskbar (never to the tray) and its
+// close puts the main window back as the user had it.
+TEST_F(MainWindow, APictureOrBulletinKeepsTheUsersChoiceOfMainWindowState) {
     form->tray->set_tray_available(true);
     TfrmImage picture(state, desktop, *form);
+    TfrmForecast bulletin(state, desktop, *form->NMHTTP1, *form, *form);
     const struct {
         const char* name;
         std::function<void()> before;
@@ -377,23 +380,25 @@ TEST_F(MainWindow, APictureKeepsTheUsersChoiceOfMainWindowState) {
          Qt::WindowMaximized},
         {"hidden in the tray", [this] { form->pithideClick(); }, false, Qt::WindowNoState},
     };
-    for (const auto& row : rows) {
-        form->pitshowClick();
-        row.before();
-        QCoreApplication::processEvents(); // the deferred steps of a state change
-        picture.show();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(form->isVisible(), row.shown) << row.name;
-        if (row.shown) {
-            EXPECT_TRUE(form->isMinimized()) << row.name;
+    for (QWidget* window : {static_cast<QWidget*>(&picture), static_cast<QWidget*>(&bulletin)})
+        for (const auto& row : rows) {
+            const std::string name = window->objectName().toStdString() + " " + row.name;
+            form->pitshowClick();
+            row.before();
+            QCoreApplication::processEvents(); // the deferred steps of a state change
+            window->show();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(form->isVisible(), row.shown) << name;
+            if (row.shown) {
+                EXPECT_TRUE(form->isMinimized()) << name;
+            }
+            window->close();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(form->isVisible(), row.shown) << name;
+            if (row.shown) {
+                EXPECT_EQ(form->windowState() & ~Qt::WindowActive, row.states) << name;
+            }
         }
-        picture.close();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(form->isVisible(), row.shown) << row.name;
-        if (row.shown) {
-            EXPECT_EQ(form->windowState() & ~Qt::WindowActive, row.states) << row.name;
-        }
-    }
 }
 
 TEST_F(MainWindow, ExitClosesTheWindowAndTheIconLeavesTheTray) {

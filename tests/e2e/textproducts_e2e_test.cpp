@@ -70,7 +70,7 @@ protected:
 
     // The forecast window of one run of the program, as the start-up creates it.
     void start_forecast_window() {
-        forecast = std::make_unique<TfrmForecast>(state, desktop, *form->NMHTTP1, *form);
+        forecast = std::make_unique<TfrmForecast>(state, desktop, *form->NMHTTP1, *form, *form);
         form->forecast_status = [this](const QString& text) { forecast->set_status(text); };
         form->set_forecast(forecast.get());
         QObject::connect(forecast.get(), &TfrmForecast::status_changed,

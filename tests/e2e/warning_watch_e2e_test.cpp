@@ -98,7 +98,7 @@ protected:
         form->Timer1->stop();
         form->tray->set_tray_available(tray);
         form->watch->now = [this] { return clock; };
-        forecast = std::make_unique<TfrmForecast>(state, desktop, *form->NMHTTP1, *form);
+        forecast = std::make_unique<TfrmForecast>(state, desktop, *form->NMHTTP1, *form, *form);
         form->set_forecast(forecast.get());
         messages.clear();
         QObject::connect(form->tray, &TOnTray::message_shown,

@@ -194,7 +194,7 @@ TEST_F(Chooser, CancelKeepsTheShownLocationForTheBulletins) {
     chooser->btnCancel->click();
     EXPECT_FALSE(chooser->isVisible());
 
-    TfrmForecast forecast(state, desktop, *form->NMHTTP1, *form);
+    TfrmForecast forecast(state, desktop, *form->NMHTTP1, *form, *form);
     form->set_forecast(&forecast);
     form->PublicInformation1->trigger();
     forecast.focus_window_changed(forecast.windowHandle());

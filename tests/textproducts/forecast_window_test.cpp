@@ -1,4 +1,5 @@
 #include "net/nmhttp.h"
+#include "platform/main_window_keeper.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "support/recording_desktop.h"
@@ -24,13 +25,20 @@ namespace {
 
 const QString S = QStringLiteral("Settings");
 
+// The main window as the forecast window sees it: minimized while the bulletin shows, normal
+// afterwards.
+struct MainStandIn : QWidget, MainWindowKeeper {
+    void minimize_main() override { setWindowState(windowState() | Qt::WindowMinimized); }
+    void restore_main() override { showNormal(); }
+};
+
 class ForecastWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         main.setWindowTitle(QStringLiteral("Nimbrix - Chicago, IL"));
         main.show();
         client = new TNMHTTP(&main);
-        form = std::make_unique<TfrmForecast>(state, desktop, *client, main);
+        form = std::make_unique<TfrmForecast>(state, desktop, *client, main, main);
         QObject::connect(form.get(), &TfrmForecast::status_changed,
                          [this](const QString& t) { statuses << t; });
     }
@@ -53,7 +61,7 @@ protected:
     TempSettings store;
     ProgramState state;
     RecordingDesktop desktop;
-    QWidget main;
+    MainStandIn main;
     TNMHTTP* client = nullptr;
     std::unique_ptr<TfrmForecast> form;
     QStringList statuses;
