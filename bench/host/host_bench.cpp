@@ -3,11 +3,11 @@
 //                                     report is in the cache / requests per second for
 //                                     cpp-httplib answering a fixed string of the same size;
 //                                     the same client threads and concurrency for both
-#include "host_server.h"
-#include "host_site.h"
 #include "live/live_conditions.h"
 #include "live/upstream_cache.h"
 #include "live/upstream_client.h"
+#include "site/host_server.h"
+#include "site/host_site.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #include "live/live_conditions.h"
 
-#include "host_places.h"
 #include "live/observing_stations.h"
 #include "live/upstream_cache.h"
-#include "sample_weather.h"
+#include "sample/host_places.h"
+#include "sample/sample_weather.h"
 
 #include <array>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "conditions_page.h"
-#include "host_site.h"
 #include "live/metar.h"
+#include "sample/conditions_page.h"
+#include "site/types/host_reply.h"
 
 #include <QDateTime>
 #include <QHash>

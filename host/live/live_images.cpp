@@ -1,11 +1,11 @@
 #include "live/live_images.h"
 
-#include "image_files.h"
-#include "image_host.h"
 #include "images/gif_check.h"
 #include "images/image_catalogue.h"
 #include "images/jpeg_decoder.h"
 #include "live/upstream_cache.h"
+#include "pictures/image_files.h"
+#include "pictures/image_host.h"
 
 #include <QBuffer>
 #include <QHash>

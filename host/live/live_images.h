@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host_site.h"
+#include "site/types/host_reply.h"
 
 #include <QDateTime>
 #include <QImage>

@@ -1,11 +1,11 @@
 #include "live/live_products.h"
 
-#include "conditions_page.h"
 #include "live/bulletin_file.h"
 #include "live/public_statements.h"
 #include "live/upstream_cache.h"
-#include "nws_products.h"
-#include "nws_zones.h"
+#include "sample/conditions_page.h"
+#include "sample/nws_products.h"
+#include "sample/nws_zones.h"
 
 #include <QSet>
 #include <QTimeZone>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host_site.h"
 #include "live/zone_files.h"
+#include "site/types/host_reply.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -13,7 +13,7 @@
 #include <optional>
 
 class UpstreamCache;
-enum class NwsProduct; // nws_products.h
+enum class NwsProduct; // sample/nws_products.h
 
 // The weather service's bulletins of a state from its file server, which keeps the latest
 // product of each kind per forecast zone in one file, /data/<folder>/<st>/<zone>.txt ("<st>" and

@@ -4,6 +4,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -110,34 +111,27 @@ QDateTime place_day_time(int day, int hour, int minute, const QDateTime& referen
     return {};
 }
 
-} // namespace
+// A report split into its groups, with the file's first line when it has one.
+struct ReportText {
+    QDateTime file_time; // invalid without the line
+    QStringList groups;
+};
 
-int fahrenheit(double celsius) {
-    return static_cast<int>(std::lround(celsius * 9.0 / 5.0 + 32.0));
-}
-
-int relative_humidity(double temperature_c, double dew_point_c) {
-    // Magnus formula over water.
-    const auto vapour = [](double t) { return std::exp(17.625 * t / (243.04 + t)); };
-    const double rh = 100.0 * vapour(dew_point_c) / vapour(temperature_c);
-    return static_cast<int>(std::clamp<long>(std::lround(rh), 0L, 100L));
-}
-
-std::optional<MetarReport> decode_metar(const QString& text, const QDateTime& reference_utc) {
+ReportText split_report(const QString& text) {
+    ReportText report;
     QString body = text;
-    QDateTime file_time;
     // The observation file's first line: "2026/12/08 10:51".
     static const QRegularExpression stamp(
         QStringLiteral("^\\s*(\\d{4})/(\\d{2})/(\\d{2}) (\\d{2}):(\\d{2})\\s*\\n"));
     if (const QRegularExpressionMatch m = stamp.match(body); m.hasMatch()) {
-        file_time =
+        report.file_time =
             QDateTime(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()),
                       QTime(m.captured(4).toInt(), m.captured(5).toInt()), QTimeZone::utc());
         body = body.mid(m.capturedLength());
     }
-    body = body.simplified();
-    QStringList groups = body.split(u' ', Qt::SkipEmptyParts);
+    report.groups = body.simplified().split(u' ', Qt::SkipEmptyParts);
     // The report ends at "=" when it has one.
+    QStringList& groups = report.groups;
     for (qsizetype i = 0; i < groups.size(); ++i) {
         if (groups[i].endsWith(u'=')) {
             groups[i].chop(1);
@@ -145,6 +139,14 @@ std::optional<MetarReport> decode_metar(const QString& text, const QDateTime& re
             break;
         }
     }
+    return report;
+}
+
+// The station and the "ddhhmmZ" group after an optional "METAR" or "SPECI": the report with
+// its station and time, and the index of the group after them; nothing when they are missing.
+std::optional<std::pair<MetarReport, qsizetype>> station_and_time(const ReportText& text,
+                                                                  const QDateTime& reference_utc) {
+    const QStringList& groups = text.groups;
     qsizetype i = 0;
     if (i < groups.size() && (groups[i] == u"METAR" || groups[i] == u"SPECI"))
         ++i;
@@ -162,33 +164,116 @@ std::optional<MetarReport> decode_metar(const QString& text, const QDateTime& re
     const int minute = time.captured(3).toInt();
     if (day < 1 || day > 31 || hour > 23 || minute > 59)
         return std::nullopt;
+    const QDateTime& file_time = text.file_time;
     if (file_time.isValid() && file_time.date().day() == day)
         report.observed_utc = QDateTime(file_time.date(), QTime(hour, minute), QTimeZone::utc());
     else
         report.observed_utc =
             place_day_time(day, hour, minute, file_time.isValid() ? file_time : reference_utc);
-    i += 2;
+    return std::pair{report, i + 2};
+}
 
-    static const QRegularExpression temperature_pattern(QStringLiteral("^(M?\\d{2})/(M?\\d{2})?$"));
-    static const QRegularExpression metres_pattern(QStringLiteral("^(\\d{4})(NDV)?$"));
-    static const QRegularExpression miles_pattern(QStringLiteral("^([MP])?(\\d+/\\d+|\\d+)SM$"));
-    static const QRegularExpression altimeter_pattern(QStringLiteral("^A(\\d{4})$"));
-    static const QRegularExpression qnh_pattern(QStringLiteral("^Q(\\d{3,4})$"));
+// A remark the report is read for: temperature and dew point in tenths, "T10171078".
+void read_remark(const QString& group, MetarReport& report) {
     static const QRegularExpression tenths_pattern(
         QStringLiteral("^T([01])(\\d{3})(?:([01])(\\d{3}))?$"));
+    const QRegularExpressionMatch m = tenths_pattern.match(group);
+    if (!m.hasMatch())
+        return;
+    const double t = m.captured(2).toInt() / 10.0;
+    report.temperature_c = m.captured(1) == u"1" ? -t : t;
+    if (!m.captured(3).isEmpty()) {
+        const double d = m.captured(4).toInt() / 10.0;
+        report.dew_point_c = m.captured(3) == u"1" ? -d : d;
+    }
+}
+
+// The visibility at groups[i]: statute miles ("10SM", "1/2SM", "1 1/2SM" over two groups) or
+// metres ("9999", "0800"). False when the group is none; i moves past a second group read.
+bool read_visibility(const QStringList& groups, qsizetype& i, MetarReport& report) {
+    static const QRegularExpression metres_pattern(QStringLiteral("^(\\d{4})(NDV)?$"));
+    static const QRegularExpression miles_pattern(QStringLiteral("^([MP])?(\\d+/\\d+|\\d+)SM$"));
+    const QString& g = groups[i];
+    // "1 1/2SM": a whole number group before the fraction.
+    if (all_digits(g) && g.size() == 1 && i + 1 < groups.size() &&
+        groups[i + 1].endsWith(QStringLiteral("SM")) && groups[i + 1].contains(u'/')) {
+        const QRegularExpressionMatch m = miles_pattern.match(groups[i + 1]);
+        if (m.hasMatch())
+            if (const auto part = fraction_or_number(m.captured(2))) {
+                report.visibility_miles = g.toDouble() + *part;
+                ++i;
+                return true;
+            }
+    }
+    if (const QRegularExpressionMatch m = miles_pattern.match(g); m.hasMatch()) {
+        if (const auto miles = fraction_or_number(m.captured(2))) {
+            report.visibility_miles = *miles;
+            return true;
+        }
+    }
+    if (const QRegularExpressionMatch m = metres_pattern.match(g); m.hasMatch()) {
+        const int metres = m.captured(1).toInt();
+        report.visibility_miles = (metres == 9999 ? 10000 : metres) / metres_per_mile;
+        return true;
+    }
+    return false;
+}
+
+// A cloud layer, temperature and dew point ("M02/M08"), altimeter ("A3012") or QNH ("Q1008").
+// False when the group is none of them.
+bool read_sky_or_measurement(const QString& g, MetarReport& report) {
+    static const QRegularExpression temperature_pattern(QStringLiteral("^(M?\\d{2})/(M?\\d{2})?$"));
+    static const QRegularExpression altimeter_pattern(QStringLiteral("^A(\\d{4})$"));
+    static const QRegularExpression qnh_pattern(QStringLiteral("^Q(\\d{3,4})$"));
+    if (const CloudCover cover = cover_of(g); cover != CloudCover::None) {
+        report.cover = std::max(report.cover, cover);
+        return true;
+    }
+    if (const QRegularExpressionMatch m = temperature_pattern.match(g); m.hasMatch()) {
+        report.temperature_c = signed_temperature(m.captured(1));
+        if (!m.captured(2).isEmpty())
+            report.dew_point_c = signed_temperature(m.captured(2));
+        return true;
+    }
+    if (const QRegularExpressionMatch m = altimeter_pattern.match(g); m.hasMatch()) {
+        report.pressure_in = m.captured(1).toInt() / 100.0;
+        report.pressure_hpa = *report.pressure_in * hpa_per_inch;
+        return true;
+    }
+    if (const QRegularExpressionMatch m = qnh_pattern.match(g); m.hasMatch()) {
+        report.pressure_hpa = m.captured(1).toDouble();
+        if (!report.pressure_in)
+            report.pressure_in = *report.pressure_hpa / hpa_per_inch;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int fahrenheit(double celsius) {
+    return static_cast<int>(std::lround(celsius * 9.0 / 5.0 + 32.0));
+}
+
+int relative_humidity(double temperature_c, double dew_point_c) {
+    // Magnus formula over water.
+    const auto vapour = [](double t) { return std::exp(17.625 * t / (243.04 + t)); };
+    const double rh = 100.0 * vapour(dew_point_c) / vapour(temperature_c);
+    return static_cast<int>(std::clamp<long>(std::lround(rh), 0L, 100L));
+}
+
+std::optional<MetarReport> decode_metar(const QString& text, const QDateTime& reference_utc) {
+    const ReportText split = split_report(text);
+    std::optional<std::pair<MetarReport, qsizetype>> start = station_and_time(split, reference_utc);
+    if (!start)
+        return std::nullopt;
+    MetarReport& report = start->first;
+    const QStringList& groups = split.groups;
     bool remarks = false;
-    for (; i < groups.size(); ++i) {
+    for (qsizetype i = start->second; i < groups.size(); ++i) {
         const QString& g = groups[i];
         if (remarks) {
-            // Temperature and dew point in tenths: "T10171078".
-            if (const QRegularExpressionMatch m = tenths_pattern.match(g); m.hasMatch()) {
-                const double t = m.captured(2).toInt() / 10.0;
-                report.temperature_c = m.captured(1) == u"1" ? -t : t;
-                if (!m.captured(3).isEmpty()) {
-                    const double d = m.captured(4).toInt() / 10.0;
-                    report.dew_point_c = m.captured(3) == u"1" ? -d : d;
-                }
-            }
+            read_remark(g, report);
             continue;
         }
         if (g == u"RMK") {
@@ -210,51 +295,10 @@ std::optional<MetarReport> decode_metar(const QString& text, const QDateTime& re
             report.cover = std::max(report.cover, CloudCover::Clear);
             continue;
         }
-        if (!report.visibility_miles) {
-            // "1 1/2SM": a whole number group before the fraction.
-            if (all_digits(g) && g.size() == 1 && i + 1 < groups.size() &&
-                groups[i + 1].endsWith(QStringLiteral("SM")) && groups[i + 1].contains(u'/')) {
-                const QRegularExpressionMatch m = miles_pattern.match(groups[i + 1]);
-                if (m.hasMatch())
-                    if (const auto part = fraction_or_number(m.captured(2))) {
-                        report.visibility_miles = g.toDouble() + *part;
-                        ++i;
-                        continue;
-                    }
-            }
-            if (const QRegularExpressionMatch m = miles_pattern.match(g); m.hasMatch()) {
-                if (const auto miles = fraction_or_number(m.captured(2))) {
-                    report.visibility_miles = *miles;
-                    continue;
-                }
-            }
-            if (const QRegularExpressionMatch m = metres_pattern.match(g); m.hasMatch()) {
-                const int metres = m.captured(1).toInt();
-                report.visibility_miles = (metres == 9999 ? 10000 : metres) / metres_per_mile;
-                continue;
-            }
-        }
-        if (const CloudCover cover = cover_of(g); cover != CloudCover::None) {
-            report.cover = std::max(report.cover, cover);
+        if (!report.visibility_miles && read_visibility(groups, i, report))
             continue;
-        }
-        if (const QRegularExpressionMatch m = temperature_pattern.match(g); m.hasMatch()) {
-            report.temperature_c = signed_temperature(m.captured(1));
-            if (!m.captured(2).isEmpty())
-                report.dew_point_c = signed_temperature(m.captured(2));
+        if (read_sky_or_measurement(g, report))
             continue;
-        }
-        if (const QRegularExpressionMatch m = altimeter_pattern.match(g); m.hasMatch()) {
-            report.pressure_in = m.captured(1).toInt() / 100.0;
-            report.pressure_hpa = *report.pressure_in * hpa_per_inch;
-            continue;
-        }
-        if (const QRegularExpressionMatch m = qnh_pattern.match(g); m.hasMatch()) {
-            report.pressure_hpa = m.captured(1).toDouble();
-            if (!report.pressure_in)
-                report.pressure_in = *report.pressure_hpa / hpa_per_inch;
-            continue;
-        }
         if (is_weather_group(g))
             report.weather.append(g);
     }

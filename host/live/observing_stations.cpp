@@ -1,6 +1,6 @@
 #include "live/observing_stations.h"
 
-#include "host_places.h"
+#include "sample/host_places.h"
 
 #include <QFile>
 #include <QHash>

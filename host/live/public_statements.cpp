@@ -3,8 +3,8 @@
 #include "live/bulletin_file.h"
 #include "live/live_products.h"
 #include "live/upstream_cache.h"
-#include "nws_products.h"
-#include "nws_zones.h"
+#include "sample/nws_products.h"
+#include "sample/nws_zones.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

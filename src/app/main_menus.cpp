@@ -11,6 +11,26 @@
 
 // The main window's menu tree and the tray popups.
 
+// One entry of the main window's menus and the tray popups.
+struct MenuEntry {
+    enum Kind {
+        Bar,       // a menu of the menu bar
+        Popup,     // a popup menu of the tray
+        Submenu,   // a menu inside another
+        Item,      // a command
+        Separator, // a line between commands
+        Presets,   // the twenty preset items, hidden until a preset fills them
+    };
+    Kind kind;
+    QMenu* TForm1::*parent = nullptr; // the menu the entry stands in; none for Bar and Popup
+    const char* name = "";
+    const char* caption = "";
+    QMenu* TForm1::*menu = nullptr;     // the menu a Bar, Popup or Submenu entry makes
+    QAction* TForm1::*action = nullptr; // the item an Item or Separator makes
+    void (TForm1::*handler)() = nullptr;
+    bool enabled = true;
+};
+
 namespace {
 
 QAction* add_item(QMenu* menu, const QString& name, const QString& caption, bool enabled = false) {
@@ -61,6 +81,95 @@ QMenu* add_submenu(QWidget* owner, QMenu* parent, const QString& name, const QSt
     return menu;
 }
 
+constexpr MenuEntry bar(QMenu* TForm1::*menu, const char* name, const char* caption) {
+    return {MenuEntry::Bar, nullptr, name, caption, menu};
+}
+constexpr MenuEntry popup(QMenu* TForm1::*menu, const char* name) {
+    return {MenuEntry::Popup, nullptr, name, "", menu};
+}
+constexpr MenuEntry submenu(QMenu* TForm1::*parent, QMenu* TForm1::*menu, const char* name,
+                            const char* caption) {
+    return {MenuEntry::Submenu, parent, name, caption, menu};
+}
+constexpr MenuEntry item(QMenu* TForm1::*parent, QAction* TForm1::*action, const char* name,
+                         const char* caption, void (TForm1::*handler)(), bool enabled = true) {
+    return {MenuEntry::Item, parent, name, caption, nullptr, action, handler, enabled};
+}
+constexpr MenuEntry separator(QMenu* TForm1::*parent, QAction* TForm1::*action = nullptr,
+                              const char* name = "") {
+    return {MenuEntry::Separator, parent, name, "", nullptr, action};
+}
+constexpr MenuEntry presets(QMenu* TForm1::*parent) {
+    return {MenuEntry::Presets, parent};
+}
+
+using F = TForm1;
+
+// The menus in the order they show; the image commands join their menus afterwards.
+// clang-format off
+const MenuEntry menu_entries[] = {
+    bar(&F::mnuOptions, "mnuOptions", "&Options"),
+    submenu(&F::mnuOptions, &F::mnuPreferences, "mnuPreferences", "&Preferences"),
+    item(&F::mnuPreferences, &F::mnuGeneralPreferences1, "mnuGeneralPreferences1", "&General Preferences...", &F::mnuGeneralPreferences1Click),
+    item(&F::mnuPreferences, &F::mnuMainLabelColor1, "mnuMainLabelColor1", "&Label Color", &F::mnuMainLabelColor1Click),
+    item(&F::mnuPreferences, &F::mnuMainLabelFontColor1, "mnuMainLabelFontColor1", "Label &Font Color", &F::mnuMainLabelFontColor1Click),
+    item(&F::mnuPreferences, &F::mnuStatsFontColor1, "mnuStatsFontColor1", "Stats &Font Color", &F::mnuStatsFontColor1Click),
+    item(&F::mnuOptions, &F::mnuMinimize, "mnuMinimize", "&Minimize to tray", &F::mnuMinimizeClick),
+    item(&F::mnuOptions, &F::mnuExit1, "mnuExit1", "E&xit", &F::mnuExit1Click),
+
+    bar(&F::mnuGetStats, "mnuGetStats", "&Get Stats"),
+    item(&F::mnuGetStats, &F::mnuChooseLocation, "mnuChooseLocation", "&Choose Location...", &F::mnuChooseLocationClick),
+    separator(&F::mnuGetStats, &F::N2, "N2"),
+    presets(&F::mnuGetStats),
+    separator(&F::mnuGetStats, &F::N4, "N4"),
+    item(&F::mnuGetStats, &F::mnuAbortconnection, "mnuAbortconnection", "Abort GetStats connection", &F::mnuAbortconnectionClick),
+    item(&F::mnuGetStats, &F::mnuClearlocations, "mnuClearlocations", "Clear all locations", &F::mnuClearlocationsClick),
+    item(&F::mnuGetStats, &F::mnuRemoveaspecificlocation1, "mnuRemoveaspecificlocation1", "Remove a specific location", &F::mnuRemoveaspecificlocation1Click),
+    item(&F::mnuGetStats, &F::mnuSortlocations1, "mnuSortlocations1", "Sort locations", &F::mnuSortlocations1Click),
+
+    bar(&F::mnuImages, "mnuImages", "&Images"),
+    submenu(&F::mnuImages, &F::mnuRadarImages, "mnuRadarImages", "&Radar Images"),
+    item(&F::mnuRadarImages, &F::mnuLocalTVStationRadar1, "mnuLocalTVStationRadar1", "Local TV Station Radars...", &F::mnuLocalTVStationRadar1Click, false),
+    submenu(&F::mnuImages, &F::mnuSatelliteImages, "mnuSatelliteImages", "&Satellite Images"),
+    submenu(&F::mnuImages, &F::mnuWeatherCams, "mnuWeatherCams", "&Weather Cams"),
+
+    bar(&F::mnuForecasts, "mnuForecasts", "&Forecasts"),
+    item(&F::mnuForecasts, &F::mnuNowcast, "mnuNowcast", "&Nowcast - Short term forecast", &F::mnuNowcastClick),
+    item(&F::mnuForecasts, &F::mnuForecastHTML, "mnuForecastHTML", "Forecast - &HTML Version", &F::mnuForecastHTMLClick),
+    item(&F::mnuForecasts, &F::ForecastTEXTversion1, "ForecastTEXTversion1", "Forecast - &TEXT version", &F::ForecastTEXTversion1Click),
+    submenu(&F::mnuForecasts, &F::mnu10dayOutlook, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook"),
+    submenu(&F::mnuForecasts, &F::mnu10dayPrecOutlook, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook"),
+
+    bar(&F::mnuWarnings, "mnuWarnings", "I&nformation"),
+    item(&F::mnuWarnings, &F::mnuHydrologicalDataNWS1, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", &F::mnuHydrologicalDataNWS1Click),
+    item(&F::mnuWarnings, &F::PublicInformation1, "PublicInformation1", "&Public Information (NWS)", &F::PublicInformation1Click),
+    item(&F::mnuWarnings, &F::mnuSpecialWeatherStatementsNWS1, "mnuSpecialWeatherStatementsNWS1", "&Special Weather Statements (NWS)", &F::mnuSpecialWeatherStatementsNWS1Click),
+    item(&F::mnuWarnings, &F::mnuWarningsAdvisories, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", &F::mnuWarningsAdvisoriesClick),
+    separator(&F::mnuWarnings, &F::N5, "N5"),
+    submenu(&F::mnuWarnings, &F::mnuGetCountyInfo1, "mnuGetCountyInfo1", "Census Information"),
+    item(&F::mnuGetCountyInfo1, &F::mnuDetailbyUSState1, "mnuDetailbyUSState1", "Detail by US State...", &F::mnuDetailbyUSState1Click),
+    item(&F::mnuGetCountyInfo1, &F::mnuDetailbyUSZip1, "mnuDetailbyUSZip1", "Detail by US Zip...", &F::mnuDetailbyUSZip1Click),
+    item(&F::mnuGetCountyInfo1, &F::mnuUSMHHIncomebyState1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", &F::mnuUSMHHIncomebyState1Click),
+    item(&F::mnuGetCountyInfo1, &F::mnuCensusStateSal, "mnuCensusStateSal", "US State Salary Rankings...", &F::mnuCensusStateSalClick),
+
+    bar(&F::mnuHelp, "mnuHelp", "&Help"),
+    item(&F::mnuHelp, &F::mnuHelpContents, "mnuHelpContents", "Help &Contents (F1)", &F::mnuHelpContentsClick),
+    separator(&F::mnuHelp, &F::N1, "N1"),
+    item(&F::mnuHelp, &F::mnuAbout, "mnuAbout", "&About Nimbrix...", &F::mnuAboutClick),
+    item(&F::mnuHelp, &F::CheckforUpdate1, "CheckforUpdate1", "Check Version #...", &F::CheckforUpdate1Click),
+
+    popup(&F::pmnLeft, "pmnLeft"),
+    item(&F::pmnLeft, &F::pmnLeft_show, "pmnLeft_show", "Restore window...", &F::pitshowClick),
+    popup(&F::pmnRight, "pmnRight"),
+    item(&F::pmnRight, &F::pitshow, "pitshow", "Restore window...", &F::pitshowClick),
+    item(&F::pmnRight, &F::pithide, "pithide", "Hide window...", &F::pithideClick),
+    // Checkable; the warning watch keeps its check, greying and tooltip.
+    item(&F::pmnRight, &F::pitwatch, "pitwatch", "&Watch for warnings", &F::pitwatchClick, false),
+    separator(&F::pmnRight),
+    item(&F::pmnRight, &F::pitExit, "pitExit", "Exit", &F::pitExitClick),
+};
+// clang-format on
+
 } // namespace
 
 void TForm1::create_menus() {
@@ -71,108 +180,66 @@ void TForm1::create_menus() {
     auto* padding = new MenuBarItemPadding;
     padding->setParent(bar);
     bar->setStyle(padding);
-    auto top = [&](const char* name, const char* caption) {
-        auto* menu = bar->addMenu(QString::fromLatin1(caption));
-        menu->setObjectName(QLatin1String(name));
-        return menu;
-    };
-    auto item = [](QMenu* menu, const char* name, const char* caption, bool enabled = false) {
-        return add_item(menu, QLatin1String(name), QString::fromLatin1(caption), enabled);
-    };
-    auto sub = [this](QMenu* parent, const char* name, const char* caption) {
-        return add_submenu(this, parent, QLatin1String(name), QString::fromLatin1(caption));
-    };
+    for (const MenuEntry& entry : menu_entries)
+        add_menu_entry(entry);
+    add_image_commands();
+    // The main window's own F1: each window of the program answers its help key itself.
+    mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuHelpContents->setShortcutContext(Qt::WindowShortcut);
+    pmnRight->setToolTipsVisible(true);
+}
 
-    mnuOptions = top("mnuOptions", "&Options");
-    mnuPreferences = sub(mnuOptions, "mnuPreferences", "&Preferences");
-    mnuGeneralPreferences1 =
-        item(mnuPreferences, "mnuGeneralPreferences1", "&General Preferences...", true);
-    mnuMainLabelColor1 = item(mnuPreferences, "mnuMainLabelColor1", "&Label Color", true);
-    mnuMainLabelFontColor1 =
-        item(mnuPreferences, "mnuMainLabelFontColor1", "Label &Font Color", true);
-    mnuStatsFontColor1 = item(mnuPreferences, "mnuStatsFontColor1", "Stats &Font Color", true);
-    command(mnuGeneralPreferences1, &TForm1::mnuGeneralPreferences1Click);
-    command(mnuMainLabelColor1, &TForm1::mnuMainLabelColor1Click);
-    command(mnuMainLabelFontColor1, &TForm1::mnuMainLabelFontColor1Click);
-    command(mnuStatsFontColor1, &TForm1::mnuStatsFontColor1Click);
-    mnuMinimize = item(mnuOptions, "mnuMinimize", "&Minimize to tray", true);
-    mnuExit1 = item(mnuOptions, "mnuExit1", "E&xit", true);
-    command(mnuMinimize, &TForm1::mnuMinimizeClick);
-    command(mnuExit1, &TForm1::mnuExit1Click);
+void TForm1::add_menu_entry(const MenuEntry& entry) {
+    const QString name = QLatin1String(entry.name);
+    const QString caption = QString::fromLatin1(entry.caption);
+    QMenu* parent = entry.parent ? this->*entry.parent : nullptr;
+    switch (entry.kind) {
+    case MenuEntry::Bar:
+        this->*entry.menu = menuBar()->addMenu(caption);
+        (this->*entry.menu)->setObjectName(name);
+        break;
+    case MenuEntry::Popup:
+        this->*entry.menu = new QMenu(this);
+        (this->*entry.menu)->setObjectName(name);
+        break;
+    case MenuEntry::Submenu:
+        this->*entry.menu = add_submenu(this, parent, name, caption);
+        break;
+    case MenuEntry::Item:
+        this->*entry.action = add_item(parent, name, caption, entry.enabled);
+        if (entry.handler)
+            command(this->*entry.action, entry.handler);
+        break;
+    case MenuEntry::Separator: {
+        QAction* line = add_separator(parent, name);
+        if (entry.action)
+            this->*entry.action = line;
+        break;
+    }
+    case MenuEntry::Presets:
+        add_preset_items(parent);
+        break;
+    }
+}
 
-    mnuGetStats = top("mnuGetStats", "&Get Stats");
-    mnuChooseLocation = item(mnuGetStats, "mnuChooseLocation", "&Choose Location...", true);
-    command(mnuChooseLocation, &TForm1::mnuChooseLocationClick);
-    N2 = add_separator(mnuGetStats, QStringLiteral("N2"));
+// The twenty preset items: hidden until a preset fills one.
+void TForm1::add_preset_items(QMenu* menu) {
     for (int i = 0; i < 20; ++i) {
         // The first four items are spelled with a small "s"; their design captions differ.
         const QString name =
             (i < 4 ? QStringLiteral("mnuViewstats%1") : QStringLiteral("mnuViewStats%1")).arg(i);
         const QString caption =
             (i == 0 || i == 2 || i == 3) ? name : QStringLiteral("mnuViewStats%1").arg(i);
-        mnuViewStats[i] = add_item(mnuGetStats, name, caption, true);
+        mnuViewStats[i] = add_item(menu, name, caption, true);
         mnuViewStats[i]->setVisible(false);
         connect_command(mnuViewStats[i], desktop_,
                         quiet_after_exit([this, i] { mnuViewStatsClick(i); }));
     }
-    N4 = add_separator(mnuGetStats, QStringLiteral("N4"));
-    mnuAbortconnection = item(mnuGetStats, "mnuAbortconnection", "Abort GetStats connection", true);
-    mnuClearlocations = item(mnuGetStats, "mnuClearlocations", "Clear all locations", true);
-    mnuRemoveaspecificlocation1 =
-        item(mnuGetStats, "mnuRemoveaspecificlocation1", "Remove a specific location", true);
-    mnuSortlocations1 = item(mnuGetStats, "mnuSortlocations1", "Sort locations", true);
-    command(mnuAbortconnection, &TForm1::mnuAbortconnectionClick);
-    command(mnuClearlocations, &TForm1::mnuClearlocationsClick);
-    command(mnuRemoveaspecificlocation1, &TForm1::mnuRemoveaspecificlocation1Click);
-    command(mnuSortlocations1, &TForm1::mnuSortlocations1Click);
+}
 
-    mnuImages = top("mnuImages", "&Images");
-    mnuRadarImages = sub(mnuImages, "mnuRadarImages", "&Radar Images");
-    mnuLocalTVStationRadar1 =
-        item(mnuRadarImages, "mnuLocalTVStationRadar1", "Local TV Station Radars...");
-    mnuSatelliteImages = sub(mnuImages, "mnuSatelliteImages", "&Satellite Images");
-    mnuWeatherCams = sub(mnuImages, "mnuWeatherCams", "&Weather Cams");
-
-    mnuForecasts = top("mnuForecasts", "&Forecasts");
-    mnuNowcast = item(mnuForecasts, "mnuNowcast", "&Nowcast - Short term forecast", true);
-    mnuForecastHTML = item(mnuForecasts, "mnuForecastHTML", "Forecast - &HTML Version", true);
-    ForecastTEXTversion1 =
-        item(mnuForecasts, "ForecastTEXTversion1", "Forecast - &TEXT version", true);
-    mnu10dayOutlook = sub(mnuForecasts, "mnu10dayOutlook", "&1 - 10-day Temperature Outlook");
-    mnu10dayPrecOutlook =
-        sub(mnuForecasts, "mnu10dayPrecOutlook", "&2 - 10-day Precipitation Outlook");
-
-    mnuWarnings = top("mnuWarnings", "I&nformation");
-    mnuHydrologicalDataNWS1 =
-        item(mnuWarnings, "mnuHydrologicalDataNWS1", "&Hydrological Data (NWS)", true);
-    PublicInformation1 = item(mnuWarnings, "PublicInformation1", "&Public Information (NWS)", true);
-    mnuSpecialWeatherStatementsNWS1 = item(mnuWarnings, "mnuSpecialWeatherStatementsNWS1",
-                                           "&Special Weather Statements (NWS)", true);
-    mnuWarningsAdvisories =
-        item(mnuWarnings, "mnuWarningsAdvisories", "&Warnings and Advisories (NWS)", true);
-    N5 = add_separator(mnuWarnings, QStringLiteral("N5"));
-    mnuGetCountyInfo1 = sub(mnuWarnings, "mnuGetCountyInfo1", "Census Information");
-    mnuDetailbyUSState1 =
-        item(mnuGetCountyInfo1, "mnuDetailbyUSState1", "Detail by US State...", true);
-    mnuDetailbyUSZip1 = item(mnuGetCountyInfo1, "mnuDetailbyUSZip1", "Detail by US Zip...", true);
-    mnuUSMHHIncomebyState1 =
-        item(mnuGetCountyInfo1, "mnuUSMHHIncomebyState1", "US Median HH Income by State...", true);
-    mnuCensusStateSal =
-        item(mnuGetCountyInfo1, "mnuCensusStateSal", "US State Salary Rankings...", true);
-    command(ForecastTEXTversion1, &TForm1::ForecastTEXTversion1Click);
-    command(mnuNowcast, &TForm1::mnuNowcastClick);
-    command(mnuForecastHTML, &TForm1::mnuForecastHTMLClick);
-    command(PublicInformation1, &TForm1::PublicInformation1Click);
-    command(mnuWarningsAdvisories, &TForm1::mnuWarningsAdvisoriesClick);
-    command(mnuSpecialWeatherStatementsNWS1, &TForm1::mnuSpecialWeatherStatementsNWS1Click);
-    command(mnuHydrologicalDataNWS1, &TForm1::mnuHydrologicalDataNWS1Click);
-    command(mnuDetailbyUSState1, &TForm1::mnuDetailbyUSState1Click);
-    command(mnuDetailbyUSZip1, &TForm1::mnuDetailbyUSZip1Click);
-    command(mnuUSMHHIncomebyState1, &TForm1::mnuUSMHHIncomebyState1Click);
-    command(mnuCensusStateSal, &TForm1::mnuCensusStateSalClick);
-
-    // The image commands, each in its menu: radar images before the local-radar item, the
-    // population counters before the census submenu, the others at the end.
+// The image commands, each in its menu: radar images before the local-radar item, the
+// population counters before the census submenu, the others at the end.
+void TForm1::add_image_commands() {
     for (const ImageRow& row : image_catalogue()) {
         auto* menu = findChild<QMenu*>(QLatin1String(row.menu));
         QAction* before = menu == mnuRadarImages ? mnuLocalTVStationRadar1
@@ -185,7 +252,6 @@ void TForm1::create_menus() {
                             image_command(item);
                         }));
     }
-    command(mnuLocalTVStationRadar1, &TForm1::mnuLocalTVStationRadar1Click);
     auto image_item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
     mnuUSStormWatch1 = image_item("mnuUSStormWatch1");
     mnu1and3monthUSPrecipitation1 = image_item("mnu1and3monthUSPrecipitation1");
@@ -193,35 +259,4 @@ void TForm1::create_menus() {
     mnu12monthUSPrecipitationOutlook1 = image_item("mnu12monthUSPrecipitationOutlook1");
     mnuCurrWorldPop1 = image_item("mnuCurrWorldPop1");
     mnuCurrentUSPopulation1 = image_item("mnuCurrentUSPopulation1");
-
-    mnuHelp = top("mnuHelp", "&Help");
-    mnuHelpContents = item(mnuHelp, "mnuHelpContents", "Help &Contents (F1)", true);
-    // The main window's own F1: each window of the program answers its help key itself.
-    mnuHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuHelpContents->setShortcutContext(Qt::WindowShortcut);
-    command(mnuHelpContents, &TForm1::mnuHelpContentsClick);
-    N1 = add_separator(mnuHelp, QStringLiteral("N1"));
-    mnuAbout = item(mnuHelp, "mnuAbout", "&About Nimbrix...", true);
-    CheckforUpdate1 = item(mnuHelp, "CheckforUpdate1", "Check Version #...", true);
-    command(mnuAbout, &TForm1::mnuAboutClick);
-    command(CheckforUpdate1, &TForm1::CheckforUpdate1Click);
-
-    // The tray popups.
-    pmnLeft = new QMenu(this);
-    pmnLeft->setObjectName(QStringLiteral("pmnLeft"));
-    pmnLeft_show = item(pmnLeft, "pmnLeft_show", "Restore window...", true);
-    pmnRight = new QMenu(this);
-    pmnRight->setObjectName(QStringLiteral("pmnRight"));
-    pitshow = item(pmnRight, "pitshow", "Restore window...", true);
-    pithide = item(pmnRight, "pithide", "Hide window...", true);
-    // Checkable; the warning watch keeps its check, greying and tooltip.
-    pitwatch = item(pmnRight, "pitwatch", "&Watch for warnings", false);
-    pmnRight->setToolTipsVisible(true);
-    pmnRight->addSeparator();
-    pitExit = item(pmnRight, "pitExit", "Exit", true);
-    command(pmnLeft_show, &TForm1::pitshowClick);
-    command(pitshow, &TForm1::pitshowClick);
-    command(pithide, &TForm1::pithideClick);
-    command(pitExit, &TForm1::pitExitClick);
-    command(pitwatch, &TForm1::pitwatchClick);
 }

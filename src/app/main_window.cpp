@@ -97,6 +97,88 @@ void set_colors(QLabel* label, const QColor& background, const QColor& text) {
     label->setAutoFillBackground(true);
 }
 
+// A field's caption on the left ("Temperature:"), black on teal, as wide as its text.
+struct CaptionLabel {
+    QLabel* TForm1::*label;
+    const char* name;
+    const char* text;
+    int x;
+    int y;
+};
+
+// A field's value, lime on black, empty until a request fills it.
+struct ValueLabel {
+    QLabel* TForm1::*label;
+    const char* name;
+    int x;
+    int y;
+    int width;
+};
+
+// clang-format off
+const CaptionLabel caption_labels[] = {
+    {&TForm1::lblSky1, "lblSky1", "Sky Conditions:", 8, 32},
+    {&TForm1::lblTemperature, "lblTemperature", "Temperature:", 8, 52},
+    {&TForm1::lblHumidity, "lblHumidity", "Humidity:", 8, 72},
+    {&TForm1::lblPressure, "lblPressure", "Pressure:", 8, 92},
+    {&TForm1::lblWind, "lblWind", "Wind:", 8, 112},
+    {&TForm1::lblVisible, "lblVisible", "Visibility:", 8, 132},
+    {&TForm1::lblSunrise, "lblSunrise", "Sunrise:", 8, 160},
+    {&TForm1::lblSunset, "lblSunset", "Sunset:", 8, 180},
+    {&TForm1::lblMoonrise, "lblMoonrise", "Moonrise:", 8, 200},
+    {&TForm1::lblMoonset, "lblMoonset", "Moonset:", 8, 220},
+};
+
+const ValueLabel value_labels[] = {
+    {&TForm1::lblsky2, "lblsky2", 112, 32, 185},
+    {&TForm1::lblTemp2, "lblTemp2", 112, 52, 185},
+    {&TForm1::lblHumid2, "lblHumid2", 80, 72, 137},
+    {&TForm1::lblPress2, "lblPress2", 80, 92, 137},
+    {&TForm1::lblWind2, "lblWind2", 80, 112, 137},
+    {&TForm1::lblVisible2, "lblVisible2", 80, 132, 125},
+    {&TForm1::lblSunrise2, "lblSunrise2", 80, 160, 97},
+    {&TForm1::lblSunset2, "lblSunset2", 80, 180, 97},
+    {&TForm1::lblMoonRise2, "lblMoonRise2", 80, 200, 97},
+    {&TForm1::lblMoonSet2, "lblMoonSet2", 80, 220, 97},
+};
+
+// The three boxes on the right: caption and value centred in an 81-pixel column.
+const CaptionLabel box_captions[] = {
+    {&TForm1::lblWindChill1, "lblWindChill1", "Wind Chill:", 224, 72},
+    {&TForm1::lblHeatIndex1, "lblHeatIndex1", "Heat Index:", 224, 112},
+    {&TForm1::lblMoonPhase, "lblMoonPhase", "Moon Phase:", 224, 152},
+};
+
+const ValueLabel box_values[] = {
+    {&TForm1::lblWindChill2, "lblWindChill2", 224, 92, 81},
+    {&TForm1::lblHeatIndex2, "lblHeatIndex2", 224, 132, 81},
+};
+// clang-format on
+
+QLabel* caption_label(QWidget* client, const QFont& font, const CaptionLabel& row) {
+    auto* label = new QLabel(QString::fromLatin1(row.text), client);
+    label->setObjectName(QLatin1String(row.name));
+    label->setFont(font);
+    set_colors(label, teal, Qt::black);
+    label->move(row.x, row.y);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* value_label(QWidget* client, const QFont& font, const ValueLabel& row) {
+    auto* label = new QLabel(client);
+    label->setObjectName(QLatin1String(row.name));
+    label->setFont(font);
+    set_colors(label, Qt::black, lime);
+    label->setGeometry(row.x, row.y, row.width, 16);
+    return label;
+}
+
+void centre_in_box(QLabel* label) {
+    label->setAlignment(Qt::AlignCenter);
+    label->setFixedWidth(81);
+}
+
 } // namespace
 
 QFont TForm1::window_font(int pixel_size, bool bold) {
@@ -247,24 +329,6 @@ void TForm1::FormCreate() {
 
 void TForm1::create_labels() {
     QWidget* client = centralWidget();
-    auto caption_label = [&](QLabel*& label, const char* name, const char* text, int x, int y) {
-        label = new QLabel(QString::fromLatin1(text), client);
-        label->setObjectName(QLatin1String(name));
-        label->setFont(window_font(13));
-        set_colors(label, teal, Qt::black);
-        label->move(x, y);
-        label->adjustSize();
-        return label;
-    };
-    auto value_label = [&](QLabel*& label, const char* name, int x, int y, int width) {
-        label = new QLabel(client);
-        label->setObjectName(QLatin1String(name));
-        label->setFont(window_font(13));
-        set_colors(label, Qt::black, lime);
-        label->setGeometry(x, y, width, 16);
-        return label;
-    };
-
     lblConditions = new QLabel(client);
     lblConditions->setObjectName(QStringLiteral("lblConditions"));
     lblConditions->setFont(window_font(13, true));
@@ -272,47 +336,29 @@ void TForm1::create_labels() {
     set_colors(lblConditions, teal, yellow);
     lblConditions->setGeometry(0, 0, width(), 18);
 
-    caption_label(lblSky1, "lblSky1", "Sky Conditions:", 8, 32);
-    caption_label(lblTemperature, "lblTemperature", "Temperature:", 8, 52);
-    caption_label(lblHumidity, "lblHumidity", "Humidity:", 8, 72);
-    caption_label(lblPressure, "lblPressure", "Pressure:", 8, 92);
-    caption_label(lblWind, "lblWind", "Wind:", 8, 112);
-    caption_label(lblVisible, "lblVisible", "Visibility:", 8, 132);
-    caption_label(lblSunrise, "lblSunrise", "Sunrise:", 8, 160);
-    caption_label(lblSunset, "lblSunset", "Sunset:", 8, 180);
-    caption_label(lblMoonrise, "lblMoonrise", "Moonrise:", 8, 200);
-    caption_label(lblMoonset, "lblMoonset", "Moonset:", 8, 220);
-
-    value_label(lblsky2, "lblsky2", 112, 32, 185);
-    value_label(lblTemp2, "lblTemp2", 112, 52, 185);
-    value_label(lblHumid2, "lblHumid2", 80, 72, 137);
-    value_label(lblPress2, "lblPress2", 80, 92, 137);
-    value_label(lblWind2, "lblWind2", 80, 112, 137);
-    value_label(lblVisible2, "lblVisible2", 80, 132, 125);
-    value_label(lblSunrise2, "lblSunrise2", 80, 160, 97);
-    value_label(lblSunset2, "lblSunset2", 80, 180, 97);
-    value_label(lblMoonRise2, "lblMoonRise2", 80, 200, 97);
-    value_label(lblMoonSet2, "lblMoonSet2", 80, 220, 97);
-
-    // The three boxes on the right: caption and value centred in an 81-pixel column.
-    auto centred = [&](QLabel* label) {
-        label->setAlignment(Qt::AlignCenter);
-        label->setFixedWidth(81);
-    };
-    centred(caption_label(lblWindChill1, "lblWindChill1", "Wind Chill:", 224, 72));
-    centred(caption_label(lblHeatIndex1, "lblHeatIndex1", "Heat Index:", 224, 112));
-    centred(caption_label(lblMoonPhase, "lblMoonPhase", "Moon Phase:", 224, 152));
+    for (const CaptionLabel& row : caption_labels)
+        this->*row.label = caption_label(client, window_font(13), row);
+    for (const ValueLabel& row : value_labels)
+        this->*row.label = value_label(client, window_font(13), row);
+    for (const CaptionLabel& row : box_captions) {
+        QLabel* label = this->*row.label = caption_label(client, window_font(13), row);
+        centre_in_box(label);
+    }
     for (QLabel* label : {lblWindChill1, lblHeatIndex1, lblMoonPhase}) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText,
                          to_qcolor(text_to_color(QStringLiteral("clWindowText")).value()));
         label->setPalette(palette);
     }
-    centred(value_label(lblWindChill2, "lblWindChill2", 224, 92, 81));
-    centred(value_label(lblHeatIndex2, "lblHeatIndex2", 224, 132, 81));
-    lblWindChill2->setText(QStringLiteral("n/a"));
-    lblHeatIndex2->setText(QStringLiteral("n/a"));
+    for (const ValueLabel& row : box_values) {
+        QLabel* label = this->*row.label = value_label(client, window_font(13), row);
+        centre_in_box(label);
+        label->setText(QStringLiteral("n/a"));
+    }
+    create_credit_and_minimize(client);
+}
 
+void TForm1::create_credit_and_minimize(QWidget* client) {
     Label1 = new QLabel(QStringLiteral("Conditions provided by Weather Underground."), client);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(window_font(10));

@@ -33,6 +33,7 @@ class TfrmAbout;
 class TfrmPref;
 class TfrmForecast;
 class WarningWatch;
+struct MenuEntry;
 struct ProgramState;
 
 // The program's icon in every size drawn for it (the 16-pixel one is drawn by hand).
@@ -259,8 +260,13 @@ private:
     void FormResize();
     void FormClose();
     void create_labels();
-    // The menu tree and the tray popups (main_menus.cpp).
+    void create_credit_and_minimize(QWidget* client);
+    // The menu tree and the tray popups (main_menus.cpp): the table of menus and items, then
+    // the presets' items and the image commands.
     void create_menus();
+    void add_menu_entry(const MenuEntry& entry);
+    void add_preset_items(QMenu* menu);
+    void add_image_commands();
     // The window's font at a pixel size: the design font where the system has it.
     static QFont window_font(int pixel_size, bool bold = false);
     void create_status_bar();

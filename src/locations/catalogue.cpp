@@ -234,87 +234,121 @@ const Catalogue& Catalogue::instance() {
     return catalogue;
 }
 
+// The places of the city nodes, in tree order: the rows of the foreign and the US file, which
+// come in tree order too, each get the next place of their kind.
+struct Catalogue::PlaceSlots {
+    std::vector<int> foreign;       // the place of each row of the station table
+    std::vector<int> us;            // the place of each row of the US places
+    std::vector<int> node_of_place; // the tree node of each place
+
+    // The row's place, with its node; a row the tree has no place for breaks the catalogue.
+    CataloguePlace& place_of_row(Catalogue& c, const std::vector<int>& rows,
+                                 std::size_t row) const {
+        if (row >= rows.size())
+            throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
+        CataloguePlace& place = c.places_[size_t(rows[row])];
+        place.node = node_of_place[size_t(rows[row])];
+        return place;
+    }
+};
+
 Catalogue Catalogue::load() {
     Catalogue c;
+    c.read_tree();
+    c.read_states_and_regions();
+    c.index_states();
+    const PlaceSlots layout = c.lay_out_places();
+    const std::size_t stations = c.read_stations(layout);
+    const std::size_t us_rows = c.read_us_places(layout);
+    if (stations != layout.foreign.size() || us_rows != layout.us.size()) {
+        const bool foreign_short = stations != layout.foreign.size();
+        const std::size_t missing =
+            foreign_short ? size_t(layout.foreign[stations]) : size_t(layout.us[us_rows]);
+        throw CatalogueError(QStringLiteral("%1 does not follow the tree at %2")
+                                 .arg(foreign_short ? QStringLiteral("stations.tsv")
+                                                    : QStringLiteral("us_places.tsv"),
+                                      c.tree_[size_t(layout.node_of_place[missing])].text));
+    }
+    c.index_stations();
+    set_request_paths(c.places_);
+    // Backwards, so that the first place with a path is the one kept.
+    c.place_by_path_.reserve(static_cast<qsizetype>(c.places_.size()));
+    for (int i = static_cast<int>(c.places_.size()) - 1; i >= 0; --i)
+        c.place_by_path_.insert(c.places_[i].request_path, i);
+    return c;
+}
 
-    const QString tree_file = QStringLiteral("tree.tsv");
-    c.tree_.reserve(2048);
+void Catalogue::read_tree() {
+    tree_.reserve(2048);
     std::vector<int> last_at_level;
-    for_each_row(tree_file, 2, [&](const Fields& f) {
+    for_each_row(QStringLiteral("tree.tsv"), 2, [&](const Fields& f) {
         const int level = f[0].size() == 1 ? f[0][0].unicode() - u'0' : -1;
         if (level < 0 || level > static_cast<int>(last_at_level.size()))
             throw CatalogueError(QStringLiteral("The location tree skips a level."));
         last_at_level.resize(level + 1);
         const int parent = level == 0 ? -1 : last_at_level[level - 1];
-        last_at_level[level] = static_cast<int>(c.tree_.size());
-        c.tree_.push_back({level, parent, f.text(1)});
+        last_at_level[level] = static_cast<int>(tree_.size());
+        tree_.push_back({level, parent, f.text(1)});
     });
+}
 
-    const QString states_file = QStringLiteral("states.tsv");
-    for_each_row(states_file, 4, [&](const Fields& f) {
-        c.states_.push_back({f.text(0), f.text(1), f.text(2), f[3] == u"split"});
+void Catalogue::read_states_and_regions() {
+    for_each_row(QStringLiteral("states.tsv"), 4, [&](const Fields& f) {
+        states_.push_back({f.text(0), f.text(1), f.text(2), f[3] == u"split"});
     });
-
     for_each_row(QStringLiteral("regions.tsv"), 2, [&](const Fields& f) {
-        c.regions_.push_back({f.text(0), f.text(1)});
+        regions_.push_back({f.text(0), f.text(1)});
     });
+}
 
-    c.index_states();
-
-    // City nodes: the leaves under a country, and every node of level 4. Foreign and US
-    // places come in tree order in their files, so each row's place is known before it is
-    // read, and it is written there at once.
+// City nodes: the leaves under a country, and every node of level 4. Foreign and US places
+// come in tree order in their files, so each row's place is known before it is read, and it is
+// written there at once.
+Catalogue::PlaceSlots Catalogue::lay_out_places() {
     // The countries whose children are states or provinces rather than cities.
     int united_states = -2;
     int canada = -2;
-    for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
-        if (c.tree_[i].level != 2)
+    for (int i = 0; i < static_cast<int>(tree_.size()); ++i) {
+        if (tree_[i].level != 2)
             continue;
-        if (c.tree_[i].text == u"United States")
+        if (tree_[i].text == u"United States")
             united_states = i;
-        else if (c.tree_[i].text == u"Canada")
+        else if (tree_[i].text == u"Canada")
             canada = i;
     }
-    std::vector<int> foreign_places, us_places; // the places of the rows, in file order
-    foreign_places.reserve(1300);
-    us_places.reserve(600);
-    c.place_by_node_.assign(c.tree_.size(), -1);
-    std::vector<int> node_of_place; // tree order
-    node_of_place.reserve(2000);
-    for (int i = 0; i < static_cast<int>(c.tree_.size()); ++i) {
-        const LocationTreeNode& node = c.tree_[i];
+    PlaceSlots layout;
+    layout.foreign.reserve(1300);
+    layout.us.reserve(600);
+    place_by_node_.assign(tree_.size(), -1);
+    layout.node_of_place.reserve(2000);
+    for (int i = 0; i < static_cast<int>(tree_.size()); ++i) {
+        const LocationTreeNode& node = tree_[i];
         const bool leaf =
-            i + 1 == static_cast<int>(c.tree_.size()) || c.tree_[i + 1].level <= node.level;
+            i + 1 == static_cast<int>(tree_.size()) || tree_[i + 1].level <= node.level;
         const bool city =
             node.level == 4 || (node.level == 3 && leaf && node.parent >= 0 &&
                                 node.parent != united_states && node.parent != canada);
         if (!city)
             continue;
-        const bool is_us = node.level == 4 && c.tree_[node.parent].parent == united_states;
-        const int place = static_cast<int>(node_of_place.size());
-        (is_us ? us_places : foreign_places).push_back(place);
-        c.place_by_node_[i] = place;
-        node_of_place.push_back(i);
+        const bool is_us = node.level == 4 && tree_[node.parent].parent == united_states;
+        const int place = static_cast<int>(layout.node_of_place.size());
+        (is_us ? layout.us : layout.foreign).push_back(place);
+        place_by_node_[i] = place;
+        layout.node_of_place.push_back(i);
     }
-    c.places_.resize(node_of_place.size());
-    // The row's place, with its node and the node's parent; a row the tree has no place for
-    // breaks the catalogue.
-    const auto place_of_row = [&](const std::vector<int>& rows, std::size_t row) {
-        if (row >= rows.size())
-            throw CatalogueError(QStringLiteral("The catalogue lists places the tree lacks."));
-        CataloguePlace& place = c.places_[size_t(rows[row])];
-        place.node = node_of_place[size_t(rows[row])];
-        return &place;
-    };
+    places_.resize(layout.node_of_place.size());
+    return layout;
+}
 
+std::size_t Catalogue::read_stations(const PlaceSlots& layout) {
     const QString stations_file = QStringLiteral("stations.tsv");
-    c.stations_.reserve(1300);
+    stations_.reserve(1300);
     for_each_row(stations_file, 7, [&](const Fields& f) {
-        CataloguePlace& place = *place_of_row(foreign_places, c.stations_.size());
-        const LocationTreeNode& node = c.tree_[size_t(place.node)];
+        CataloguePlace& place = layout.place_of_row(*this, layout.foreign, stations_.size());
+        const LocationTreeNode& node = tree_[size_t(place.node)];
         const StationRow& row =
-            c.stations_.emplace_back(StationRow{f.text(0), f.text(1), f.text(2), f.text(3)});
-        const QString& parent = c.tree_[size_t(node.parent)].text;
+            stations_.emplace_back(StationRow{f.text(0), f.text(1), f.text(2), f.text(3)});
+        const QString& parent = tree_[size_t(node.parent)].text;
         if (!is_country_label(row.label, parent) || !same_city_key(node.text, row.city))
             throw CatalogueError(QStringLiteral("stations.tsv does not follow the tree at ") +
                                  node.text);
@@ -327,21 +361,24 @@ Catalogue Catalogue::load() {
         place.label = row.label;
         place.region = row.region;
     });
+    return stations_.size();
+}
 
+std::size_t Catalogue::read_us_places(const PlaceSlots& layout) {
     const QString us_file = QStringLiteral("us_places.tsv");
     std::size_t us_rows = 0;
     const QString* state_name = nullptr;
     QString state_code;
     for_each_row(us_file, 7, [&](const Fields& f) {
-        CataloguePlace& place = *place_of_row(us_places, us_rows++);
-        const LocationTreeNode& node = c.tree_[size_t(place.node)];
-        const QString& parent = c.tree_[size_t(node.parent)].text;
+        CataloguePlace& place = layout.place_of_row(*this, layout.us, us_rows++);
+        const LocationTreeNode& node = tree_[size_t(place.node)];
+        const QString& parent = tree_[size_t(node.parent)].text;
         if (f[0] != parent || f[1] != node.text)
             throw CatalogueError(QStringLiteral("us_places.tsv does not follow the tree at ") +
                                  node.text);
         if (&parent != state_name) { // the places of a state come together
             state_name = &parent;
-            state_code = c.code_for_state_name(parent);
+            state_code = code_for_state_name(parent);
         }
         place.us = true;
         place.parent = f.text(0);
@@ -353,22 +390,7 @@ Catalogue Catalogue::load() {
         place.title_name = f.text(6);
         place.state_code = state_code;
     });
-    if (c.stations_.size() != foreign_places.size() || us_rows != us_places.size()) {
-        const std::size_t missing = c.stations_.size() != foreign_places.size()
-                                        ? size_t(foreign_places[c.stations_.size()])
-                                        : size_t(us_places[us_rows]);
-        throw CatalogueError(
-            QStringLiteral("%1 does not follow the tree at %2")
-                .arg(c.stations_.size() != foreign_places.size() ? stations_file : us_file,
-                     c.tree_[size_t(node_of_place[missing])].text));
-    }
-    c.index_stations();
-    set_request_paths(c.places_);
-    // Backwards, so that the first place with a path is the one kept.
-    c.place_by_path_.reserve(static_cast<qsizetype>(c.places_.size()));
-    for (int i = static_cast<int>(c.places_.size()) - 1; i >= 0; --i)
-        c.place_by_path_.insert(c.places_[i].request_path, i);
-    return c;
+    return us_rows;
 }
 
 void Catalogue::index_states() {

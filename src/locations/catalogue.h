@@ -120,6 +120,13 @@ public:
 
 private:
     Catalogue() = default;
+    // The steps of load: the tables in order, each checked against the tree; then the indexes.
+    struct PlaceSlots;
+    void read_tree();
+    void read_states_and_regions();
+    PlaceSlots lay_out_places();
+    std::size_t read_stations(const PlaceSlots& layout);
+    std::size_t read_us_places(const PlaceSlots& layout);
     // The state and region tables' indexes, then the station table's.
     void index_states();
     void index_stations();

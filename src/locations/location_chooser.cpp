@@ -48,7 +48,22 @@ void TfrmLocation::FormCreate() {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
+    create_tree();
+    create_zip_box();
+    create_buttons();
 
+    // Tab order: the zip box, Okay, Cancel, the tree.
+    setTabOrder(txtzipcode, btnOkay);
+    setTabOrder(btnOkay, btnCancel);
+    setTabOrder(btnCancel, TreeView1);
+
+    for (QWidget* control : {static_cast<QWidget*>(txtzipcode), static_cast<QWidget*>(TreeView1),
+                             static_cast<QWidget*>(btnOkay), static_cast<QWidget*>(btnCancel)})
+        control->installEventFilter(this);
+}
+
+// The location tree under its heading, its 2006 nodes made while it does not paint.
+void TfrmLocation::create_tree() {
     lblCountry = new QLabel(QStringLiteral("Select a Location:"), this);
     lblCountry->setObjectName(QStringLiteral("lblCountry"));
     set_text_color(lblCountry, Qt::white, QColor(0x00, 0x80, 0x80));
@@ -65,7 +80,6 @@ void TfrmLocation::FormCreate() {
     TreeView1->setPalette(QApplication::palette());
     TreeView1->hide();
 
-    // The 2006 nodes are created while the tree does not paint.
     TreeView1->setUpdatesEnabled(false);
     const std::vector<LocationTreeNode>& tree = location_tree();
     items_.reserve(tree.size());
@@ -80,7 +94,10 @@ void TfrmLocation::FormCreate() {
     }
     TreeView1->addTopLevelItems(top_level);
     TreeView1->setUpdatesEnabled(true);
+}
 
+// The zip code box on the right with its explanations.
+void TfrmLocation::create_zip_box() {
     Label1 =
         new QLabel(QStringLiteral("If you can't find your city, you may enter a zip code here and "
                                   "we'll find your city or a city near you."),
@@ -113,7 +130,9 @@ void TfrmLocation::FormCreate() {
     Label3->setWordWrap(true);
     set_text_color(Label3, QColor(0xC0, 0xC0, 0xC0));
     Label3->setGeometry(260, 176, 158, 60);
+}
 
+void TfrmLocation::create_buttons() {
     btnOkay = new QPushButton(QStringLiteral("&Okay"), this);
     btnOkay->setObjectName(QStringLiteral("btnOkay"));
     btnOkay->setCursor(Qt::PointingHandCursor);
@@ -126,15 +145,6 @@ void TfrmLocation::FormCreate() {
     connect_command(btnOkay, desktop_, [this] { host_.run_command([this] { btnOkayClick(); }); });
     connect_command(btnCancel, desktop_, [this] { btnCancelClick(); });
     connect_help_key(this, desktop_, [this] { FormHelp(); });
-
-    // Tab order: the zip box, Okay, Cancel, the tree.
-    setTabOrder(txtzipcode, btnOkay);
-    setTabOrder(btnOkay, btnCancel);
-    setTabOrder(btnCancel, TreeView1);
-
-    for (QWidget* control : {static_cast<QWidget*>(txtzipcode), static_cast<QWidget*>(TreeView1),
-                             static_cast<QWidget*>(btnOkay), static_cast<QWidget*>(btnCancel)})
-        control->installEventFilter(this);
 }
 
 bool TfrmLocation::eventFilter(QObject* watched, QEvent* event) {

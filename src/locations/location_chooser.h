@@ -69,6 +69,9 @@ protected:
 
 private:
     void FormCreate();
+    void create_tree();
+    void create_zip_box();
+    void create_buttons();
     void FormShow();
     // The tree path of the selected node, walking up from it; the selection ends empty.
     QString take_tree_path();

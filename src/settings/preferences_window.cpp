@@ -68,7 +68,14 @@ void TfrmPref::FormCreate() {
     set_color(this, QPalette::Window, navy);
     set_color(this, QPalette::WindowText, Qt::white);
     setAutoFillBackground(true);
+    create_unit_boxes();
+    create_proxy_box();
+    create_startup_choices();
+    create_buttons();
+}
 
+// The auto-update and metric boxes on the left.
+void TfrmPref::create_unit_boxes() {
     GroupBox2 =
         make<QGroupBox>(this, "GroupBox2", QRect(8, 8, 240, 76), QStringLiteral(" Auto Update "));
     Label6 = make<QLabel>(GroupBox2, "Label6", QRect(10, 18, 224, 26),
@@ -91,7 +98,10 @@ void TfrmPref::FormCreate() {
     radioEnglish->setChecked(true);
     radioMetric = make<QRadioButton>(GroupBox3, "radioMetric", QRect(120, 46, 100, 20),
                                      QStringLiteral("Use Metric"));
+}
 
+// The proxy box on the right: the tick and four fields.
+void TfrmPref::create_proxy_box() {
     GroupBox1 = make<QGroupBox>(this, "GroupBox1", QRect(256, 8, 252, 160),
                                 QStringLiteral(" Proxy Settings "));
     CheckBox1 = make<QCheckBox>(GroupBox1, "CheckBox1", QRect(10, 20, 232, 20),
@@ -122,7 +132,10 @@ void TfrmPref::FormCreate() {
     EditProxy->setEnabled(false);
     txtProxyUserid->setEnabled(false);
     txtProxyPass->setEchoMode(QLineEdit::Password);
+}
 
+// The start-up location and the automatic wallpaper, each under its note.
+void TfrmPref::create_startup_choices() {
     lblstartuploc = silver_note(
         this, "lblstartuploc",
         QStringLiteral("Select the location you would like Nimbrix to \"Get Stats\" on when it "
@@ -144,7 +157,10 @@ void TfrmPref::FormCreate() {
     cboAutoWallpaper = make<QComboBox>(this, "cboAutoWallpaper", QRect(124, 299, 384, 24));
     cboAutoWallpaper->setEditable(true);
     cboAutoWallpaper->setInsertPolicy(QComboBox::NoInsert);
+}
 
+// The bottom row: the warning watch's tick and the buttons.
+void TfrmPref::create_buttons() {
     // Beside the buttons, in the row no other control takes.
     chkWarnWatch = make<QCheckBox>(this, "chkWarnWatch", QRect(8, 340, 246, 20),
                                    QStringLiteral("Watch for warnings in my county"));

@@ -65,6 +65,10 @@ protected:
 
 private:
     void FormCreate();
+    void create_unit_boxes();
+    void create_proxy_box();
+    void create_startup_choices();
+    void create_buttons();
     void FormShow();
     // Enables or disables the four proxy fields: silver while disabled, the system's window
     // colour while enabled.

@@ -107,7 +107,26 @@ void TfrmForecast::FormCreate() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    QWidget* client = create_text_area();
+    create_input_rows(client);
+    create_status_bar();
+    create_menu();
 
+    // Placed by its outer size, and placed again if the frame turns out another than expected.
+    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
+    // The rows stand by the outer height, which the window manager's frame is part of: a
+    // window shown before it was framed is laid out again.
+    new FrameWatch(this, [this] {
+        if (isVisible())
+            run(&TfrmForecast::FormResize);
+    });
+
+    // Fixed border: the size is the design's and the user cannot change it.
+    setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
+}
+
+// The black client area and the product's text across its top; returns the client area.
+QWidget* TfrmForecast::create_text_area() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     QPalette black = client->palette();
@@ -128,7 +147,12 @@ void TfrmForecast::FormCreate() {
     QFont text_font(general_font());
     text_font.setPointSize(8);
     txtForecast->setFont(text_font);
+    return client;
+}
 
+// The input rows under the text: county, state list or zip (each product shows its own) and
+// "&Get it".
+void TfrmForecast::create_input_rows(QWidget* client) {
     lblCounty =
         make_label(client, "lblCounty", "Enter a County name (optional):", QRect(48, 216, 209, 17));
     editCounty = new QLineEdit(client);
@@ -158,7 +182,9 @@ void TfrmForecast::FormCreate() {
     setTabOrder(btnGetit, txtForecast);
     setTabOrder(txtForecast, txtZip);
     setTabOrder(txtZip, cboState);
+}
 
+void TfrmForecast::create_status_bar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
@@ -166,7 +192,10 @@ void TfrmForecast::FormCreate() {
     status_label_ = new QLabel(StatusBar1);
     StatusBar1->addWidget(status_label_, 1);
     setStatusBar(StatusBar1);
+}
 
+// The menu bar: Options (background colour, font size, printing), Close and Help.
+void TfrmForecast::create_menu() {
     MenuForecast = menuBar();
     MenuForecast->setObjectName(QStringLiteral("MenuForecast"));
     mnuOptions = MenuForecast->addMenu(QStringLiteral("&Options"));
@@ -197,18 +226,6 @@ void TfrmForecast::FormCreate() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect_command(mnuHelp, desktop_, [this] { mnuHelpClick(); });
     connect_help_key(this, desktop_, [this] { mnuHelpClick(); });
-
-    // Placed by its outer size, and placed again if the frame turns out another than expected.
-    centring_ = new OuterCentring(this, 20, [this] { return outer_size(); });
-    // The rows stand by the outer height, which the window manager's frame is part of: a
-    // window shown before it was framed is laid out again.
-    new FrameWatch(this, [this] {
-        if (isVisible())
-            run(&TfrmForecast::FormResize);
-    });
-
-    // Fixed border: the size is the design's and the user cannot change it.
-    setFixedSize(client_width, MenuForecast->sizeHint().height() + client_height + status_height);
 }
 
 QSize TfrmForecast::outer_size() const {
@@ -577,33 +594,14 @@ void TfrmForecast::get_xcast() {
     set_status(QStringLiteral("Connection process complete..."));
     repaint_now();
 
-    auto level2 = [&] {
-        set_status(QStringLiteral("level 2 parsing started..."));
-        body = level2_parse(std::move(body));
-        state_.xcast_body = decode_windows_1252(body);
-        set_status(QStringLiteral("level 2 parsing completed..."));
-    };
-    auto warning = [&] {
-        set_status(QStringLiteral("Nimbrix - parsing data...please wait..."));
-        show_text(parse_warning_html(body, location.state));
-        set_status(xcast_idle);
-    };
-    auto county = [&](CastKind kind) {
-        const CountyCut cut = county_parse(kind, body, editCounty->text(), location.state);
-        if (cut.refused) {
-            desktop_.beep();
-            desktop_.message(cut.message);
-            return;
-        }
-        for (const QString& text : cut.status_texts.mid(0, cut.status_texts.size() - 1))
-            set_status(text);
-        show_text(cut.text);
-        set_status(cut.status_texts.last());
-        if (!cut.message.isEmpty())
-            desktop_.message(cut.message);
-        setWindowTitle(cut.caption);
-    };
+    show_product_text(code, std::move(body));
+    set_status(xcast_idle);
+    repaint_now();
+}
 
+// The product's page as its display wants it: census tables as plain text, bulletins by their
+// warnings, forecasts and nowcasts cut to the county asked for.
+void TfrmForecast::show_product_text(const QString& code, QByteArray body) {
     const TextProduct* product = find_text_product(code);
     switch (product ? product->display : ProductDisplay::Forecast) {
     case ProductDisplay::CensusTable:
@@ -611,30 +609,62 @@ void TfrmForecast::get_xcast() {
         show_text(parse_text(body));
         break;
     case ProductDisplay::CensusDetail:
-        level2();
+        parse_level2(body);
         switch_to_fixed_font();
         show_text(parse_text(body) + "\r\n--- End of File --\r\nThanks for using Nimbrix...");
         break;
     case ProductDisplay::Hydro:
         switch_to_fixed_font();
-        level2();
-        warning();
+        parse_level2(body);
+        show_warnings(body);
         break;
     case ProductDisplay::Bulletin:
-        level2();
-        warning();
+        parse_level2(body);
+        show_warnings(body);
         break;
     case ProductDisplay::Nowcast:
-        level2();
-        county(CastKind::Nowcast);
+        parse_level2(body);
+        show_county(CastKind::Nowcast, body);
         break;
     case ProductDisplay::Forecast:
-        level2();
-        county(CastKind::Forecast);
+        parse_level2(body);
+        show_county(CastKind::Forecast, body);
         break;
     }
+}
+
+// The page without its markup; the text kept of the product follows it.
+void TfrmForecast::parse_level2(QByteArray& body) {
+    set_status(QStringLiteral("level 2 parsing started..."));
+    body = level2_parse(std::move(body));
+    state_.xcast_body = decode_windows_1252(body);
+    set_status(QStringLiteral("level 2 parsing completed..."));
+}
+
+// The warnings of the location's state.
+void TfrmForecast::show_warnings(const QByteArray& body) {
+    set_status(QStringLiteral("Nimbrix - parsing data...please wait..."));
+    show_text(parse_warning_html(body, state_.current_location.state));
     set_status(xcast_idle);
-    repaint_now();
+}
+
+// The county's part of a forecast or nowcast; a county the product does not name is refused
+// with a beep and a message.
+void TfrmForecast::show_county(CastKind kind, const QByteArray& body) {
+    const CountyCut cut =
+        county_parse(kind, body, editCounty->text(), state_.current_location.state);
+    if (cut.refused) {
+        desktop_.beep();
+        desktop_.message(cut.message);
+        return;
+    }
+    for (const QString& text : cut.status_texts.mid(0, cut.status_texts.size() - 1))
+        set_status(text);
+    show_text(cut.text);
+    set_status(cut.status_texts.last());
+    if (!cut.message.isEmpty())
+        desktop_.message(cut.message);
+    setWindowTitle(cut.caption);
 }
 
 void open_html_forecast(TNMHTTP& client, Desktop& desktop) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textproducts/text_cleaning.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -90,6 +92,10 @@ protected:
 
 private:
     void FormCreate();
+    QWidget* create_text_area();
+    void create_input_rows(QWidget* client);
+    void create_status_bar();
+    void create_menu();
     void run(void (TfrmForecast::*handler)());
     // The window's outer size (frame included), and its height: the H of the layout rule.
     QSize outer_size() const;
@@ -99,6 +105,11 @@ private:
     // Remembers the text area's font name and switches it to the fixed font.
     void switch_to_fixed_font();
     void show_text(const QByteArray& text);
+    // The steps of get_xcast after the download.
+    void show_product_text(const QString& code, QByteArray body);
+    void parse_level2(QByteArray& body);
+    void show_warnings(const QByteArray& body);
+    void show_county(CastKind kind, const QByteArray& body);
     void repaint_now();
     // A product that starts at once, chosen while the client was busy: fetched once it is free
     // (and only while the window still serves such a product).

@@ -4,10 +4,10 @@
 // their link, state and zip lookups, determinism per hour.
 #include "host_test_support.h"
 
-#include "census_pages.h"
-#include "host_site.h"
-#include "nws_products.h"
-#include "nws_zones.h"
+#include "sample/census_pages.h"
+#include "sample/nws_products.h"
+#include "sample/nws_zones.h"
+#include "site/host_site.h"
 #include "textproducts/text_cleaning.h"
 
 #include <QRegularExpression>

@@ -1,13 +1,13 @@
 // nimbrix-host's pictures: every image path answers a real GIF or JPEG file, the same one for
 // the same hour, animated where the row animates; the population counters grow with time.
-#include "camera_scenes.h"
-#include "host_site.h"
 #include "host_test_support.h"
 #include "image_decoding.h"
-#include "image_files.h"
-#include "image_host.h"
 #include "images/image_catalogue.h"
-#include "weather_maps.h"
+#include "pictures/camera_scenes.h"
+#include "pictures/image_files.h"
+#include "pictures/image_host.h"
+#include "pictures/weather_maps.h"
+#include "site/host_site.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include "image_decoding.h"
 #include "upstream_fixture.h"
 
-#include "host_site.h"
-#include "image_files.h"
-#include "image_host.h"
 #include "images/image_catalogue.h"
 #include "live/live_images.h"
 #include "live/upstream_client.h"
+#include "pictures/image_files.h"
+#include "pictures/image_host.h"
+#include "site/host_site.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

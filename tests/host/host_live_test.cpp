@@ -7,11 +7,11 @@
 #include "upstream_fixture.h"
 
 #include "app/conditions_parser.h"
-#include "host_text.h"
 #include "live/live_conditions.h"
 #include "live/observing_stations.h"
 #include "live/upstream_cache.h"
 #include "live/upstream_client.h"
+#include "sample/host_text.h"
 
 #include <QDir>
 #include <QProcess>

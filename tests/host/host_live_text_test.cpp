@@ -6,11 +6,11 @@
 #include "host_test_support.h"
 #include "upstream_fixture.h"
 
-#include "host_site.h"
 #include "live/live_products.h"
 #include "live/upstream_cache.h"
 #include "live/upstream_client.h"
-#include "nws_products.h"
+#include "sample/nws_products.h"
+#include "site/host_site.h"
 #include "textproducts/text_cleaning.h"
 
 #include <QDirIterator>

@@ -4,9 +4,9 @@
 #include "host_test_support.h"
 
 #include "app/conditions_parser.h"
-#include "host_text.h"
 #include "live/live_conditions.h"
 #include "live/metar.h"
+#include "sample/host_text.h"
 #include "tray/tray_rule.h"
 
 #include <gtest/gtest.h>

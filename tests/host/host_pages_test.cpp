@@ -4,12 +4,12 @@
 #include "host_test_support.h"
 
 #include "app/conditions_parser.h"
-#include "host_site.h"
-#include "host_text.h"
 #include "locations/catalogue_lookups.h"
 #include "locations/zip_codes.h"
-#include "sample_weather.h"
-#include "sky_events.h"
+#include "sample/host_text.h"
+#include "sample/sample_weather.h"
+#include "sample/sky_events.h"
+#include "site/host_site.h"
 #include "tray/tray_rule.h"
 
 #include <QRegularExpression>

@@ -4,12 +4,12 @@
 #include "host_test_support.h"
 
 #include "app/conditions_parser.h"
-#include "census_pages.h"
-#include "host_server.h"
-#include "host_site.h"
-#include "host_text.h"
 #include "locations/catalogue.h"
-#include "nws_products.h"
+#include "sample/census_pages.h"
+#include "sample/host_text.h"
+#include "sample/nws_products.h"
+#include "site/host_server.h"
+#include "site/host_site.h"
 
 #include <QProcess>
 #include <QUrl>

@@ -2,9 +2,9 @@
 // and the local time zones of the places.
 #include "host_test_support.h"
 
-#include "local_zone.h"
 #include "locations/zip_codes.h"
-#include "sky_events.h"
+#include "sample/local_zone.h"
+#include "sample/sky_events.h"
 
 #include <gtest/gtest.h>
 

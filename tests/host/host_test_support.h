@@ -1,8 +1,8 @@
 #pragma once
 
-#include "conditions_page.h"
-#include "host_places.h"
 #include "locations/catalogue.h"
+#include "sample/conditions_page.h"
+#include "sample/host_places.h"
 
 #include <QDateTime>
 #include <QString>

@@ -8,9 +8,9 @@
 
 #include "upstream_fixture.h"
 
-#include "host_places.h"
 #include "live/live_conditions.h"
 #include "live/observing_stations.h"
+#include "sample/host_places.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,5 +1,0 @@
-#include "host_text.h"
-
-QString html_escaped(const QString& text) {
-    return text.toHtmlEscaped();
-}
