@@ -1,11 +1,15 @@
 #pragma once
 
-// What several benchmarks share: the fastest of repeated runs, and the memchr pass that
-// stands for the machine's memory speed in their ratios.
+// What several benchmarks share: the fastest of repeated runs, the memchr pass that stands
+// for the machine's memory speed in their ratios, and a quiet offscreen platform for those
+// that make windows.
 
 #include <QByteArray>
+#include <QString>
+#include <QtGlobal>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -31,4 +35,14 @@ inline qsizetype memchr_count(const QByteArray& bytes, char byte) {
         ++at;
     }
     return count;
+}
+
+// Windows drawn offscreen, and only Qt's errors printed: the offscreen platform's notes about
+// window hints are no figures. Call before the application object is made.
+inline void quiet_offscreen_windows() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtWarningMsg && type != QtDebugMsg && type != QtInfoMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
 }

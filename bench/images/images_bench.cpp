@@ -6,6 +6,7 @@
 //                                      the window (offscreen) for a 4-megapixel JPEG served by
 //                                      nimbrix-host / the time of curl fetching it plus djpeg
 //                                      decoding it
+#include "bench_support.h"
 #include "images/image_commands.h"
 #include "images/image_window.h"
 #include "images/jpeg_decoder.h"
@@ -60,12 +61,7 @@ void fail(const char* what) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform's notes about window hints are no figures.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtWarningMsg && type != QtDebugMsg && type != QtInfoMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    quiet_offscreen_windows();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbrix"));
     QTemporaryDir work;

@@ -8,6 +8,7 @@
 // The windows are the program's own, made by its start-up sequence (offscreen).
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "bench_support.h"
 #include "settings/settings_store.h"
 #include "shared/program_state.h"
 #include "support/host_process.h"
@@ -78,11 +79,7 @@ struct Place {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtWarningMsg && type != QtDebugMsg && type != QtInfoMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    quiet_offscreen_windows();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nimbrix"));
     TempSettings store;
