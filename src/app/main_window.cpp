@@ -23,6 +23,7 @@
 #include "textproducts/forecast_window.h"
 #include "textproducts/warning_watch.h"
 #include "tray/on_tray.h"
+#include "tray/picture_file_icon.h"
 #include "tray/tray_rule.h"
 
 #include <QAction>
@@ -31,7 +32,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontDatabase>
-#include <QIconEngine>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -47,47 +47,6 @@ const QColor teal(0x00, 0x80, 0x80);
 const QColor lime(0x00, 0xFF, 0x00);
 const QColor yellow(0xFF, 0xFF, 0x00);
 const QColor green(0x00, 0x80, 0x00);
-
-// A picture file that becomes an icon when it is first drawn or asked about: the thirteen
-// tray pictures are read when a conditions request picks one, not at every start.
-class PictureFileIcon : public QIconEngine {
-public:
-    explicit PictureFileIcon(QString file) : file_(std::move(file)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return icon().actualSize(size, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return icon().pixmap(size, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override {
-        return icon().pixmap(size, scale, mode, state);
-    }
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-        return icon().availableSizes(mode, state);
-    }
-    bool isNull() override { return icon().isNull(); }
-    QString key() const override { return QStringLiteral("PictureFileIcon"); }
-    QIconEngine* clone() const override { return new PictureFileIcon(file_); }
-
-private:
-    const QIcon& icon() {
-        if (!read_) {
-            read_ = true;
-            icon_ = QIcon(file_);
-        }
-        return icon_;
-    }
-
-    QString file_;
-    QIcon icon_;
-    bool read_ = false;
-};
 
 void set_colors(QLabel* label, const QColor& background, const QColor& text) {
     QPalette palette = label->palette();
@@ -278,8 +237,8 @@ void TForm1::FormCreate() {
     client->installEventFilter(this);
 
     for (int i = 0; i <= 12; ++i)
-        IconList << QIcon(new PictureFileIcon(
-            QStringLiteral(":/tray/sky%1.png").arg(i, 2, 10, QLatin1Char('0'))));
+        IconList << picture_file_icon(
+            QStringLiteral(":/tray/sky%1.png").arg(i, 2, 10, QLatin1Char('0')));
 
     create_labels();
     create_pictures();
